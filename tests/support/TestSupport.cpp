@@ -1,0 +1,129 @@
+#include "TestSupport.h"
+
+#include <shlwapi.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+void MakeFolders(const std::string& path) {
+    for (std::size_t pos = 3; pos <= path.size(); ++pos) {
+        if (pos == path.size() || path[pos] == '\\') CreateDirectoryA(path.substr(0, pos).c_str(), nullptr);
+    }
+}
+
+void RemoveFolderTree(const std::string& path) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = data.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string full = path + "\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveFolderTree(full);
+            } else {
+                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(full.c_str());
+            }
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+}  // namespace
+
+ScratchKey::ScratchKey(const std::string& name) {
+    m_path = "Software\\ZdvTests\\" + name + std::to_string(GetCurrentProcessId());
+    RemoveTree(HKEY_CURRENT_USER, m_path);
+    PlantKey(HKEY_CURRENT_USER, m_path);
+}
+
+ScratchKey::~ScratchKey() { RemoveTree(HKEY_CURRENT_USER, m_path); }
+
+bool PlantKey(HKEY root, const std::string& path) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+bool PlantValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
+                const void* data, DWORD size) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    LONG result = RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+bool PlantString(HKEY root, const std::string& path, const std::string& name,
+                 const std::string& text, DWORD type) {
+    return PlantValue(root, path, name, type, text.c_str(), static_cast<DWORD>(text.size() + 1));
+}
+
+bool PlantDword(HKEY root, const std::string& path, const std::string& name, DWORD value) {
+    return PlantValue(root, path, name, REG_DWORD, &value, sizeof(value));
+}
+
+bool RemoveTree(HKEY root, const std::string& path) {
+    return SHDeleteKeyA(root, path.c_str()) == ERROR_SUCCESS;
+}
+
+bool RemoveValue(HKEY root, const std::string& path, const std::string& name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return false;
+    LONG result = RegDeleteValueA(key, name.c_str());
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+bool KeyExists(HKEY root, const std::string& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+ScratchFolder::ScratchFolder(const std::string& name) {
+    m_path = "C:\\zdvtest\\" + name + std::to_string(GetCurrentProcessId());
+    RemoveFolderTree(m_path);
+    MakeFolders(m_path);
+}
+
+ScratchFolder::~ScratchFolder() { RemoveFolderTree(m_path); }
+
+std::string ScratchFolder::MakeFile(const std::string& relative, const std::string& content) const {
+    std::string full = m_path + "\\" + relative;
+    MakeFolders(full.substr(0, full.rfind('\\')));
+    WriteWholeFile(full, content);
+    return full;
+}
+
+std::string ScratchFolder::MakeFolder(const std::string& relative) const {
+    std::string full = m_path + "\\" + relative;
+    MakeFolders(full);
+    return full;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& content) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+    return static_cast<bool>(out);
+}
