@@ -1,0 +1,121 @@
+#include <windows.h>
+
+#include "cli/Cli.h"
+
+#include <cstdio>
+
+int UsageError(const std::string& message) {
+    std::fprintf(stderr, "zdv: %s\n", message.c_str());
+    return kExitUsage;
+}
+
+int Failure(const std::string& message) {
+    std::fprintf(stderr, "zdv: %s\n", message.c_str());
+    return kExitFailure;
+}
+
+bool ParseOutputFormat(const std::string& text, OutputFormat& format) {
+    if (text == "tsv") {
+        format = OutputFormat::Tsv;
+        return true;
+    }
+    if (text == "json") {
+        format = OutputFormat::Json;
+        return true;
+    }
+    return false;
+}
+
+std::string TsvEscape(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+            case '\t': out += "\\t"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string JsonString(const std::string& ansiText) {
+    std::wstring wide;
+    if (!ansiText.empty()) {
+        int length = MultiByteToWideChar(CP_ACP, 0, ansiText.data(),
+                                         static_cast<int>(ansiText.size()), nullptr, 0);
+        wide.resize(static_cast<std::size_t>(length));
+        MultiByteToWideChar(CP_ACP, 0, ansiText.data(), static_cast<int>(ansiText.size()),
+                            &wide[0], length);
+    }
+    std::string utf8;
+    if (!wide.empty()) {
+        int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+        utf8.resize(static_cast<std::size_t>(length));
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &utf8[0],
+                            length, nullptr, nullptr);
+    }
+    std::string out = "\"";
+    for (unsigned char c : utf8) {
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\b': out += "\\b"; break;
+            case '\f': out += "\\f"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (c < 0x20) {
+                    char escaped[8];
+                    std::snprintf(escaped, sizeof(escaped), "\\u%04x", c);
+                    out += escaped;
+                } else {
+                    out += static_cast<char>(c);
+                }
+        }
+    }
+    out += '"';
+    return out;
+}
+
+void PrintRow(std::FILE* out, OutputFormat format, int task, const RegistryItem& item) {
+    std::string line;
+    if (format == OutputFormat::Tsv) {
+        if (task >= 0) line += std::to_string(task) + "\t";
+        line += TsvEscape(item.rootKey) + "\t" + TsvEscape(item.keyPath) + "\t" +
+                TsvEscape(item.valueName) + "\t" + TsvEscape(item.dataText) + "\t" +
+                std::to_string(item.type);
+    } else {
+        line = "{";
+        if (task >= 0) line += "\"task\":" + std::to_string(task) + ",";
+        line += "\"root\":" + JsonString(item.rootKey) + ",\"key\":" + JsonString(item.keyPath) +
+                ",\"value\":" + JsonString(item.valueName) +
+                ",\"data\":" + JsonString(item.dataText) + ",\"type\":" + std::to_string(item.type) +
+                "}";
+    }
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), out);
+    std::fflush(out);
+}
+
+ProgressLine::ProgressLine(bool quiet) {
+    DWORD mode = 0;
+    m_enabled = !quiet && GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
+ProgressLine::~ProgressLine() {
+    if (m_enabled && m_lastLength > 0) {
+        std::fprintf(stderr, "\r%*s\r", static_cast<int>(m_lastLength), "");
+    }
+}
+
+void ProgressLine::Show(const std::string& text) {
+    if (!m_enabled) return;
+    std::string line = text.size() > 78 ? text.substr(0, 75) + "..." : text;
+    std::size_t pad = m_lastLength > line.size() ? m_lastLength - line.size() : 0;
+    std::fprintf(stderr, "\r%s%*s", line.c_str(), static_cast<int>(pad), "");
+    m_lastLength = line.size();
+}
