@@ -1,0 +1,17 @@
+#pragma once
+// Which cleaner tasks run when nobody ticks any: the "custom" selection of
+// "config.xml", else its "default", else every task but the time zones.
+
+#include <string>
+#include <vector>
+
+// One flag per task (index = task number - 1).
+std::vector<bool> FactoryTaskSelection();
+
+// Reads the stored selection from "config.xml" beside the program (COM must be
+// initialised on the calling thread).
+std::vector<bool> StoredTaskSelection();
+
+// Parses a task list such as "1-3,11" (numbers 1 to 11, ranges allowed) into
+// selection. On a bad list returns false with a one-line message in error.
+bool ParseTaskList(const std::string& text, std::vector<bool>& selection, std::string& error);
