@@ -1,0 +1,43 @@
+#pragma once
+// Shared by the benchmarks: the large tree's place, a raw enumeration of a key
+// tree (the floor any walker pays), timing and memory figures.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// The generated tree lives here, under HKEY_CURRENT_USER, so that a walk of
+// HKEY_CURRENT_USER\Software covers it.
+constexpr char kBenchTreePath[] = "Software\\ZdvBench";
+// Files the generated values name; about one in ten of the distinct paths is missing.
+constexpr char kBenchFilesFolder[] = "C:\\ZdvBenchFiles";
+
+struct RawStats {
+    std::uint64_t keys = 0;
+    std::uint64_t values = 0;
+};
+
+// Open, query info, enumerate values (name and data), enumerate sub keys,
+// recurse, close: every call a walker must make, and nothing more.
+RawStats RawEnumerate(HKEY root, const std::string& path);
+
+double NowSeconds();
+
+// Runs fn repeats times and returns the shortest duration in seconds.
+double BestOf(int repeats, const std::function<void()>& fn);
+
+// Times a and b in turns (a, b, a, b, ...) and keeps each one's shortest run,
+// so that both see the same machine: load from elsewhere shows in both or in
+// neither.
+struct PairTimes {
+    double a = 0;
+    double b = 0;
+};
+PairTimes BestOfInTurns(int rounds, const std::function<void()>& a, const std::function<void()>& b);
+
+// Peak working set of this process so far, in MiB.
+double PeakMemoryMiB();
+
+void PrintFigure(const char* name, double value, const char* unit);
