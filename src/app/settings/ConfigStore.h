@@ -14,7 +14,7 @@
 bool XmlParserAvailable();
 
 class ConfigStore {
-public:
+  public:
     ConfigStore() = default;
     ConfigStore(const ConfigStore&) = delete;
     ConfigStore& operator=(const ConfigStore&) = delete;
@@ -28,7 +28,8 @@ public:
 
     // The first node matching an absolute element path, or an empty pointer.
     ComPtr<IXMLDOMNode> SelectNode(const std::string& path) const;
-    // The attribute's value as a variant (VT_EMPTY when missing).
+    // The attribute's value as a variant (VT_EMPTY when missing). value must be
+    // an initialised variant; it is cleared first.
     void GetAttribute(IXMLDOMNode* node, const std::string& name, VARIANT* value) const;
     // The attribute's value converted to text; empty when missing.
     std::string GetAttributeText(IXMLDOMNode* node, const std::string& name) const;
@@ -42,9 +43,12 @@ public:
 
     // Writes the whole document to a new file beside the loaded one, then
     // replaces the loaded file with it, so an interrupted save loses nothing.
+    // On failure the loaded file is left as it was and the new file removed.
     bool Save();
+    // The name of that new file.
+    std::wstring SavingPath() const { return m_path + L".new"; }
 
-private:
+  private:
     ComPtr<IXMLDOMDocument> m_document;
     std::wstring m_path;
 };
@@ -60,6 +64,11 @@ std::vector<std::string> SplitText(const std::string& text, const std::string& s
 bool ApplyFlagList(const std::string& text, std::vector<bool>& flags);
 // "1" or "0" per flag, joined by ",".
 std::string MakeFlagList(const std::vector<bool>& flags);
+
+// The search keyword is stored with at most this many characters.
+constexpr std::size_t kKeywordLimit = 499;
+// The keyword cut to kKeywordLimit, never in the middle of a double-byte character.
+std::string CutKeyword(const std::string& keyword);
 
 // Element paths of "config.xml".
 namespace ConfigPaths {
