@@ -94,6 +94,60 @@ bool KeyExists(HKEY root, const std::string& path) {
     return true;
 }
 
+namespace {
+
+void DescribeKey(HKEY root, const std::string& path, const std::string& relative,
+                 std::string& out) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        out += "unreadable " + relative + "\n";
+        return;
+    }
+    out += "key " + relative + "\n";
+    std::vector<char> name(32768);
+    std::vector<BYTE> data(1 << 20);
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD dataLength = static_cast<DWORD>(data.size());
+        DWORD type = 0;
+        if (RegEnumValueA(key, i, name.data(), &nameLength, nullptr, &type, data.data(),
+                          &dataLength) != ERROR_SUCCESS) {
+            break;
+        }
+        char head[64];
+        std::snprintf(head, sizeof(head), "\" type %lu bytes", static_cast<unsigned long>(type));
+        out += "  value \"" + std::string(name.data(), nameLength) + head;
+        for (DWORD b = 0; b < dataLength; ++b) {
+            char hex[4];
+            std::snprintf(hex, sizeof(hex), " %02x", data[b]);
+            out += hex;
+        }
+        out += "\n";
+    }
+    std::vector<std::string> children;
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        if (RegEnumKeyExA(key, i, name.data(), &nameLength, nullptr, nullptr, nullptr,
+                          nullptr) != ERROR_SUCCESS) {
+            break;
+        }
+        children.emplace_back(name.data(), nameLength);
+    }
+    RegCloseKey(key);
+    for (const std::string& child : children) {
+        std::string childRelative = relative == "." ? child : relative + "\\" + child;
+        DescribeKey(root, path + "\\" + child, childRelative, out);
+    }
+}
+
+}  // namespace
+
+std::string DescribeTree(HKEY root, const std::string& path) {
+    std::string out;
+    DescribeKey(root, path, ".", out);
+    return out;
+}
+
 ScratchFolder::ScratchFolder(const std::string& name) {
     m_path = "C:\\zdvtest\\" + name + std::to_string(GetCurrentProcessId());
     RemoveFolderTree(m_path);

@@ -35,6 +35,11 @@ bool RemoveTree(HKEY root, const std::string& path);
 bool RemoveValue(HKEY root, const std::string& path, const std::string& name);
 bool KeyExists(HKEY root, const std::string& path);
 
+// One line per key below path (relative, "." for path itself) and per value
+// (name, type and every data byte in hex), in enumeration order: two trees
+// with the same description hold the same keys and values.
+std::string DescribeTree(HKEY root, const std::string& path);
+
 // A file or folder made under C:\ of the prefix, removed when the object goes.
 class ScratchFolder {
 public:

@@ -1,0 +1,28 @@
+#pragma once
+// Whole-registry exports and imports are left to the system registry editor,
+// which is started and waited for.
+
+#include <windows.h>
+
+#include <string>
+
+// The registry editor to start: regedit.exe in the Windows folder when it is
+// there, so that no program of that name in the current folder runs in its
+// place; only otherwise the bare name for the shell to find. Every launch of
+// the registry editor goes through this.
+std::string RegistryEditorPath();
+
+struct RegeditRun {
+    bool started = false;   // the shell started the program
+    bool finished = false;  // it was waited for and has ended
+    DWORD exitCode = 0;     // its exit code, when finished
+};
+
+// "/e "path" ": the editor writes the whole registry into the file.
+RegeditRun RegeditExport(const std::string& filePath, const std::string& program, bool wait);
+// "/s "path" ": the editor imports the file without asking.
+RegeditRun RegeditImport(const std::string& filePath, const std::string& program, bool wait);
+
+// The parameter texts of the two launches.
+std::string RegeditExportParameters(const std::string& filePath);
+std::string RegeditImportParameters(const std::string& filePath);

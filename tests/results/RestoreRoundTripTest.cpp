@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "backup/Regedit.h"
+#include "results/DeleteEntries.h"
+
+namespace {
+
+std::string Sequence(int count) {
+    std::string data;
+    for (int i = 0; i < count; ++i)
+        data += static_cast<char>(i * 7);
+    return data;
+}
+
+void Plant(const std::string& path, const std::string& name, DWORD type, const std::string& data) {
+    ASSERT_TRUE(PlantValue(HKEY_CURRENT_USER, path, name, type, data.data(),
+                           static_cast<DWORD>(data.size())));
+}
+
+// The cleaner's path to undo: the backup written before a deletion, imported
+// by the registry editor, gives back every key and value exactly.
+TEST(RestoreRoundTrip, ImportingTheBackupGivesBackEveryKeyAndValueExactly) {
+    ScratchKey scratch;
+    ScratchFolder folder("roundtrip");
+    const std::string tree = scratch.Sub("Tree");
+    Plant(tree, "", REG_SZ, std::string("default \\ \"quoted\"", 19));
+    Plant(tree, "plain", REG_SZ, std::string("C:\\Temp\\x.dll", 14));
+    Plant(tree, "quote\"and\\slash", REG_SZ, std::string("\"\\\\\"", 5));
+    Plant(tree, "accented \xe9", REG_SZ, std::string("caf\xe9", 5));
+    Plant(tree, "embedded nul", REG_SZ, std::string("before\0after", 13));
+    Plant(tree, "line break", REG_SZ, std::string("one\r\ntwo", 9));
+    Plant(tree, "empty sz", REG_SZ, std::string("", 1));
+    Plant(tree, "expand", REG_EXPAND_SZ, std::string("%SystemRoot%\\a", 15));
+    Plant(tree, "multi", REG_MULTI_SZ, std::string("a\0b\\c\0\0", 7));
+    Plant(tree, "binary long", REG_BINARY, Sequence(300));
+    Plant(tree, "binary 23", REG_BINARY, Sequence(23));
+    Plant(tree, "binary 24", REG_BINARY, Sequence(24));
+    Plant(tree, "binary empty", REG_BINARY, "");
+    Plant(tree, "dword", REG_DWORD, std::string("\x2a\x00\x00\x80", 4));
+    Plant(tree, "short dword", REG_DWORD, std::string("\x01\x02", 2));
+    Plant(tree, "big endian", REG_DWORD_BIG_ENDIAN, std::string("\x00\x00\x01\x02", 4));
+    Plant(tree, "qword", REG_QWORD, std::string("\x01\x02\x03\x04\x05\x06\x07\x88", 8));
+    Plant(tree, "none empty", REG_NONE, "");
+    Plant(tree, "none bytes", REG_NONE, std::string("\x00\xff", 2));
+    Plant(tree, "link", REG_LINK, std::string("\x41\x00", 2));
+    Plant(tree, "resources", REG_RESOURCE_LIST, Sequence(30));
+    Plant(tree, "full descriptor", REG_FULL_RESOURCE_DESCRIPTOR, Sequence(5));
+    Plant(tree, "requirements", REG_RESOURCE_REQUIREMENTS_LIST, Sequence(40));
+    Plant(tree, "odd type", 0x1234, Sequence(3));
+    Plant(tree + "\\Only\\In\\Sub", "deep", REG_DWORD, std::string("\x07\x00\x00\x00", 4));
+    ASSERT_TRUE(PlantKey(HKEY_CURRENT_USER, tree + "\\Empty\\Nested Empty"));
+    Plant(tree + "\\Key \"with\" [odd] name", "", REG_SZ, std::string("x", 2));
+    const std::string before = DescribeTree(HKEY_CURRENT_USER, tree);
+
+    DeleteReport report =
+        DeleteItems({{"HKEY_CURRENT_USER", tree, "", "", KeyRowMarker}}, folder.path(), nullptr);
+    ASSERT_TRUE(report.backupOk) << report.backupError;
+    ASSERT_EQ(report.outcomes, std::vector<DeleteOutcome>{DeleteOutcome::Deleted});
+    ASSERT_FALSE(KeyExists(HKEY_CURRENT_USER, tree));
+
+    RegeditRun run = RegeditImport(report.backupPath, RegistryEditorPath(), true);
+    EXPECT_TRUE(run.started);
+    EXPECT_TRUE(run.finished);
+    EXPECT_EQ(DescribeTree(HKEY_CURRENT_USER, tree), before);
+}
+
+}  // namespace
