@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "app/settings/ConfigStore.h"
 #include "cleaner/CleanerTasks.h"
 
 namespace {
@@ -23,6 +24,16 @@ bool ParseTaskNumber(const std::string& text, int& number) {
 std::vector<bool> FactoryTaskSelection() {
     std::vector<bool> selection(kCleanerTaskCount, true);
     selection[9] = false;  // the time zones list every zone but one: only on request
+    return selection;
+}
+
+std::vector<bool> StoredTaskSelection(const std::string& configPath) {
+    std::vector<bool> selection = FactoryTaskSelection();
+    ConfigStore store;
+    if (store.Load(configPath) &&
+        !ApplyFlagList(store.Read(ConfigPaths::kCleanerTasks, "custom"), selection)) {
+        ApplyFlagList(store.Read(ConfigPaths::kCleanerTasks, "default"), selection);
+    }
     return selection;
 }
 

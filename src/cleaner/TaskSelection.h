@@ -8,9 +8,9 @@
 // One flag per task (index = task number - 1).
 std::vector<bool> FactoryTaskSelection();
 
-// Reads the stored selection from "config.xml" beside the program (COM must be
-// initialised on the calling thread).
-std::vector<bool> StoredTaskSelection();
+// The selection stored in the settings file at configPath ("config.xml" beside
+// the program). COM must be initialised on the calling thread.
+std::vector<bool> StoredTaskSelection(const std::string& configPath);
 
 // Parses a task list such as "1-3,11" (numbers 1 to 11, ranges allowed) into
 // selection. On a bad list returns false with a one-line message in error.
