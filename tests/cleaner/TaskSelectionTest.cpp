@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "cleaner/TaskSelection.h"
+#include "common/UniqueHandle.h"
+
+namespace {
+
+std::vector<bool> Tasks(std::initializer_list<int> numbers) {
+    std::vector<bool> selection(11, false);
+    for (int n : numbers)
+        selection[n - 1] = true;
+    return selection;
+}
+
+TEST(ParseTaskList, AcceptsNumbersAndRangesInAnyOrder) {
+    std::vector<bool> selection;
+    std::string error;
+    ASSERT_TRUE(ParseTaskList("1-3,11", selection, error));
+    EXPECT_EQ(selection, Tasks({1, 2, 3, 11}));
+    ASSERT_TRUE(ParseTaskList("11,2,2", selection, error));
+    EXPECT_EQ(selection, Tasks({2, 11}));
+    ASSERT_TRUE(ParseTaskList("1-11", selection, error));
+    EXPECT_EQ(selection, std::vector<bool>(11, true));
+    ASSERT_TRUE(ParseTaskList("07", selection, error));
+    EXPECT_EQ(selection, Tasks({7}));
+}
+
+TEST(ParseTaskList, RejectsBadListsWithAMessageAndKeepsTheSelection) {
+    for (const char* bad :
+         {"", "0", "12", "1-", "-3", "3-1", "1,,2", "1,", "a", "1 ,2", "1-2-3", "+1", "100"}) {
+        std::vector<bool> selection = Tasks({5});
+        std::string error;
+        EXPECT_FALSE(ParseTaskList(bad, selection, error)) << bad;
+        EXPECT_EQ(selection, Tasks({5})) << bad;
+        EXPECT_NE(error.find("1 to 11"), std::string::npos) << bad;
+    }
+}
+
+class StoredTaskSelectionTest : public ::testing::Test {
+  protected:
+    std::string Config(const std::string& custom, const std::string& standard) {
+        return folder.MakeFile("config.xml",
+                               "<?xml version=\"1.0\"?>\r\n<config><zazadazivevevivozed>"
+                               "<cleanersearchtasklist custom=\"" +
+                                   custom + "\" default=\"" + standard +
+                                   "\"/></zazadazivevevivozed></config>\r\n");
+    }
+    ComInitialization com;
+    ScratchFolder folder{"selection"};
+};
+
+TEST_F(StoredTaskSelectionTest, PrefersCustomThenDefaultThenAllButTimeZones) {
+    std::vector<bool> allButTen = Tasks({1, 2, 3, 4, 5, 6, 7, 8, 9, 11});
+    EXPECT_EQ(FactoryTaskSelection(), allButTen);
+    EXPECT_EQ(StoredTaskSelection(Config("0,0,0,0,0,1,0,0,0,0,1", "1")), Tasks({6, 11}));
+    // A short list repeats its last field.
+    EXPECT_EQ(StoredTaskSelection(Config("1,0", "1")), Tasks({1}));
+    EXPECT_EQ(StoredTaskSelection(Config("", "0,1,0")), Tasks({2}));
+    EXPECT_EQ(StoredTaskSelection(Config(",", "")), allButTen);
+    EXPECT_EQ(StoredTaskSelection(folder.Missing("none.xml")), allButTen);
+    EXPECT_EQ(StoredTaskSelection(folder.MakeFile("bad.xml", "<config><unclosed>")), allButTen);
+}
+
+}  // namespace
