@@ -5,31 +5,37 @@
 #include <cstring>
 
 std::string LowerCopy(std::string text) {
-    if (!text.empty()) CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
+    if (!text.empty())
+        CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
     return text;
 }
 
 std::string UpperCopy(std::string text) {
-    if (!text.empty()) CharUpperBuffA(&text[0], static_cast<DWORD>(text.size()));
+    if (!text.empty())
+        CharUpperBuffA(&text[0], static_cast<DWORD>(text.size()));
     return text;
 }
 
 std::size_t CharLength(const std::string& text, std::size_t pos) {
-    if (pos + 1 < text.size() && IsDBCSLeadByte(static_cast<BYTE>(text[pos]))) return 2;
+    if (pos + 1 < text.size() && IsDBCSLeadByte(static_cast<BYTE>(text[pos])))
+        return 2;
     return 1;
 }
 
 std::size_t FindText(const std::string& text, const std::string& part, std::size_t start) {
-    if (part.empty()) return start <= text.size() ? start : std::string::npos;
+    if (part.empty())
+        return start <= text.size() ? start : std::string::npos;
     for (std::size_t pos = start; pos < text.size(); pos += CharLength(text, pos)) {
-        if (text.compare(pos, part.size(), part) == 0) return pos;
+        if (text.compare(pos, part.size(), part) == 0)
+            return pos;
     }
     return std::string::npos;
 }
 
 std::size_t FindChar(const std::string& text, char c, std::size_t start) {
     for (std::size_t pos = start; pos < text.size(); pos += CharLength(text, pos)) {
-        if (text[pos] == c) return pos;
+        if (text[pos] == c)
+            return pos;
     }
     return std::string::npos;
 }
@@ -37,16 +43,42 @@ std::size_t FindChar(const std::string& text, char c, std::size_t start) {
 std::size_t FindLastChar(const std::string& text, char c) {
     std::size_t found = std::string::npos;
     for (std::size_t pos = 0; pos < text.size(); pos += CharLength(text, pos)) {
-        if (text[pos] == c) found = pos;
+        if (text[pos] == c)
+            found = pos;
     }
     return found;
 }
 
 std::string DataAsText(const unsigned char* data, unsigned long length) {
-    if (data == nullptr) return std::string();
+    if (data == nullptr)
+        return std::string();
     const void* nul = std::memchr(data, 0, length);
     std::size_t size = nul ? static_cast<const unsigned char*>(nul) - data : length;
     return std::string(reinterpret_cast<const char*>(data), size);
+}
+
+std::wstring WideFromAnsi(const std::string& text) {
+    if (text.empty())
+        return std::wstring();
+    int size = static_cast<int>(text.size());
+    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+    if (length <= 0)
+        return std::wstring();
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), size, &wide[0], length);
+    return wide;
+}
+
+std::string AnsiFromWide(const wchar_t* text, std::size_t count) {
+    if (!text || count == 0)
+        return std::string();
+    int size = static_cast<int>(count);
+    int length = WideCharToMultiByte(CP_ACP, 0, text, size, nullptr, 0, nullptr, nullptr);
+    if (length <= 0)
+        return std::string();
+    std::string ansi(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, size, &ansi[0], length, nullptr, nullptr);
+    return ansi;
 }
 
 std::string TrimChars(const std::string& text, const char* set) {

@@ -24,5 +24,13 @@ std::size_t CharLength(const std::string& text, std::size_t pos);
 // Data bytes read as text up to the first NUL, never beyond length.
 std::string DataAsText(const unsigned char* data, unsigned long length);
 
+// Conversions between the ANSI code page and UTF-16, for the wide interfaces
+// (COM, the DOM document) the narrow program talks to.
+std::wstring WideFromAnsi(const std::string& text);
+std::string AnsiFromWide(const wchar_t* text, std::size_t count);
+inline std::string AnsiFromWide(const std::wstring& text) {
+    return AnsiFromWide(text.data(), text.size());
+}
+
 // Removes every leading and trailing character that occurs in set.
 std::string TrimChars(const std::string& text, const char* set);

@@ -25,30 +25,6 @@ ComPtr<IXMLDOMDocument> CreateDocument() {
     return document;
 }
 
-std::wstring WideFromAnsi(const std::string& text) {
-    if (text.empty())
-        return std::wstring();
-    int size = static_cast<int>(text.size());
-    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
-    if (length <= 0)
-        return std::wstring();
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), size, &wide[0], length);
-    return wide;
-}
-
-std::string AnsiFromWide(const wchar_t* text, std::size_t count) {
-    if (!text || count == 0)
-        return std::string();
-    int size = static_cast<int>(count);
-    int length = WideCharToMultiByte(CP_ACP, 0, text, size, nullptr, 0, nullptr, nullptr);
-    if (length <= 0)
-        return std::string();
-    std::string ansi(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, size, &ansi[0], length, nullptr, nullptr);
-    return ansi;
-}
-
 UniqueBstr MakeBstr(const std::wstring& text) {
     return UniqueBstr(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
 }

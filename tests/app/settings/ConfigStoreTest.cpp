@@ -4,6 +4,7 @@
 
 #include "TestSupport.h"
 #include "app/settings/ConfigStore.h"
+#include "common/AnsiText.h"
 
 namespace {
 
@@ -28,12 +29,6 @@ const char kGoodFile[] =
 
 bool FileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string AnsiOf(const std::wstring& wide) {
-    char buffer[MAX_PATH] = {};
-    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, buffer, MAX_PATH, nullptr, nullptr);
-    return buffer;
 }
 
 class ConfigStoreTest : public ::testing::Test {
@@ -196,7 +191,7 @@ TEST_F(ConfigStoreTest, KeywordIsStoredCutTo499CharactersWithMarkupCharactersInt
 TEST_F(ConfigStoreTest, SaveReplacesTheFileAndLeavesNoNewFileBehind) {
     ConfigStore store;
     ASSERT_TRUE(store.Load(Plant(kGoodFile)));
-    std::string newFile = AnsiOf(store.SavingPath());
+    std::string newFile = AnsiFromWide(store.SavingPath());
     EXPECT_EQ(newFile, m_file + ".new");
     // Left over from a save that was cut short.
     ASSERT_TRUE(WriteWholeFile(newFile, "<config"));
