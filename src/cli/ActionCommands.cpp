@@ -1,8 +1,159 @@
-#include "cli/Cli.h"
+#include <windows.h>
 
-// Replaced by the registry actions' commands.
-int RunExportCommand(const Arguments&) { return Failure("export is not available in this build"); }
-int RunCleanCommand(const Arguments&) { return Failure("clean is not available in this build"); }
-int RunBackupsCommand(const Arguments&) { return Failure("backups is not available in this build"); }
-int RunBackupCommand(const Arguments&) { return Failure("backup is not available in this build"); }
-int RunRestoreCommand(const Arguments&) { return Failure("restore is not available in this build"); }
+#include <cstdio>
+
+#include <vector>
+
+#include "app/ModulePath.h"
+#include "backup/BackupStore.h"
+#include "backup/Regedit.h"
+#include "cli/Cli.h"
+#include "results/RegExport.h"
+
+namespace {
+
+bool IsOption(const std::string& arg) {
+    return arg.size() > 1 && arg[0] == '-';
+}
+
+std::string FullPath(const std::string& path) {
+    char buffer[MAX_PATH * 2];
+    DWORD length = GetFullPathNameA(path.c_str(), sizeof(buffer), buffer, nullptr);
+    if (length == 0 || length >= sizeof(buffer))
+        return path;
+    return std::string(buffer, length);
+}
+
+bool IsFile(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A file the registry editor can import: REGEDIT4, or its own Unicode form.
+bool LooksLikeRegistryFile(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    char head[80] = {};
+    std::size_t length = std::fread(head, 1, sizeof(head), file);
+    std::fclose(file);
+    std::string text(head, length);
+    if (text.compare(0, 3, "\xef\xbb\xbf") == 0)
+        text.erase(0, 3);
+    if (text.compare(0, 2, "\xff\xfe") == 0) {
+        std::string narrow;
+        for (std::size_t i = 2; i + 1 < text.size(); i += 2)
+            narrow += text[i];
+        text = narrow;
+    }
+    return text.compare(0, 8, "REGEDIT4") == 0 ||
+           text.compare(0, 36, "Windows Registry Editor Version 5.00") == 0;
+}
+
+int ExportFailure(const std::string& keyPath, ExportResult result) {
+    std::string why = result == ExportResult::Missing ? "no such key" : "could not be read whole";
+    std::fprintf(stderr, "zdv: %s: %s\n", keyPath.c_str(), why.c_str());
+    return kExitFailure;
+}
+
+int RunRegedit(bool exportAll, const std::string& path) {
+    RegeditRun run = exportAll ? RegeditExport(path, RegistryEditorPath(), true)
+                               : RegeditImport(path, RegistryEditorPath(), true);
+    if (!run.started)
+        return Failure("cannot start the registry editor " + RegistryEditorPath());
+    if (run.finished && run.exitCode != 0) {
+        return Failure("the registry editor ended with code " + std::to_string(run.exitCode));
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+int RunExportCommand(const Arguments& args) {
+    for (const std::string& arg : args) {
+        if (IsOption(arg))
+            return UsageError("export: unknown option '" + arg + "'");
+    }
+    if (args.size() < 2)
+        return UsageError("export needs a file and at least one key path");
+    const std::string& file = args[0];
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (!SplitKeyPath(args[i]).ok) {
+            return UsageError("export: '" + args[i] +
+                              "' is not a key path such as HKEY_CURRENT_USER\\Software\\Name");
+        }
+    }
+    RegFileWriter out;
+    if (!out.Open(file))
+        return Failure("cannot create " + file);
+    int status = kExitOk;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        ExportResult result = ExportKeyTree(args[i], out);
+        if (result != ExportResult::Written)
+            status = ExportFailure(args[i], result);
+    }
+    if (!out.Close())
+        return Failure("cannot write " + file);
+    return status;
+}
+
+int RunBackupsCommand(const Arguments& args) {
+    if (!args.empty())
+        return UsageError("backups takes no arguments");
+    for (const BackupRow& row : ListBackups(BackupFolderPath())) {
+        std::string line = row.date + "\t" + row.time + "\t" + row.size + "\t" +
+                           TsvEscape(row.type) + "\t" + TsvEscape(row.path) + "\n";
+        std::fwrite(line.data(), 1, line.size(), stdout);
+    }
+    return kExitOk;
+}
+
+int RunBackupCommand(const Arguments& args) {
+    if (args.size() > 1)
+        return UsageError("backup takes at most one file");
+    if (!args.empty() && IsOption(args[0])) {
+        return UsageError("backup: unknown option '" + args[0] + "'");
+    }
+    std::string path;
+    if (args.empty()) {
+        std::string folder = BackupFolderPath();
+        path = folder + MakeBackupName("_PageRegistryBackupType1", folder);
+        if (!CreatePathFolders(path))
+            return Failure("cannot create the backup folder " + folder);
+    } else {
+        path = FullPath(args[0]);
+    }
+    // The editor writes beside the target first, so a failed backup leaves an
+    // older file of that name as it was.
+    std::string partial = path + ".partial";
+    DeleteFileA(partial.c_str());
+    int status = RunRegedit(true, partial);
+    if (status == kExitOk && GetFileSizeLow(partial) <= 0) {
+        status = Failure("the registry editor wrote no backup to " + path);
+    }
+    if (status == kExitOk &&
+        !MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        status = Failure("cannot write " + path);
+    }
+    DeleteFileA(partial.c_str());
+    if (status != kExitOk)
+        return status;
+    std::printf("%s\n", path.c_str());
+    return kExitOk;
+}
+
+int RunRestoreCommand(const Arguments& args) {
+    if (args.size() != 1 || IsOption(args[0]))
+        return UsageError("restore needs exactly one file");
+    std::string path = FullPath(args[0]);
+    if (!IsFile(path))
+        return Failure("no such file: " + args[0]);
+    if (!LooksLikeRegistryFile(path))
+        return Failure(args[0] + " is not a registry file");
+    return RunRegedit(false, path);
+}
+
+// Deletes what a scan finds; written with the cleaner's scan.
+int RunCleanCommand(const Arguments&) {
+    return Failure("clean is not available in this build");
+}

@@ -169,6 +169,65 @@ std::string ScratchFolder::MakeFolder(const std::string& relative) const {
     return full;
 }
 
+namespace {
+
+HANDLE InheritableFile(const std::string& path) {
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+ZdvOutcome RunZdv(const std::string& arguments, std::string exe) {
+    if (exe.empty()) {
+        char full[MAX_PATH] = {};
+        GetFullPathNameA("zdv.exe", MAX_PATH, full, nullptr);
+        exe = full;
+    }
+    // Fresh names per run: a child's console host may hold the last files a moment longer.
+    static ScratchFolder folder("zdvout");
+    static int runs = 0;
+    std::string run = std::to_string(++runs);
+    std::string outPath = folder.path() + "\\out" + run + ".txt";
+    std::string errPath = folder.path() + "\\err" + run + ".txt";
+    ZdvOutcome outcome;
+    HANDLE out = InheritableFile(outPath);
+    HANDLE err = InheritableFile(errPath);
+    if (out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE) {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof(startup);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = out;
+        startup.hStdError = err;
+        std::string commandLine = "\"" + exe + "\" " + arguments;
+        PROCESS_INFORMATION process = {};
+        if (CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                           nullptr, nullptr, &startup, &process)) {
+            CloseHandle(process.hThread);
+            WaitForSingleObject(process.hProcess, 120000);
+            GetExitCodeProcess(process.hProcess, &outcome.exitCode);
+            CloseHandle(process.hProcess);
+        }
+    }
+    if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+    if (err != INVALID_HANDLE_VALUE) CloseHandle(err);
+    outcome.out = ReadWholeFile(outPath);
+    outcome.err = ReadWholeFile(errPath);
+    return outcome;
+}
+
+std::vector<std::string> Lines(const std::string& text, const std::string& containing) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.find(containing) != std::string::npos) lines.push_back(line);
+    }
+    return lines;
+}
+
 std::string ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream out;

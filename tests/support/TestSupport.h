@@ -59,5 +59,19 @@ private:
     std::string m_path;
 };
 
+// What a run of zdv.exe gave back.
+struct ZdvOutcome {
+    DWORD exitCode = 0xFFFFFFFF;
+    std::string out;
+    std::string err;
+};
+
+// Runs zdv.exe (the one in the build folder unless exe names another copy)
+// with standard output and error going to files, so neither can block it.
+ZdvOutcome RunZdv(const std::string& arguments, std::string exe = std::string());
+
+// The lines of text (without line ends) that contain the given text.
+std::vector<std::string> Lines(const std::string& text, const std::string& containing = "");
+
 std::string ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::string& content);
