@@ -7,7 +7,11 @@
 #include "app/ModulePath.h"
 #include "backup/BackupStore.h"
 #include "backup/Regedit.h"
+#include "cleaner/ScanDriver.h"
+#include "cleaner/TaskSelection.h"
 #include "cli/Cli.h"
+#include "cli/ConsoleProgress.h"
+#include "results/DeleteEntries.h"
 #include "results/RegExport.h"
 
 namespace {
@@ -66,6 +70,45 @@ int RunRegedit(bool exportAll, const std::string& path) {
     }
     return kExitOk;
 }
+
+void PrintLine(const std::string& text) {
+    std::string line = text + "\n";
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fflush(stdout);
+}
+
+class CollectingSink : public RowSink {
+  public:
+    void BeginTask(int task) override { m_task = task; }
+    void AddRow(int, const std::string& rootName, const std::string& keyPath,
+                const std::string& valueName, const std::string& dataText, int type) override {
+        items.push_back({rootName, keyPath, valueName, dataText, type});
+        tasks.push_back(m_task);
+    }
+    std::vector<RegistryItem> items;
+    std::vector<int> tasks;
+
+  private:
+    int m_task = 0;
+};
+
+class DeletionProgress : public ProgressSink {
+  public:
+    explicit DeletionProgress(ProgressLine& line) : m_line(line) {}
+    void Begin(const std::string& text, std::size_t total) override {
+        m_text = text;
+        m_total = total;
+    }
+    void Step(std::size_t index) override {
+        m_line.Show(m_text + " " + std::to_string(index + 1) + "/" + std::to_string(m_total));
+    }
+    void End() override {}
+
+  private:
+    ProgressLine& m_line;
+    std::string m_text;
+    std::size_t m_total = 0;
+};
 
 }  // namespace
 
@@ -153,7 +196,48 @@ int RunRestoreCommand(const Arguments& args) {
     return RunRegedit(false, path);
 }
 
-// Deletes what a scan finds; written with the cleaner's scan.
-int RunCleanCommand(const Arguments&) {
-    return Failure("clean is not available in this build");
+int RunCleanCommand(const Arguments& args) {
+    bool confirmed = false;
+    bool tasksGiven = false;
+    std::vector<bool> selection;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--yes") {
+            confirmed = true;
+        } else if (args[i] == "--tasks") {
+            if (i + 1 >= args.size())
+                return UsageError("clean: --tasks needs a value");
+            std::string error;
+            if (!ParseTaskList(args[++i], selection, error))
+                return UsageError("clean: " + error);
+            tasksGiven = true;
+        } else {
+            return UsageError("clean: unknown argument '" + args[i] + "'");
+        }
+    }
+    if (!confirmed)
+        return UsageError("clean deletes what the scan finds; add --yes to confirm");
+    if (!tasksGiven)
+        selection = StoredTaskSelection(ConfigFilePath());
+
+    ProgressLine line(false);
+    ConsoleProgress scanProgress(line);
+    CollectingSink found;
+    RunScan(selection, found, line.enabled() ? &scanProgress : nullptr, nullptr);
+
+    // Exactly what Delete All on the cleaner page does: every row, backup first.
+    DeletionProgress deletionProgress(line);
+    DeleteReport report =
+        DeleteItems(found.items, BackupFolderPath(), line.enabled() ? &deletionProgress : nullptr);
+    if (!report.backupOk)
+        return Failure(report.backupError + "; nothing was deleted");
+    if (!report.backupPath.empty())
+        PrintLine("backup\t" + TsvEscape(report.backupPath));
+    for (std::size_t i = 0; i < found.items.size(); ++i) {
+        const RegistryItem& item = found.items[i];
+        PrintLine(std::to_string(found.tasks[i]) + "\t" + TsvEscape(item.rootKey) + "\t" +
+                  TsvEscape(item.keyPath) + "\t" + TsvEscape(item.valueName) + "\t" +
+                  TsvEscape(item.dataText) + "\t" + std::to_string(item.type) + "\t" +
+                  DeleteOutcomeText(report.outcomes[i]));
+    }
+    return report.AnyFailed() ? kExitFailure : kExitOk;
 }

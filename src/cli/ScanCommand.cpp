@@ -4,6 +4,7 @@
 #include "cleaner/ScanDriver.h"
 #include "cleaner/TaskSelection.h"
 #include "cli/Cli.h"
+#include "cli/ConsoleProgress.h"
 
 namespace {
 
@@ -25,36 +26,6 @@ class PrintingSink : public RowSink {
   private:
     OutputFormat m_format;
     int m_task = 0;
-};
-
-// The key being walked, at most ten times a second: a console write per key
-// would slow the whole-root tasks down.
-class ConsoleProgress : public ScanProgress {
-  public:
-    explicit ConsoleProgress(ProgressLine& line) : m_line(line) {}
-    void ShowStatus(const std::string& text) override {
-        ULONGLONG now = GetTickCount64();
-        if (m_shown && now - m_shownAt < 100) {
-            m_pending = text;
-            return;
-        }
-        m_line.Show(text);
-        m_pending.clear();
-        m_shown = true;
-        m_shownAt = now;
-    }
-    // Shows the last text if it was held back (the final count, say).
-    void Flush() {
-        if (!m_pending.empty())
-            m_line.Show(m_pending);
-        m_pending.clear();
-    }
-
-  private:
-    ProgressLine& m_line;
-    std::string m_pending;
-    bool m_shown = false;
-    ULONGLONG m_shownAt = 0;
 };
 
 }  // namespace

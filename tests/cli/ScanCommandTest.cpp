@@ -1,80 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "TestSupport.h"
-#include "common/UniqueHandle.h"
 
 namespace {
 
 const std::string kRunMru = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
-
-struct Outcome {
-    DWORD exitCode = 0xFFFFFFFF;
-    std::string out;
-    std::string err;
-};
-
-UniqueFileHandle InheritableFile(const std::string& path) {
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    return UniqueFileHandle(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
-// Runs zdv.exe (the one in the build folder unless exe names another) with
-// standard output and error going to files, so neither can block the child.
-Outcome RunZdv(const std::string& arguments, std::string exe = std::string()) {
-    if (exe.empty()) {
-        char full[MAX_PATH] = {};
-        GetFullPathNameA("zdv.exe", MAX_PATH, full, nullptr);
-        exe = full;
-    }
-    // Fresh names per run: a child's console host may hold the last files a moment longer.
-    static ScratchFolder folder("zdvout");
-    static int runs = 0;
-    std::string run = std::to_string(++runs);
-    std::string outPath = folder.path() + "\\out" + run + ".txt";
-    std::string errPath = folder.path() + "\\err" + run + ".txt";
-    Outcome outcome;
-    {
-        UniqueFileHandle out = InheritableFile(outPath), err = InheritableFile(errPath);
-        if (!out || !err) {
-            ADD_FAILURE() << "cannot make " << outPath;
-            return outcome;
-        }
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof(startup);
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-        startup.hStdOutput = out.get();
-        startup.hStdError = err.get();
-        std::string commandLine = "\"" + exe + "\" " + arguments;
-        PROCESS_INFORMATION process = {};
-        if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                            nullptr, nullptr, &startup, &process)) {
-            ADD_FAILURE() << "cannot start " << exe;
-            return outcome;
-        }
-        UniqueKernelHandle thread(process.hThread), child(process.hProcess);
-        WaitForSingleObject(child.get(), 120000);
-        GetExitCodeProcess(child.get(), &outcome.exitCode);
-    }
-    outcome.out = ReadWholeFile(outPath);
-    outcome.err = ReadWholeFile(errPath);
-    return outcome;
-}
-
-std::vector<std::string> Lines(const std::string& text, const std::string& containing = "") {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        if (line.find(containing) != std::string::npos)
-            lines.push_back(line);
-    }
-    return lines;
-}
 
 class ZdvScan : public ::testing::Test {
   protected:
@@ -92,7 +25,7 @@ class ZdvScan : public ::testing::Test {
 };
 
 TEST_F(ZdvScan, PrintsExactJsonRowsInUtf8) {
-    Outcome outcome = RunZdv("scan --tasks 6 --format json");
+    ZdvOutcome outcome = RunZdv("scan --tasks 6 --format json");
     EXPECT_EQ(outcome.exitCode, 0u);
     EXPECT_EQ(outcome.err, "");  // progress only on a console
     std::vector<std::string> expected = {
@@ -107,7 +40,7 @@ TEST_F(ZdvScan, PrintsExactJsonRowsInUtf8) {
 }
 
 TEST_F(ZdvScan, PrintsTsvWithEscapedTabsAndTasksInTaskOrder) {
-    Outcome outcome = RunZdv("scan --tasks 11,6 --quiet");
+    ZdvOutcome outcome = RunZdv("scan --tasks 11,6 --quiet");
     EXPECT_EQ(outcome.exitCode, 0u);
     std::vector<std::string> lines = Lines(outcome.out);
     std::vector<std::string> expected = {
@@ -138,7 +71,7 @@ TEST_F(ZdvScan, WithoutTasksUsesTheSelectionStoredBesideTheProgram) {
                                        "<cleanersearchtasklist custom=\"\" "
                                        "default=\"0,0,0,0,0,0,0,0,0,0,1\"/>" +
                                        tail);
-    Outcome outcome = RunZdv("scan", exe);
+    ZdvOutcome outcome = RunZdv("scan", exe);
     EXPECT_EQ(outcome.exitCode, 0u);
     std::vector<std::string> lines = Lines(outcome.out);
     EXPECT_EQ(Lines(outcome.out, "ZdvBare").size(), 1u);
@@ -157,7 +90,7 @@ TEST_F(ZdvScan, WithoutTasksUsesTheSelectionStoredBesideTheProgram) {
 TEST(ZdvScanUsage, RejectsBadArgumentsWithOneLineAndExitTwo) {
     for (const char* arguments : {"scan --tasks 0", "scan --tasks 3-1", "scan --tasks",
                                   "scan --format xml", "scan --bogus", "scan 6"}) {
-        Outcome outcome = RunZdv(arguments);
+        ZdvOutcome outcome = RunZdv(arguments);
         EXPECT_EQ(outcome.exitCode, 2u) << arguments;
         EXPECT_EQ(outcome.out, "") << arguments;
         EXPECT_EQ(outcome.err.rfind("zdv: scan: ", 0), 0u) << outcome.err;
