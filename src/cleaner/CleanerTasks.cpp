@@ -298,7 +298,8 @@ struct TimeZoneCheck {
 
 std::string CurrentStandardName() {
     TIME_ZONE_INFORMATION zone = {};
-    GetTimeZoneInformation(&zone);
+    if (GetTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID)
+        return std::string();
     char name[sizeof(zone.StandardName)] = {};
     WideCharToMultiByte(CP_ACP, 0, zone.StandardName, -1, name, sizeof(name) - 1, nullptr, nullptr);
     return name;
@@ -368,7 +369,10 @@ void RunTask(int task, const TaskEnvironment& environment) {
                  VisitLocale, kStringTypes);
             break;
         case 10: {
+            // Without the zone in use every zone would be listed, that one too.
             TimeZoneCheck check{&env, CurrentStandardName()};
+            if (check.currentStandardName.empty())
+                break;
             EnumSubKeys(HKEY_LOCAL_MACHINE, kTimeZones, VisitTimeZone, &check, env.stop);
             break;
         }
