@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <sddl.h>
+
 #include "TestSupport.h"
 #include "backup/BackupStore.h"
 #include "results/DeleteEntries.h"
@@ -38,6 +41,36 @@ std::vector<std::string> FilesIn(const std::string& folder) {
     FindClose(find);
     return names;
 }
+
+// Sets a key's access list from its text form; the owner may always set it again.
+bool SetKeyAccess(const std::string& path, const char* sddl) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor,
+                                                              nullptr)) {
+        return false;
+    }
+    HKEY key = nullptr;
+    LONG result = RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, WRITE_DAC, &key);
+    if (result == ERROR_SUCCESS) {
+        result = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
+        RegCloseKey(key);
+    }
+    LocalFree(descriptor);
+    return result == ERROR_SUCCESS;
+}
+
+// A key nobody may open, for as long as the object lives.
+class LockedKey {
+  public:
+    explicit LockedKey(const std::string& path) : m_path(path) {
+        EXPECT_TRUE(PlantString(HKEY_CURRENT_USER, path, "locked", "x"));
+        EXPECT_TRUE(SetKeyAccess(path, "D:(D;;GA;;;WD)"));
+    }
+    ~LockedKey() { SetKeyAccess(m_path, "D:(A;;GA;;;WD)"); }
+
+  private:
+    std::string m_path;
+};
 
 class RecordingProgress : public ProgressSink {
   public:
@@ -197,6 +230,33 @@ TEST(DeleteItems, KeepsAnEntryThatCouldNotBeReadIntoTheBackup) {
     EXPECT_TRUE(report.AnyFailed());
     EXPECT_TRUE(KeyExists(scratch.root(), scratch.Sub("Odd")));
     EXPECT_FALSE(ValueExists(scratch.path(), "v"));
+}
+
+TEST(DeleteItems, ReportsEntriesThatAccessRulesKeepAsFailed) {
+    ScratchKey scratch;
+    LockedKey locked(scratch.Sub("Locked"));
+    EXPECT_EQ(DeleteKeyTree(kHkcu + scratch.Sub("Locked")), DeleteOutcome::Failed);
+    EXPECT_EQ(DeleteValue(kHkcu + scratch.Sub("Locked"), "locked"), DeleteOutcome::Failed);
+    DeleteReport report = DeleteItems({KeyItem(scratch.Sub("Locked"))}, "", nullptr);
+    EXPECT_EQ(report.outcomes, std::vector<DeleteOutcome>{DeleteOutcome::Failed});
+    // Still there: opening it is refused, not reported as missing.
+    HKEY probe = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, scratch.Sub("Locked").c_str(), 0, KEY_READ, &probe),
+              ERROR_ACCESS_DENIED);
+}
+
+TEST(DeleteItems, KeepsATreeWithASubKeyTheBackupCouldNotRead) {
+    ScratchKey scratch;
+    ScratchFolder folder("locked");
+    PlantString(scratch.root(), scratch.Sub("Tree"), "readable", "x");
+    PlantString(scratch.root(), scratch.Sub("Tree\\Open"), "readable", "y");
+    LockedKey locked(scratch.Sub("Tree\\Locked"));
+    DeleteReport report = DeleteItems({KeyItem(scratch.Sub("Tree"))}, folder.path(), nullptr);
+    ASSERT_TRUE(report.backupOk);
+    EXPECT_EQ(report.outcomes, std::vector<DeleteOutcome>{DeleteOutcome::NotBackedUp});
+    // Nothing of the tree went, not even the parts that were backed up.
+    EXPECT_TRUE(KeyExists(scratch.root(), scratch.Sub("Tree\\Open")));
+    EXPECT_TRUE(ValueExists(scratch.Sub("Tree"), "readable"));
 }
 
 TEST(DeleteItems, NoEntriesWriteNoBackup) {
