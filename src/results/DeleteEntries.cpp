@@ -42,17 +42,15 @@ bool WriteBackup(const std::vector<RegistryItem>& items, const std::string& fold
     std::string base = FolderWithBackslash(folder);
     std::string path = base + MakeBackupName("_PageRegistryBackupType2", base);
     CreatePathFolders(path);
-    RegFileWriter out;
-    if (!out.Open(path)) {
-        report.backupError = "cannot create the backup file " + path;
-        return false;
-    }
-    results = ExportItems(items, out, progress);
-    if (!out.Close()) {
-        // Nothing is deleted, so a partial file would only pose as a backup.
-        DeleteFileA(path.c_str());
-        report.backupError = "cannot write the backup file " + path;
-        return false;
+    switch (ExportItemsToFile(path, items, progress, &results)) {
+        case FileExportResult::Complete:
+            break;
+        case FileExportResult::CannotCreate:
+            report.backupError = "cannot create the backup file " + path;
+            return false;
+        case FileExportResult::CannotWrite:
+            report.backupError = "cannot write the backup file " + path;
+            return false;
     }
     report.backupPath = path;
     return true;

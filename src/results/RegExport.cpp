@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "app/text/LanguageTable.h"
 #include "common/AnsiText.h"
@@ -96,8 +97,19 @@ ExportResult ResultOfError(LONG error) {
     return error == ERROR_FILE_NOT_FOUND ? ExportResult::Missing : ExportResult::Unreadable;
 }
 
-ExportResult ExportValueOf(const SplitPath& split, const std::string& valueName, RegFileWriter& out,
-                           bool* lineWritten) {
+// The key line and the value line of one value.
+ExportResult WriteValue(const std::string& keyLinePath, const std::string& name, DWORD type,
+                        const BYTE* data, DWORD length, RegFileWriter& out) {
+    std::string line;
+    if (!MakeValueLine(name, type, data, length, line))
+        return ExportResult::Unreadable;
+    out.WriteLine("[" + keyLinePath + "]");
+    out.WriteLine(line);
+    return ExportResult::Written;
+}
+
+ExportResult ExportValueOf(const SplitPath& split, const std::string& valueName,
+                           RegFileWriter& out) {
     UniqueRegKey key;
     LONG result = RegOpenKeyExA(split.root, split.subKey.c_str(), 0, KEY_QUERY_VALUE, key.put());
     if (result != ERROR_SUCCESS) {
@@ -125,15 +137,8 @@ ExportResult ExportValueOf(const SplitPath& split, const std::string& valueName,
         data.resize(length);
         break;
     }
-    std::string line;
-    if (!MakeValueLine(valueName, type, data.data(), static_cast<DWORD>(data.size()), line)) {
-        return ExportResult::Unreadable;
-    }
-    out.WriteLine("[" + KeyLinePath(split) + "]");
-    out.WriteLine(line);
-    if (lineWritten)
-        *lineWritten = true;
-    return ExportResult::Written;
+    return WriteValue(KeyLinePath(split), valueName, type, data.data(),
+                      static_cast<DWORD>(data.size()), out);
 }
 
 // The walk of one key tree. Keys arrive in pre-order, so the keys whose
@@ -200,21 +205,22 @@ struct TreeExport {
         open.push_back(level);
     }
 
-    void AddValue(const std::string& path, const std::string& name) {
+    // The walk has read the value whole already; reading it again by name
+    // would cost four registry calls per value.
+    void AddValue(const std::string& path, const std::string& name, DWORD type, const BYTE* data,
+                  DWORD length) {
         if (open.empty() || open.back().path != path) {
             complete = false;
             return;
         }
         Level& level = open.back();
         ++level.seenValues;
-        SplitPath split;
-        split.ok = true;
-        split.root = root;
-        split.subKey = path;
-        // A value deleted since the walk listed it is simply no longer there.
-        ExportResult result = ExportValueOf(split, name, *out, &level.lineWritten);
-        if (result == ExportResult::Unreadable)
+        if (WriteValue(RootKeyName(root) + "\\" + path, name, type, data, length, *out) ==
+            ExportResult::Written) {
+            level.lineWritten = true;
+        } else {
             complete = false;
+        }
     }
 };
 
@@ -223,9 +229,10 @@ void VisitTreeKey(HKEY, const char* path, const char*, DWORD, DWORD, const BYTE*
     static_cast<TreeExport*>(context)->EnterKey(path);
 }
 
-void VisitTreeValue(HKEY, const char* path, const char* name, DWORD nameLength, DWORD, const BYTE*,
-                    DWORD, void* context) {
-    static_cast<TreeExport*>(context)->AddValue(path, std::string(name, nameLength));
+void VisitTreeValue(HKEY, const char* path, const char* name, DWORD nameLength, DWORD type,
+                    const BYTE* data, DWORD length, void* context) {
+    static_cast<TreeExport*>(context)->AddValue(path, std::string(name, nameLength), type, data,
+                                                length);
 }
 
 }  // namespace
@@ -284,7 +291,7 @@ ExportResult ExportValue(const std::string& keyPath, const std::string& valueNam
     SplitPath split = SplitKeyPath(keyPath);
     if (!split.ok)
         return ExportResult::InvalidPath;
-    return ExportValueOf(split, valueName, out, nullptr);
+    return ExportValueOf(split, valueName, out);
 }
 
 ExportResult ExportKeyTree(const std::string& keyPath, RegFileWriter& out, bool recursive) {
@@ -334,4 +341,20 @@ std::vector<ExportResult> ExportItems(const std::vector<RegistryItem>& items, Re
     if (progress)
         progress->End();
     return results;
+}
+
+FileExportResult ExportItemsToFile(const std::string& path, const std::vector<RegistryItem>& items,
+                                   ProgressSink* progress, std::vector<ExportResult>* results) {
+    RegFileWriter out;
+    if (!out.Open(path))
+        return FileExportResult::CannotCreate;
+    std::vector<ExportResult> written = ExportItems(items, out, progress);
+    if (!out.Close()) {
+        // A partial file would pose as the whole export.
+        DeleteFileA(path.c_str());
+        return FileExportResult::CannotWrite;
+    }
+    if (results)
+        *results = std::move(written);
+    return FileExportResult::Complete;
 }

@@ -75,6 +75,18 @@ std::string ItemKeyPath(const RegistryItem& item);
 std::vector<ExportResult> ExportItems(const std::vector<RegistryItem>& items, RegFileWriter& out,
                                       ProgressSink* progress);
 
+enum class FileExportResult {
+    Complete,      // every line reached the file
+    CannotCreate,  // the file could not be created; nothing was written
+    CannotWrite,   // a write failed; the partial file was removed again
+};
+
+// Writes the entries into the file at path (replacing one that is there), as
+// ExportItems does; results, when given, receives one result per entry.
+FileExportResult ExportItemsToFile(const std::string& path, const std::vector<RegistryItem>& items,
+                                   ProgressSink* progress,
+                                   std::vector<ExportResult>* results = nullptr);
+
 // The value line ("name part=data part") for the data as the registry holds it.
 // Returns false when no line of the form can give back this value (a name
 // holding a line break).

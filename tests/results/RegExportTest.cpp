@@ -209,6 +209,22 @@ TEST(RegExport, NothingWrittenLeavesAnEmptyFile) {
     EXPECT_EQ(WrittenText([&](RegFileWriter& out) { ExportItems(items, out, nullptr); }), "");
 }
 
+TEST(RegExport, ExportToFileReplacesTheFileOrSaysItCouldNotBeMade) {
+    ScratchKey scratch;
+    ScratchFolder folder("tofile");
+    PlantDword(scratch.root(), scratch.path(), "d", 3);
+    std::vector<RegistryItem> items = {{"HKEY_CURRENT_USER", scratch.path(), "d", "", REG_DWORD}};
+    std::string file = folder.MakeFile("old.reg", "older and longer content");
+    std::vector<ExportResult> results;
+    EXPECT_EQ(ExportItemsToFile(file, items, nullptr, &results), FileExportResult::Complete);
+    EXPECT_EQ(results, std::vector<ExportResult>{ExportResult::Written});
+    EXPECT_EQ(ReadWholeFile(file),
+              "REGEDIT4\r\n[" + kHkcu + scratch.path() + "]\r\n\"d\"=dword:00000003\r\n");
+    std::string nowhere = folder.Missing("no folder\\x.reg");
+    EXPECT_EQ(ExportItemsToFile(nowhere, items, nullptr), FileExportResult::CannotCreate);
+    EXPECT_EQ(GetFileAttributesA(nowhere.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST(RegExport, MultibyteTextIsEscapedByCharacterNotByByte) {
     // Under code page 932 the trail byte of this character is 0x5C, a backslash.
     const std::string table = "\x95\x5c";
