@@ -101,8 +101,10 @@ ExportResult ResultOfError(LONG error) {
 ExportResult WriteValue(const std::string& keyLinePath, const std::string& name, DWORD type,
                         const BYTE* data, DWORD length, RegFileWriter& out) {
     std::string line;
-    if (!MakeValueLine(name, type, data, length, line))
+    if (HoldsLineBreak(keyLinePath.data(), keyLinePath.size()) ||
+        !MakeValueLine(name, type, data, length, line)) {
         return ExportResult::Unreadable;
+    }
     out.WriteLine("[" + keyLinePath + "]");
     out.WriteLine(line);
     return ExportResult::Written;
@@ -169,8 +171,12 @@ struct TreeExport {
     void WriteKeyLineIfDue(Level& level) {
         if (level.lineWritten)
             return;
-        out->WriteLine("[" + RootKeyName(root) + "\\" + level.path + "]");
         level.lineWritten = true;
+        if (HoldsLineBreak(level.path.data(), level.path.size())) {
+            complete = false;  // no key line can name it
+            return;
+        }
+        out->WriteLine("[" + RootKeyName(root) + "\\" + level.path + "]");
     }
 
     void Finish(Level& level) {

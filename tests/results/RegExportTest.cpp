@@ -166,13 +166,21 @@ TEST(RegExport, KeyTreeWritesEveryKeyWithAKeyLineBeforeEachValue) {
                   key + "\\C\\D\\E]\r\n@=dword:00000007\r\n");
 }
 
-TEST(RegExport, AKeyTreeWithAValueNoLineCanHoldIsNotWrittenWhole) {
+TEST(RegExport, AKeyTreeWithANameNoLineCanHoldIsNotWrittenWhole) {
     ScratchKey scratch;
-    PlantString(scratch.root(), scratch.Sub("Sub"), "line\nbreak", "x");
-    PlantString(scratch.root(), scratch.Sub("Sub"), "plain", "y");
-    ExportResult result = ExportResult::Written;
-    WrittenText([&](RegFileWriter& out) { result = ExportKeyTree(kHkcu + scratch.path(), out); });
-    EXPECT_EQ(result, ExportResult::Unreadable);
+    PlantString(scratch.root(), scratch.Sub("Value"), "line\nbreak", "x");
+    PlantString(scratch.root(), scratch.Sub("Value"), "plain", "y");
+    PlantString(scratch.root(), scratch.Sub("Key\rName"), "plain", "y");
+    PlantKey(scratch.root(), scratch.Sub("Empty\nKey"));
+    for (const char* sub : {"Value", "Key\rName", "Empty\nKey"}) {
+        ExportResult result = ExportResult::Written;
+        std::string text = WrittenText(
+            [&](RegFileWriter& out) { result = ExportKeyTree(kHkcu + scratch.Sub(sub), out); });
+        EXPECT_EQ(result, ExportResult::Unreadable) << sub;
+        EXPECT_EQ(text.find("break"), std::string::npos);
+        EXPECT_EQ(text.find("Name]"), std::string::npos);
+        EXPECT_EQ(text.find("Key]"), std::string::npos);
+    }
 }
 
 TEST(RegExport, ListOfEntriesSkipsWhatCannotBeReadAndStartsWithTheFirstWrittenLine) {
