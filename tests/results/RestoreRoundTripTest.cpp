@@ -65,4 +65,25 @@ TEST(RestoreRoundTrip, ImportingTheBackupGivesBackEveryKeyAndValueExactly) {
     EXPECT_EQ(DescribeTree(HKEY_CURRENT_USER, tree), before);
 }
 
+// Under code page 932 a trail byte may be 0x5C; the file must not escape it,
+// and the editor reads the file in the same code page.
+TEST(RestoreRoundTrip, MultibyteNamesAndTextComeBackExactly) {
+    ScratchKey scratch;
+    ScratchFolder folder("roundtrip932");
+    const std::string table = "\x95\x5c";  // a character whose trail byte is "\"
+    const std::string tree = scratch.Sub("Tree " + table);
+    Plant(tree, table + "\\" + table, REG_SZ, table + "\\\"" + table + std::string(1, '\0'));
+    Plant(tree, "expand", REG_EXPAND_SZ, "%" + table + "%" + std::string(1, '\0'));
+    Plant(tree + "\\" + table, "", REG_MULTI_SZ,
+          table + std::string(1, '\0') + table + std::string(2, '\0'));
+    const std::string before = DescribeTree(HKEY_CURRENT_USER, tree);
+
+    DeleteReport report =
+        DeleteItems({{"HKEY_CURRENT_USER", tree, "", "", KeyRowMarker}}, folder.path(), nullptr);
+    ASSERT_TRUE(report.backupOk) << report.backupError;
+    ASSERT_FALSE(KeyExists(HKEY_CURRENT_USER, tree));
+    EXPECT_TRUE(RegeditImport(report.backupPath, RegistryEditorPath(), true).finished);
+    EXPECT_EQ(DescribeTree(HKEY_CURRENT_USER, tree), before);
+}
+
 }  // namespace
