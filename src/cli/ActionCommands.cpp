@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include <cstdio>
-
 #include <vector>
 
 #include "app/ModulePath.h"
@@ -135,8 +134,11 @@ int RunExportCommand(const Arguments& args) {
         if (result != ExportResult::Written)
             status = ExportFailure(args[i], result);
     }
-    if (!out.Close())
+    if (!out.Close()) {
+        // A partial file would pose as the whole export.
+        DeleteFileA(file.c_str());
         return Failure("cannot write " + file);
+    }
     return status;
 }
 
@@ -144,9 +146,8 @@ int RunBackupsCommand(const Arguments& args) {
     if (!args.empty())
         return UsageError("backups takes no arguments");
     for (const BackupRow& row : ListBackups(BackupFolderPath())) {
-        std::string line = row.date + "\t" + row.time + "\t" + row.size + "\t" +
-                           TsvEscape(row.type) + "\t" + TsvEscape(row.path) + "\n";
-        std::fwrite(line.data(), 1, line.size(), stdout);
+        PrintLine(row.date + "\t" + row.time + "\t" + row.size + "\t" + TsvEscape(row.type) + "\t" +
+                  TsvEscape(row.path));
     }
     return kExitOk;
 }
