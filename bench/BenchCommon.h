@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "cleaner/CleanerTasks.h"
+
 // The generated tree lives here, under HKEY_CURRENT_USER, so that a walk of
 // HKEY_CURRENT_USER\Software covers it.
 constexpr char kBenchTreePath[] = "Software\\ZdvBench";
@@ -41,3 +43,13 @@ PairTimes BestOfInTurns(int rounds, const std::function<void()>& a, const std::f
 double PeakMemoryMiB();
 
 void PrintFigure(const char* name, double value, const char* unit);
+
+// A row sink that only counts, so that a benchmark times the engine, not a list.
+class CountingSink : public RowSink {
+  public:
+    void AddRow(int, const std::string&, const std::string&, const std::string&, const std::string&,
+                int) override {
+        ++rows;
+    }
+    std::size_t rows = 0;
+};

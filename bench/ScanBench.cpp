@@ -13,15 +13,6 @@
 
 namespace {
 
-class CountingSink : public RowSink {
-  public:
-    void AddRow(int, const std::string&, const std::string&, const std::string&, const std::string&,
-                int) override {
-        ++rows;
-    }
-    std::size_t rows = 0;
-};
-
 // The paths task 1 tests for existence, in the order it tests them.
 void CollectTestedPaths(HKEY, const char*, const char* name, DWORD, DWORD type, const BYTE* data,
                         DWORD dataLength, void* context) {

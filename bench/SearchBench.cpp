@@ -11,19 +11,6 @@
 #include "app/text/LanguageTable.h"
 #include "search/SearchEngine.h"
 
-namespace {
-
-class CountingSink : public RowSink {
-  public:
-    void AddRow(int, const std::string&, const std::string&, const std::string&, const std::string&,
-                int) override {
-        ++rows;
-    }
-    unsigned long long rows = 0;
-};
-
-}  // namespace
-
 int main(int argc, char** argv) {
     // The program's language file, in the build folder above this one, so that
     // the status text is a real format with the key path in it.
@@ -51,7 +38,7 @@ int main(int argc, char** argv) {
     PairTimes times = BestOfInTurns(3, raw, search);
 
     std::printf(
-        "HKEY_CURRENT_USER: %llu keys, %llu values; keyword \"%s\": %llu rows, %llu status texts\n",
+        "HKEY_CURRENT_USER: %llu keys, %llu values; keyword \"%s\": %zu rows, %llu status texts\n",
         static_cast<unsigned long long>(stats.keys), static_cast<unsigned long long>(stats.values),
         options.keyword.c_str(), sink.rows, statusTexts);
     PrintFigure("raw enumeration", times.a, "s");

@@ -61,6 +61,8 @@ enum class SearchEnd { Finished, Stopped };
 // adding one row per hit to sink as it is found (the same sink the cleaner
 // fills; the page clears its list before a run). An empty keyword searches
 // nothing. status may be empty. Once stop is set, no row and no status text is
-// given any more: whoever stopped the run shows that.
+// given any more: whoever stopped the run shows that. Stop may come between the
+// test and the call, so a sink on another thread tests the flag again where it
+// takes the row (the page does so on its own thread, where Stop is set).
 SearchEnd SearchRun(const SearchOptions& options, RowSink& sink, const SearchStatus& status,
                     const StopFlag* stop);
