@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <objbase.h>
+
+#include <mutex>
+#include <vector>
+
+#include "TestSupport.h"
+#include "search/SearchWorker.h"
+
+namespace {
+
+// Records what a worker reports. With holdFirstRow, the first row blocks the
+// worker until Release(), as a page busy with something else would.
+class RecordingListener : public SearchListener {
+  public:
+    RecordingListener()
+        : m_firstRow(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+          m_release(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+          m_ended(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+
+    void SearchStarted() override {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_calls.push_back("started");
+        threadId = GetCurrentThreadId();
+        // S_FALSE: the worker has initialised COM on its thread already.
+        HRESULT result = CoInitialize(nullptr);
+        comReady = result == S_FALSE;
+        if (SUCCEEDED(result))
+            CoUninitialize();
+    }
+    void AddRow(int, const std::string&, const std::string& keyPath, const std::string& name,
+                const std::string&, int) override {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_calls.push_back("row " + keyPath + ":" + name);
+        }
+        SetEvent(m_firstRow.get());
+        if (holdFirstRow)
+            WaitForSingleObject(m_release.get(), INFINITE);
+    }
+    void ShowStatus(const std::string& text) override {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        lastStatus = text;
+    }
+    void SearchEnded() override {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_calls.push_back("ended");
+        SetEvent(m_ended.get());
+    }
+
+    bool WaitForFirstRow() { return WaitForSingleObject(m_firstRow.get(), 60000) == WAIT_OBJECT_0; }
+    bool WaitForEnd() { return WaitForSingleObject(m_ended.get(), 60000) == WAIT_OBJECT_0; }
+    void Release() { SetEvent(m_release.get()); }
+    std::vector<std::string> Calls() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_calls;
+    }
+
+    bool holdFirstRow = false;
+    DWORD threadId = 0;
+    bool comReady = false;
+    std::string lastStatus;
+
+  private:
+    std::mutex m_mutex;
+    std::vector<std::string> m_calls;
+    UniqueKernelHandle m_firstRow, m_release, m_ended;
+};
+
+class SearchWorkerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const char* name : {"zdvworkmark1", "zdvworkmark2", "zdvworkmark3"}) {
+            ASSERT_TRUE(PlantString(HKEY_CURRENT_USER, scratch.Sub("Work"), name, "x"));
+        }
+        options.keyword = "zdvworkmark";
+        options.includeValue = true;
+        options.searchHkcu = true;
+    }
+    void TearDown() override { SearchWorker::WaitForAll(); }
+
+    std::string Row(const std::string& name) const {
+        return "row " + scratch.Sub("Work") + ":" + name;
+    }
+
+    ScratchKey scratch{"Worker"};
+    SearchOptions options;
+};
+
+TEST_F(SearchWorkerTest, RunsTheSearchOnItsOwnThreadWithCom) {
+    auto listener = std::make_shared<RecordingListener>();
+    SearchWorker worker;
+    ASSERT_TRUE(worker.Start(options, listener));
+    ASSERT_TRUE(listener->WaitForEnd());
+    SearchWorker::WaitForAll();
+    EXPECT_FALSE(worker.Running());
+    // A search that ended by itself is not stopped again.
+    EXPECT_FALSE(worker.Stop());
+    EXPECT_EQ(listener->Calls(),
+              (std::vector<std::string>{"started", Row("zdvworkmark1"), Row("zdvworkmark2"),
+                                        Row("zdvworkmark3"), "ended"}));
+    EXPECT_NE(listener->threadId, GetCurrentThreadId());
+    EXPECT_TRUE(listener->comReady);
+    EXPECT_EQ(listener->lastStatus, "_PageRegistrySearchState3");
+}
+
+TEST_F(SearchWorkerTest, StopReturnsAtOnceWhileTheWorkerWaitsOnThePage) {
+    auto listener = std::make_shared<RecordingListener>();
+    listener->holdFirstRow = true;
+    SearchWorker worker;
+    ASSERT_TRUE(worker.Start(options, listener));
+    ASSERT_TRUE(listener->WaitForFirstRow());
+    EXPECT_TRUE(worker.Running());
+    // The worker is blocked in the listener: a Stop that waited would never return.
+    EXPECT_TRUE(worker.Stop());
+    EXPECT_FALSE(worker.Running());
+    listener->Release();
+    SearchWorker::WaitForAll();
+    EXPECT_EQ(listener->Calls(), (std::vector<std::string>{"started", Row("zdvworkmark1")}));
+}
+
+TEST_F(SearchWorkerTest, StartingAgainStopsTheSearchStillRunning) {
+    auto first = std::make_shared<RecordingListener>();
+    first->holdFirstRow = true;
+    auto second = std::make_shared<RecordingListener>();
+    {
+        SearchWorker worker;
+        ASSERT_TRUE(worker.Start(options, first));
+        ASSERT_TRUE(first->WaitForFirstRow());
+        ASSERT_TRUE(worker.Start(options, second));
+        first->Release();
+        ASSERT_TRUE(second->WaitForEnd());
+        // The worker goes while nothing runs; the first thread may still be ending.
+    }
+    SearchWorker::WaitForAll();
+    EXPECT_EQ(first->Calls(), (std::vector<std::string>{"started", Row("zdvworkmark1")}));
+    EXPECT_EQ(second->Calls().back(), "ended");
+}
+
+TEST_F(SearchWorkerTest, DestroyedWorkerLeavesItsThreadNothingDangling) {
+    auto listener = std::make_shared<RecordingListener>();
+    listener->holdFirstRow = true;
+    std::weak_ptr<RecordingListener> watch = listener;
+    {
+        SearchWorker worker;
+        ASSERT_TRUE(worker.Start(options, listener));
+        ASSERT_TRUE(listener->WaitForFirstRow());
+    }
+    listener->Release();
+    listener.reset();
+    SearchWorker::WaitForAll();
+    // The thread held the last reference and let it go when it ended.
+    EXPECT_TRUE(watch.expired());
+}
+
+}  // namespace
