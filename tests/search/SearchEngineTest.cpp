@@ -278,6 +278,19 @@ TEST_F(SearchRunTest, ValueDataIsSearchedThroughItsDisplayText) {
               (Rows{"2|Data|dword|0x000000ff (255)|4", "1|Data|multi|first FF second|7"}));
 }
 
+TEST_F(SearchRunTest, MultibyteKeyNameIsNotCutAtATrailByte) {
+    // Under code page 932 the second byte of 0x83 0x5C is a backslash; the key
+    // test must still see the whole name.
+    ASSERT_EQ(GetACP(), 932u);
+    const std::string name =
+        "A\x83\x5c"
+        "B";
+    ASSERT_TRUE(PlantKey(HKEY_CURRENT_USER, Path(name)));
+    SearchOptions options = InCurrentUser(name);
+    options.fullWordMatch = true;
+    EXPECT_EQ(Search(options), (Rows{"0|" + name + "|<key>||-1"}));
+}
+
 TEST_F(SearchRunTest, ValueWhoseNameAndDataBothMatchGivesOneRow) {
     ASSERT_TRUE(PlantString(HKEY_CURRENT_USER, Path("Twice"), "needle", "needle too"));
     EXPECT_EQ(Search(InCurrentUser("needle")), (Rows{"1|Twice|needle|needle too|1"}));
