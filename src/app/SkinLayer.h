@@ -1,0 +1,17 @@
+#pragma once
+// The look of the windows and the popup menus. The program draws with the
+// system's own look: starting, loading a skin and skinning windows do nothing
+// (and read no file); popup menus are the system's TrackPopupMenu.
+
+#include <windows.h>
+
+#include <string>
+
+void SkinStart(HINSTANCE instance, const char* applicationName);
+void SkinLoadFile(const std::string& path);
+void SkinWindow(HWND window, const char* skinObjectName);
+void SkinDialogs(const char* skinObjectName);
+// Shows the menu at (x, y) and, with TPM_RETURNCMD, returns the chosen
+// command (0 when dismissed).
+int SkinTrackPopupMenu(HMENU menu, UINT flags, int x, int y, HWND owner);
+void SkinShutdown();
