@@ -308,9 +308,10 @@ def clock(c, cx, cy, r, face, rim):
 def globe(c, cx, cy, r):
     c.ellipse(cx, cy, r, r, TEAL_DARK)
     c.ellipse(cx, cy, r - 1, r - 1, TEAL_LIGHT)
-    c.polygon([(cx - 4, cy - 4), (cx, cy - 5), (cx + 1, cy - 1), (cx - 2, cy + 1), (cx - 5, cy - 1)],
+    c.polygon([(cx - 4.5, cy - 3), (cx - 0.5, cy - 4.5), (cx + 0.5, cy - 0.5), (cx - 2, cy + 1.5),
+               (cx - 4.5, cy + 0.5)], GREEN)
+    c.polygon([(cx + 1.5, cy + 1.5), (cx + 4.5, cy + 0.5), (cx + 3.5, cy + 4), (cx + 1, cy + 4)],
               GREEN)
-    c.polygon([(cx + 2, cy + 1), (cx + 5, cy), (cx + 4, cy + 4), (cx + 1, cy + 4)], GREEN)
 
 
 def gear(c, cx, cy, r, colour):
@@ -321,41 +322,54 @@ def gear(c, cx, cy, r, colour):
     c.ellipse(cx, cy, 1.8, 1.8, WHITE)
 
 
+def person(c, x, y, colour, dark):
+    c.ellipse(x, y + 0.5, 3.2, 3.2, dark)
+    c.ellipse(x, y + 0.5, 2.3, 2.3, colour)
+    c.rect(x - 5, y + 4.5, x + 5, y + 12, dark, 3)
+    c.rect(x - 4, y + 5.5, x + 4, y + 11, colour, 2.2)
+
+
+def badge_missing(c, x):
+    c.ellipse(x + 11.5, 11.5, 4.2, 4.2, WHITE)
+    cross(c, x + 11.5, 11.5, 2.3, RED)
+
+
 def draw_tasks(c):
     x = 0
-    # 1 file references: a document whose file is gone
-    task_sheet(c, x)
-    for y in (4.5, 7, 9.5):
-        c.rect(x + 5, y, x + 10, y + 1, GREY)
-    cross(c, x + 11.5, 11.5, 2.8, RED)
+    # 1 missing files in the current user's settings
+    person(c, x + 6.5, 3.2, BLUE_LIGHT, BLUE_DARK)
+    badge_missing(c, x)
     x += 16
-    # 2 class registrations: a gear on a registry block
+    # 2 missing files in the settings of all users
+    person(c, x + 10, 2.5, TEAL_LIGHT, TEAL_DARK)
+    person(c, x + 5.5, 4, BLUE_LIGHT, BLUE_DARK)
+    badge_missing(c, x)
+    x += 16
+    # 3 missing files in the machine's settings: a computer
+    c.rect(x + 1, 1.5, x + 14, 10.5, GREY_DARK, 1)
+    c.rect(x + 2.2, 2.7, x + 12.8, 9.3, BLUE_LIGHT)
+    c.rect(x + 5, 10.5, x + 10, 12.5, GREY)
+    c.rect(x + 3, 12.5, x + 12, 14, GREY_DARK, 0.5)
+    badge_missing(c, x)
+    x += 16
+    # 4 class registrations: a gear on a registry block
     small_block(c, x, BLUE_LIGHT, BLUE, BLUE_DARK)
     gear(c, x + 11, 11, 4.6, GREY_DARK)
     x += 16
-    # 3 uninstall entries: a package box
+    # 5 uninstall entries: a package box
     c.polygon([(x + 8, 1), (x + 15, 4.5), (x + 8, 8), (x + 1, 4.5)], (226, 180, 120))
     c.polygon([(x + 1, 4.5), (x + 8, 8), (x + 8, 15), (x + 1, 11.5)], (196, 142, 80))
     c.polygon([(x + 15, 4.5), (x + 8, 8), (x + 8, 15), (x + 15, 11.5)], (160, 110, 56))
-    cross(c, x + 12, 12, 2.5, RED)
     x += 16
-    # 4 history lists: a clock
+    # 6 history lists: a clock
     clock(c, x + 8, 8, 7, WHITE, BLUE)
     x += 16
-    # 5 start-menu order: a menu of lines
+    # 7 start menu order, empty keys and file types: a menu of lines
     c.rect(x + 1, 1, x + 15, 15, GREY_DARK, 1)
     c.rect(x + 2, 2, x + 14, 14, WHITE, 0.5)
     c.rect(x + 2, 2, x + 5, 14, BLUE)
     for y in (3.5, 7, 10.5):
         c.rect(x + 6.5, y, x + 12.5, y + 1.8, GREY)
-    x += 16
-    # 6 empty software keys: an empty grey folder
-    small_folder(c, x, GREY_LIGHT, GREY_DARK)
-    x += 16
-    # 7 file types: a page with a coloured tag
-    task_sheet(c, x)
-    c.rect(x + 5, 5, x + 10, 10, TEAL)
-    c.rect(x + 5, 11.5, x + 10, 12.5, GREY)
     x += 16
     # 8 shared library counts: stacked library sheets
     c.rect(x + 4, 1, x + 15, 12, GREY_DARK, 1)
