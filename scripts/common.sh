@@ -70,4 +70,11 @@ prepare_prefix() {
     else
         wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f </dev/null >/dev/null 2>&1 || true
     fi
+    # The command above started Wine's desktop process with the driver it found
+    # before the setting changed (then no window can be made). Start again: a
+    # fresh server, and a fresh desktop, again with /dev/null as its output.
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w
+    wineserver -p </dev/null >/dev/null 2>&1
+    wine reg query 'HKCU\Software\Wine\Drivers' </dev/null >/dev/null 2>&1 || true
 }
