@@ -4,7 +4,7 @@
 ZDV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 ZDV_BUILD=${ZDV_BUILD:-$ZDV_ROOT/build}
 ZDV_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
-              googletest xvfb x11-apps imagemagick locales)
+              googletest xvfb x11-apps x11-utils imagemagick locales)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
