@@ -157,8 +157,12 @@ void HyperLink::Paint() {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, TextColour());
     HGDIOBJ old = m_font ? SelectObject(dc, m_font.get()) : nullptr;
-    RECT text = m_linkRect;
-    DrawTextA(dc, m_text.c_str(), -1, &text, DT_LEFT | DT_WORDBREAK);
+    // Drawn in the whole control, aligned as the static aligns it: a rectangle
+    // exactly as wide as the measured text could wrap its last word away.
+    const DWORD align = GetWindowLongA(m_hwnd, GWL_STYLE) & SS_TYPEMASK;
+    const UINT format = align == SS_CENTER ? DT_CENTER : align == SS_RIGHT ? DT_RIGHT : DT_LEFT;
+    RECT text = client;
+    DrawTextA(dc, m_text.c_str(), -1, &text, format | DT_WORDBREAK);
     if (old)
         SelectObject(dc, old);
     if (GetFocus() == m_hwnd)
