@@ -40,6 +40,10 @@ ScratchKey::ScratchKey(const std::string& name) {
     m_path = "Software\\ZdvTests\\" + name + std::to_string(GetCurrentProcessId());
     RemoveTree(HKEY_CURRENT_USER, m_path);
     PlantKey(HKEY_CURRENT_USER, m_path);
+    // The shared parent keeps a value for good: an empty Software sub key is what
+    // the cleaner's empty-key step reports, and a parent that comes and goes with
+    // other test processes' scratch keys would make those rows come and go too.
+    PlantString(HKEY_CURRENT_USER, "Software\\ZdvTests", "Purpose", "test scratch keys");
 }
 
 ScratchKey::~ScratchKey() { RemoveTree(HKEY_CURRENT_USER, m_path); }
