@@ -31,10 +31,17 @@ std::string TsvEscape(const std::string& text) {
     out.reserve(text.size());
     for (char c : text) {
         switch (c) {
-            case '\t': out += "\\t"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            default: out += c;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -46,8 +53,8 @@ std::string JsonString(const std::string& ansiText) {
         int length = MultiByteToWideChar(CP_ACP, 0, ansiText.data(),
                                          static_cast<int>(ansiText.size()), nullptr, 0);
         wide.resize(static_cast<std::size_t>(length));
-        MultiByteToWideChar(CP_ACP, 0, ansiText.data(), static_cast<int>(ansiText.size()),
-                            &wide[0], length);
+        MultiByteToWideChar(CP_ACP, 0, ansiText.data(), static_cast<int>(ansiText.size()), &wide[0],
+                            length);
     }
     std::string utf8;
     if (!wide.empty()) {
@@ -60,13 +67,27 @@ std::string JsonString(const std::string& ansiText) {
     std::string out = "\"";
     for (unsigned char c : utf8) {
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\b': out += "\\b"; break;
-            case '\f': out += "\\f"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\b':
+                out += "\\b";
+                break;
+            case '\f':
+                out += "\\f";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (c < 0x20) {
                     char escaped[8];
@@ -84,17 +105,19 @@ std::string JsonString(const std::string& ansiText) {
 void PrintRow(std::FILE* out, OutputFormat format, int task, const RegistryItem& item) {
     std::string line;
     if (format == OutputFormat::Tsv) {
-        if (task >= 0) line += std::to_string(task) + "\t";
+        if (task >= 0)
+            line += std::to_string(task) + "\t";
         line += TsvEscape(item.rootKey) + "\t" + TsvEscape(item.keyPath) + "\t" +
                 TsvEscape(item.valueName) + "\t" + TsvEscape(item.dataText) + "\t" +
                 std::to_string(item.type);
     } else {
         line = "{";
-        if (task >= 0) line += "\"task\":" + std::to_string(task) + ",";
+        if (task >= 0)
+            line += "\"task\":" + std::to_string(task) + ",";
         line += "\"root\":" + JsonString(item.rootKey) + ",\"key\":" + JsonString(item.keyPath) +
                 ",\"value\":" + JsonString(item.valueName) +
-                ",\"data\":" + JsonString(item.dataText) + ",\"type\":" + std::to_string(item.type) +
-                "}";
+                ",\"data\":" + JsonString(item.dataText) +
+                ",\"type\":" + std::to_string(item.type) + "}";
     }
     line += '\n';
     std::fwrite(line.data(), 1, line.size(), out);
@@ -113,7 +136,8 @@ ProgressLine::~ProgressLine() {
 }
 
 void ProgressLine::Show(const std::string& text) {
-    if (!m_enabled) return;
+    if (!m_enabled)
+        return;
     std::string line = text.size() > 78 ? text.substr(0, 75) + "..." : text;
     std::size_t pad = m_lastLength > line.size() ? m_lastLength - line.size() : 0;
     std::fprintf(stderr, "\r%s%*s", line.c_str(), static_cast<int>(pad), "");

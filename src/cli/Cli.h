@@ -31,13 +31,13 @@ std::string JsonString(const std::string& ansiText);  // quoted, UTF-8
 
 // Progress on standard error, only when it is a console and not quietened.
 class ProgressLine {
-public:
+  public:
     explicit ProgressLine(bool quiet);
     ~ProgressLine();
     bool enabled() const { return m_enabled; }
     void Show(const std::string& text);
 
-private:
+  private:
     bool m_enabled;
     std::size_t m_lastLength = 0;
 };

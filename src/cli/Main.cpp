@@ -48,7 +48,8 @@ int main(int argc, char** argv) {
 
     Arguments args(argv + 2, argv + argc);
     for (const Command& command : kCommands) {
-        if (std::strcmp(argv[1], command.name) == 0) return command.run(args);
+        if (std::strcmp(argv[1], command.name) == 0)
+            return command.run(args);
     }
     std::fprintf(stderr, "zdv: unknown command '%s'\n", argv[1]);
     std::fputs(kUsage, stderr);

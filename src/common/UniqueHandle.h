@@ -9,7 +9,7 @@
 
 template <class Traits>
 class UniqueHandle {
-public:
+  public:
     using Type = typename Traits::Type;
 
     UniqueHandle() noexcept : m_value(Traits::Invalid()) {}
@@ -20,7 +20,8 @@ public:
     UniqueHandle& operator=(const UniqueHandle&) = delete;
     UniqueHandle(UniqueHandle&& other) noexcept : m_value(other.release()) {}
     UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-        if (this != &other) reset(other.release());
+        if (this != &other)
+            reset(other.release());
         return *this;
     }
 
@@ -30,7 +31,8 @@ public:
     Type release() noexcept { return std::exchange(m_value, Traits::Invalid()); }
     void reset(Type value = Traits::Invalid()) noexcept {
         Type old = std::exchange(m_value, value);
-        if (old != Traits::Invalid()) Traits::Close(old);
+        if (old != Traits::Invalid())
+            Traits::Close(old);
     }
     // For APIs that hand a new handle back through a pointer.
     Type* put() noexcept {
@@ -38,7 +40,7 @@ public:
         return &m_value;
     }
 
-private:
+  private:
     Type m_value;
 };
 
@@ -106,7 +108,7 @@ using UniqueBstr = UniqueHandle<BstrTraits>;
 
 // A VARIANT is a value, not a handle: it is cleared on destruction.
 class UniqueVariant {
-public:
+  public:
     UniqueVariant() noexcept { VariantInit(&m_value); }
     ~UniqueVariant() { VariantClear(&m_value); }
     UniqueVariant(const UniqueVariant&) = delete;
@@ -119,22 +121,23 @@ public:
         return &m_value;
     }
 
-private:
+  private:
     VARIANT m_value;
 };
 
 // COM for the current thread, for exactly as long as the guard lives.
 class ComInitialization {
-public:
+  public:
     ComInitialization() noexcept : m_initialized(SUCCEEDED(CoInitialize(nullptr))) {}
     ~ComInitialization() {
-        if (m_initialized) CoUninitialize();
+        if (m_initialized)
+            CoUninitialize();
     }
     ComInitialization(const ComInitialization&) = delete;
     ComInitialization& operator=(const ComInitialization&) = delete;
 
     bool initialized() const noexcept { return m_initialized; }
 
-private:
+  private:
     bool m_initialized;
 };

@@ -20,7 +20,9 @@ const RootKeyEntry kRootKeys[] = {
 
 constexpr DWORD kMinimumBuffer = 256;
 
-DWORD BufferSize(DWORD reported) { return std::max<DWORD>(reported + 1, kMinimumBuffer); }
+DWORD BufferSize(DWORD reported) {
+    return std::max<DWORD>(reported + 1, kMinimumBuffer);
+}
 
 struct Walk {
     HKEY root;
@@ -36,7 +38,8 @@ struct Walk {
 
 bool IsExcluded(const Walk& walk, const std::string& loweredPath) {
     for (const std::string& exclusion : walk.loweredExclusions) {
-        if (ContainsText(loweredPath, exclusion)) return true;
+        if (ContainsText(loweredPath, exclusion))
+            return true;
     }
     return false;
 }
@@ -44,11 +47,14 @@ bool IsExcluded(const Walk& walk, const std::string& loweredPath) {
 // path and loweredPath are shared buffers: each level appends its name and
 // takes it off again, so no path is copied per key.
 void WalkLevel(const Walk& walk, std::string& path, std::string& loweredPath) {
-    if (StopRequested(walk.options.stop)) return;
-    if (IsExcluded(walk, loweredPath)) return;
+    if (StopRequested(walk.options.stop))
+        return;
+    if (IsExcluded(walk, loweredPath))
+        return;
 
     UniqueRegKey key = OpenKeyForReading(walk.root, path);
-    if (!key) return;
+    if (!key)
+        return;
 
     if (walk.keyVisitor) {
         walk.keyVisitor(walk.root, path.c_str(), "", 0, 0, nullptr, 0, walk.keyContext);
@@ -67,22 +73,26 @@ void WalkLevel(const Walk& walk, std::string& path, std::string& loweredPath) {
     std::vector<BYTE> data(BufferSize(maxValueData));
 
     for (DWORD index = 0;;) {
-        if (StopRequested(walk.options.stop)) return;
+        if (StopRequested(walk.options.stop))
+            return;
         DWORD nameLength = static_cast<DWORD>(valueName.size());
         DWORD dataLength = static_cast<DWORD>(data.size() - 1);
         DWORD type = 0;
-        LONG result = RegEnumValueA(key.get(), index, valueName.data(), &nameLength, nullptr,
-                                    &type, data.data(), &dataLength);
+        LONG result = RegEnumValueA(key.get(), index, valueName.data(), &nameLength, nullptr, &type,
+                                    data.data(), &dataLength);
         if (result == ERROR_MORE_DATA) {
             // The key changed since it was measured: grow and read the value again.
-            if (valueName.size() > 0x10000 && data.size() > 0x4000000) break;
+            if (valueName.size() > 0x10000 && data.size() > 0x4000000)
+                break;
             valueName.resize(std::max<std::size_t>(valueName.size() * 2, 32768));
             data.resize(std::max<std::size_t>(data.size() * 2, dataLength + 2));
             continue;
         }
-        if (result != ERROR_SUCCESS) break;
+        if (result != ERROR_SUCCESS)
+            break;
         data[dataLength] = 0;  // no visitor reading text can run past the data
-        bool passes = (type & walk.typeMask) != 0 || (type == REG_NONE && walk.options.includeRegNone);
+        bool passes =
+            (type & walk.typeMask) != 0 || (type == REG_NONE && walk.options.includeRegNone);
         if (walk.valueVisitor && passes) {
             walk.valueVisitor(walk.root, path.c_str(), valueName.data(), nameLength, type,
                               data.data(), dataLength, walk.valueContext);
@@ -91,7 +101,8 @@ void WalkLevel(const Walk& walk, std::string& path, std::string& loweredPath) {
     }
 
     for (DWORD index = 0;;) {
-        if (StopRequested(walk.options.stop)) return;
+        if (StopRequested(walk.options.stop))
+            return;
         DWORD nameLength = static_cast<DWORD>(subKeyName.size());
         LONG result = RegEnumKeyExA(key.get(), index, subKeyName.data(), &nameLength, nullptr,
                                     nullptr, nullptr, nullptr);
@@ -99,9 +110,11 @@ void WalkLevel(const Walk& walk, std::string& path, std::string& loweredPath) {
             subKeyName.resize(subKeyName.size() * 2);
             continue;
         }
-        if (result != ERROR_SUCCESS) break;
+        if (result != ERROR_SUCCESS)
+            break;
         ++index;
-        if (!walk.recurse) continue;
+        if (!walk.recurse)
+            continue;
 
         std::size_t pathSize = path.size();
         std::size_t loweredSize = loweredPath.size();
@@ -111,7 +124,8 @@ void WalkLevel(const Walk& walk, std::string& path, std::string& loweredPath) {
             loweredPath += '\\';
         }
         path += name;
-        if (!walk.loweredExclusions.empty()) loweredPath += LowerCopy(name);
+        if (!walk.loweredExclusions.empty())
+            loweredPath += LowerCopy(name);
         WalkLevel(walk, path, loweredPath);
         path.resize(pathSize);
         loweredPath.resize(loweredSize);
@@ -121,13 +135,15 @@ void WalkLevel(const Walk& walk, std::string& path, std::string& loweredPath) {
 }  // namespace
 
 const RootKeyEntry* RootKeyTable(std::size_t* count) {
-    if (count) *count = sizeof(kRootKeys) / sizeof(kRootKeys[0]);
+    if (count)
+        *count = sizeof(kRootKeys) / sizeof(kRootKeys[0]);
     return kRootKeys;
 }
 
 std::string RootKeyName(HKEY root) {
     for (const RootKeyEntry& entry : kRootKeys) {
-        if (entry.handle == root) return entry.name;
+        if (entry.handle == root)
+            return entry.name;
     }
     return std::string();
 }
@@ -135,7 +151,8 @@ std::string RootKeyName(HKEY root) {
 HKEY RootKeyFromName(const std::string& name) {
     std::string upper = UpperCopy(name);
     for (const RootKeyEntry& entry : kRootKeys) {
-        if (upper == entry.name) return entry.handle;
+        if (upper == entry.name)
+            return entry.handle;
     }
     return nullptr;
 }
@@ -144,9 +161,11 @@ SplitPath SplitKeyPath(const std::string& fullPath) {
     SplitPath result;
     std::string text = TrimChars(fullPath, "\\");
     std::size_t slash = FindChar(text, '\\');
-    if (text.empty() || slash == std::string::npos) return result;
+    if (text.empty() || slash == std::string::npos)
+        return result;
     HKEY root = RootKeyFromName(text.substr(0, slash));
-    if (root == nullptr) return result;
+    if (root == nullptr)
+        return result;
     result.ok = true;
     result.root = root;
     result.subKey = text.substr(slash + 1);
@@ -154,7 +173,8 @@ SplitPath SplitKeyPath(const std::string& fullPath) {
 }
 
 std::string FormatValueData(DWORD type, const BYTE* data, DWORD length) {
-    if (data == nullptr) length = 0;
+    if (data == nullptr)
+        length = 0;
     switch (type) {
         case REG_SZ:
         case REG_EXPAND_SZ:
@@ -164,16 +184,19 @@ std::string FormatValueData(DWORD type, const BYTE* data, DWORD length) {
             DWORD shown = std::min<DWORD>(length, 20);
             char hex[4];
             for (DWORD i = 0; i < shown; ++i) {
-                if (i > 0) text += ' ';
+                if (i > 0)
+                    text += ' ';
                 std::snprintf(hex, sizeof(hex), "%02x", data[i]);
                 text += hex;
             }
-            if (length > 20) text += "...";
+            if (length > 20)
+                text += "...";
             return text;
         }
         case REG_DWORD: {
             // Shorter data has no number to show; longer data shows its first four bytes.
-            if (length < 4) return std::string();
+            if (length < 4)
+                return std::string();
             DWORD value = 0;
             std::memcpy(&value, data, sizeof(value));
             char text[40];
@@ -186,7 +209,8 @@ std::string FormatValueData(DWORD type, const BYTE* data, DWORD length) {
             DWORD pos = 0;
             while (pos < length && data[pos] != 0) {
                 std::string part = DataAsText(data + pos, length - pos);
-                if (!text.empty()) text += ' ';
+                if (!text.empty())
+                    text += ' ';
                 text += part;
                 pos += static_cast<DWORD>(part.size()) + 1;
             }
@@ -207,11 +231,12 @@ UniqueRegKey OpenKeyForReading(HKEY root, const std::string& path) {
 
 std::string ReadStringValue(HKEY root, const std::string& path, const std::string& name) {
     UniqueRegKey key = OpenKeyForReading(root, path);
-    if (!key) return std::string();
+    if (!key)
+        return std::string();
     char buffer[256] = {};
     DWORD size = 255;
-    if (RegQueryValueExA(key.get(), name.c_str(), nullptr, nullptr,
-                         reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS) {
+    if (RegQueryValueExA(key.get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buffer),
+                         &size) != ERROR_SUCCESS) {
         return std::string();
     }
     return DataAsText(reinterpret_cast<const BYTE*>(buffer), size);
@@ -221,28 +246,32 @@ void EnumSubKeys(HKEY root, const std::string& path, RegistryVisitor visitor, vo
                  const StopFlag* stop) {
     std::string trimmed = TrimChars(path, " \\");
     UniqueRegKey key = OpenKeyForReading(root, trimmed);
-    if (!key) return;
+    if (!key)
+        return;
     std::vector<char> name(512);
     for (DWORD index = 0;; ++index) {
-        if (StopRequested(stop)) return;
+        if (StopRequested(stop))
+            return;
         std::fill(name.begin(), name.end(), 0);
         DWORD length = static_cast<DWORD>(name.size());
         if (RegEnumKeyExA(key.get(), index, name.data(), &length, nullptr, nullptr, nullptr,
                           nullptr) != ERROR_SUCCESS) {
             break;
         }
-        if (visitor) visitor(root, trimmed.c_str(), name.data(), 0, 0, nullptr, 0, context);
+        if (visitor)
+            visitor(root, trimmed.c_str(), name.data(), 0, 0, nullptr, 0, context);
     }
 }
 
 void WalkKey(HKEY root, const std::string& path, bool recurse, RegistryVisitor valueVisitor,
              void* valueContext, RegistryVisitor keyVisitor, void* keyContext, DWORD typeMask,
              const std::vector<std::string>& exclusions, const WalkOptions& options) {
-    Walk walk{root, recurse, valueVisitor, valueContext, keyVisitor, keyContext, typeMask, {},
-              options};
+    Walk walk{root,       recurse,  valueVisitor, valueContext, keyVisitor,
+              keyContext, typeMask, {},           options};
     for (const std::string& exclusion : exclusions) {
         // An empty text would be found in every path; it excludes nothing.
-        if (!exclusion.empty()) walk.loweredExclusions.push_back(LowerCopy(exclusion));
+        if (!exclusion.empty())
+            walk.loweredExclusions.push_back(LowerCopy(exclusion));
     }
     std::string trimmed = TrimChars(path, "\\");
     std::string lowered = walk.loweredExclusions.empty() ? std::string() : LowerCopy(trimmed);

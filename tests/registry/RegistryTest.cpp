@@ -22,7 +22,8 @@ void RecordValue(HKEY, const char* path, const char* name, DWORD, DWORD type, co
                  DWORD length, void* context) {
     auto* recorder = static_cast<Recorder*>(context);
     recorder->visits.push_back({"value", path, name, type, FormatValueData(type, data, length)});
-    if (recorder->stopAfterFirstValue) recorder->stopAfterFirstValue->store(true);
+    if (recorder->stopAfterFirstValue)
+        recorder->stopAfterFirstValue->store(true);
 }
 
 void RecordKey(HKEY, const char* path, const char*, DWORD, DWORD, const BYTE*, DWORD,
@@ -33,8 +34,8 @@ void RecordKey(HKEY, const char* path, const char*, DWORD, DWORD, const BYTE*, D
 std::vector<std::string> Describe(const std::vector<Visit>& visits, const std::string& base) {
     std::vector<std::string> out;
     for (const Visit& v : visits) {
-        std::string path = v.path.compare(0, base.size(), base) == 0 ? v.path.substr(base.size())
-                                                                     : "!" + v.path;
+        std::string path =
+            v.path.compare(0, base.size(), base) == 0 ? v.path.substr(base.size()) : "!" + v.path;
         out.push_back(v.kind == "key" ? "key " + path : "value " + path + ":" + v.name);
     }
     return out;
@@ -90,7 +91,8 @@ TEST(FormatValueData, StringsStopAtTheFirstNulAndNeverPassTheLength) {
 
 TEST(FormatValueData, BinaryShowsTwentyBytesThenDots) {
     std::vector<BYTE> bytes(25);
-    for (int i = 0; i < 25; ++i) bytes[i] = static_cast<BYTE>(i);
+    for (int i = 0; i < 25; ++i)
+        bytes[i] = static_cast<BYTE>(i);
     EXPECT_EQ(FormatValueData(REG_BINARY, bytes.data(), 25),
               "00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f 10 11 12 13...");
     EXPECT_EQ(FormatValueData(REG_BINARY, bytes.data(), 20),
@@ -125,14 +127,15 @@ TEST(FormatValueData, MultiStringJoinsUpToTheEmptyString) {
 
 TEST(FormatValueData, OtherTypesShowNothing) {
     const BYTE bytes[] = {1, 2, 3, 4, 5, 6, 7, 8};
-    for (DWORD type : std::vector<DWORD>{REG_NONE, REG_DWORD_BIG_ENDIAN, REG_LINK, REG_RESOURCE_LIST, REG_QWORD,
-                       static_cast<DWORD>(0x1234)}) {
+    for (DWORD type :
+         std::vector<DWORD>{REG_NONE, REG_DWORD_BIG_ENDIAN, REG_LINK, REG_RESOURCE_LIST, REG_QWORD,
+                            static_cast<DWORD>(0x1234)}) {
         EXPECT_EQ(FormatValueData(type, bytes, sizeof(bytes)), "") << type;
     }
 }
 
 class WalkTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         //  Scratch
         //    A          (values a1, a2)
@@ -166,16 +169,26 @@ protected:
 
 TEST_F(WalkTest, VisitsDepthFirstPreOrderWithValuesBeforeChildren) {
     std::vector<std::string> expected = {
-        "key ",           "key \\A",        "value \\A:a1",        "value \\A:a2",
-        "key \\A\\Deep",  "value \\A\\Deep:d", "key \\B",          "key \\B\\MyClsidTool",
-        "value \\B\\MyClsidTool:m", "key \\C", "value \\C:a_sz",     "value \\C:d_binary",
+        "key ",
+        "key \\A",
+        "value \\A:a1",
+        "value \\A:a2",
+        "key \\A\\Deep",
+        "value \\A\\Deep:d",
+        "key \\B",
+        "key \\B\\MyClsidTool",
+        "value \\B\\MyClsidTool:m",
+        "key \\C",
+        "value \\C:a_sz",
+        "value \\C:d_binary",
     };
     EXPECT_EQ(Walk(scratch.path(), true, 1, {}), expected);
 }
 
 TEST_F(WalkTest, TypeMaskIsTestedOnTheTypeNumber) {
     auto visits = Walk(scratch.Sub("C"), false, 1, {});
-    EXPECT_EQ(visits, (std::vector<std::string>{"key \\C", "value \\C:a_sz", "value \\C:d_binary"}));
+    EXPECT_EQ(visits,
+              (std::vector<std::string>{"key \\C", "value \\C:a_sz", "value \\C:d_binary"}));
     visits = Walk(scratch.Sub("C"), false, 0xFFFFFFFF, {});
     EXPECT_EQ(visits, (std::vector<std::string>{"key \\C", "value \\C:a_sz", "value \\C:b_expand",
                                                 "value \\C:c_dword", "value \\C:d_binary"}));
@@ -187,9 +200,9 @@ TEST_F(WalkTest, TypeMaskIsTestedOnTheTypeNumber) {
 
 TEST_F(WalkTest, ExclusionIsACaseInsensitiveSubstringAtEveryLevel) {
     auto visits = Walk(scratch.path(), true, 1, {"clsid", "a\\DEEP"});
-    std::vector<std::string> expected = {"key ",        "key \\A", "value \\A:a1", "value \\A:a2",
-                                         "key \\B",     "key \\C", "value \\C:a_sz",
-                                         "value \\C:d_binary"};
+    std::vector<std::string> expected = {"key ",           "key \\A",           "value \\A:a1",
+                                         "value \\A:a2",   "key \\B",           "key \\C",
+                                         "value \\C:a_sz", "value \\C:d_binary"};
     EXPECT_EQ(visits, expected);
     // The start key itself is tested too.
     EXPECT_TRUE(Walk(scratch.Sub("B\\MyClsidTool"), true, 1, {"CLSID"}).empty());

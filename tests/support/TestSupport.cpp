@@ -10,7 +10,8 @@ namespace {
 
 void MakeFolders(const std::string& path) {
     for (std::size_t pos = 3; pos <= path.size(); ++pos) {
-        if (pos == path.size() || path[pos] == '\\') CreateDirectoryA(path.substr(0, pos).c_str(), nullptr);
+        if (pos == path.size() || path[pos] == '\\')
+            CreateDirectoryA(path.substr(0, pos).c_str(), nullptr);
     }
 }
 
@@ -20,7 +21,8 @@ void RemoveFolderTree(const std::string& path) {
     if (find != INVALID_HANDLE_VALUE) {
         do {
             std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
+            if (name == "." || name == "..")
+                continue;
             std::string full = path + "\\" + name;
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 RemoveFolderTree(full);
@@ -46,7 +48,9 @@ ScratchKey::ScratchKey(const std::string& name) {
     PlantString(HKEY_CURRENT_USER, "Software\\ZdvTests", "Purpose", "test scratch keys");
 }
 
-ScratchKey::~ScratchKey() { RemoveTree(HKEY_CURRENT_USER, m_path); }
+ScratchKey::~ScratchKey() {
+    RemoveTree(HKEY_CURRENT_USER, m_path);
+}
 
 bool PlantKey(HKEY root, const std::string& path) {
     HKEY key = nullptr;
@@ -85,7 +89,8 @@ bool RemoveTree(HKEY root, const std::string& path) {
 
 bool RemoveValue(HKEY root, const std::string& path, const std::string& name) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return false;
     LONG result = RegDeleteValueA(key, name.c_str());
     RegCloseKey(key);
     return result == ERROR_SUCCESS;
@@ -93,7 +98,8 @@ bool RemoveValue(HKEY root, const std::string& path, const std::string& name) {
 
 bool KeyExists(HKEY root, const std::string& path) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
     RegCloseKey(key);
     return true;
 }
@@ -131,8 +137,8 @@ void DescribeKey(HKEY root, const std::string& path, const std::string& relative
     std::vector<std::string> children;
     for (DWORD i = 0;; ++i) {
         DWORD nameLength = static_cast<DWORD>(name.size());
-        if (RegEnumKeyExA(key, i, name.data(), &nameLength, nullptr, nullptr, nullptr,
-                          nullptr) != ERROR_SUCCESS) {
+        if (RegEnumKeyExA(key, i, name.data(), &nameLength, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
             break;
         }
         children.emplace_back(name.data(), nameLength);
@@ -158,7 +164,9 @@ ScratchFolder::ScratchFolder(const std::string& name) {
     MakeFolders(m_path);
 }
 
-ScratchFolder::~ScratchFolder() { RemoveFolderTree(m_path); }
+ScratchFolder::~ScratchFolder() {
+    RemoveFolderTree(m_path);
+}
 
 std::string ScratchFolder::MakeFile(const std::string& relative, const std::string& content) const {
     std::string full = m_path + "\\" + relative;
@@ -215,8 +223,10 @@ ZdvOutcome RunZdv(const std::string& arguments, std::string exe) {
             CloseHandle(process.hProcess);
         }
     }
-    if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
-    if (err != INVALID_HANDLE_VALUE) CloseHandle(err);
+    if (out != INVALID_HANDLE_VALUE)
+        CloseHandle(out);
+    if (err != INVALID_HANDLE_VALUE)
+        CloseHandle(err);
     outcome.out = ReadWholeFile(outPath);
     outcome.err = ReadWholeFile(errPath);
     return outcome;
@@ -226,8 +236,10 @@ std::vector<std::string> Lines(const std::string& text, const std::string& conta
     std::vector<std::string> lines;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.find(containing) != std::string::npos) lines.push_back(line);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.find(containing) != std::string::npos)
+            lines.push_back(line);
     }
     return lines;
 }

@@ -9,7 +9,7 @@
 // A key under HKEY_CURRENT_USER\Software\ZdvTests unique to this process, deleted
 // with everything below it when the object goes.
 class ScratchKey {
-public:
+  public:
     explicit ScratchKey(const std::string& name = "Scratch");
     ~ScratchKey();
     ScratchKey(const ScratchKey&) = delete;
@@ -20,7 +20,7 @@ public:
     const std::string& path() const { return m_path; }
     std::string Sub(const std::string& relative) const { return m_path + "\\" + relative; }
 
-private:
+  private:
     std::string m_path;
 };
 
@@ -42,7 +42,7 @@ std::string DescribeTree(HKEY root, const std::string& path);
 
 // A file or folder made under C:\ of the prefix, removed when the object goes.
 class ScratchFolder {
-public:
+  public:
     explicit ScratchFolder(const std::string& name);
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
@@ -55,7 +55,7 @@ public:
     // A path inside the folder that does not exist.
     std::string Missing(const std::string& relative) const { return m_path + "\\" + relative; }
 
-private:
+  private:
     std::string m_path;
 };
 

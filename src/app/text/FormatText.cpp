@@ -84,12 +84,12 @@ std::string Unescape(const std::string& text) {
 template <class Value>
 std::string Render(const std::string& text, const Conversion& c, const char* lengthModifier,
                    Value value) {
-    std::string spec = "%" + c.flagsWidthPrecision + lengthModifier + c.conversion;
-    int size = std::snprintf(nullptr, 0, spec.c_str(), value);
+    std::string format = "%" + c.flagsWidthPrecision + lengthModifier + c.conversion;
+    int size = std::snprintf(nullptr, 0, format.c_str(), value);
     std::string piece;
     if (size > 0) {
         piece.resize(static_cast<std::size_t>(size) + 1);
-        std::snprintf(&piece[0], piece.size(), spec.c_str(), value);
+        std::snprintf(&piece[0], piece.size(), format.c_str(), value);
         piece.resize(static_cast<std::size_t>(size));
     }
     return Unescape(text.substr(0, c.start)) + piece + Unescape(text.substr(c.end));

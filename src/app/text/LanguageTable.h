@@ -5,7 +5,7 @@
 #include <string>
 
 class LanguageTable {
-public:
+  public:
     // Called once, before any window or worker exists.
     void SetFile(const std::string& path) { m_path = path; }
     const std::string& File() const { return m_path; }
@@ -14,7 +14,7 @@ public:
     // missing. With expandEscapes, "\r" and "\n" pairs become line breaks.
     std::string GetText(std::string key, int expandEscapes = 0) const;
 
-private:
+  private:
     std::string m_path;
 };
 
