@@ -2,6 +2,8 @@
 
 #include "cli/Cli.h"
 
+#include "common/AnsiText.h"
+
 #include <cstdio>
 
 int UsageError(const std::string& message) {
@@ -26,76 +28,63 @@ bool ParseOutputFormat(const std::string& text, OutputFormat& format) {
     return false;
 }
 
+namespace {
+
+// The escapes both row formats use for the line characters of a text.
+const char* LineEscape(unsigned char c) {
+    switch (c) {
+        case '\t':
+            return "\\t";
+        case '\n':
+            return "\\n";
+        case '\r':
+            return "\\r";
+        default:
+            return nullptr;
+    }
+}
+
+std::string Utf8FromWide(const std::wstring& wide) {
+    if (wide.empty())
+        return std::string();
+    int size = static_cast<int>(wide.size());
+    int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, &utf8[0], length, nullptr, nullptr);
+    return utf8;
+}
+
+}  // namespace
+
 std::string TsvEscape(const std::string& text) {
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
-        switch (c) {
-            case '\t':
-                out += "\\t";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            default:
-                out += c;
+        const char* escape = LineEscape(static_cast<unsigned char>(c));
+        if (escape) {
+            out += escape;
+        } else {
+            out += c;
         }
     }
     return out;
 }
 
 std::string JsonString(const std::string& ansiText) {
-    std::wstring wide;
-    if (!ansiText.empty()) {
-        int length = MultiByteToWideChar(CP_ACP, 0, ansiText.data(),
-                                         static_cast<int>(ansiText.size()), nullptr, 0);
-        wide.resize(static_cast<std::size_t>(length));
-        MultiByteToWideChar(CP_ACP, 0, ansiText.data(), static_cast<int>(ansiText.size()), &wide[0],
-                            length);
-    }
-    std::string utf8;
-    if (!wide.empty()) {
-        int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, nullptr);
-        utf8.resize(static_cast<std::size_t>(length));
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &utf8[0],
-                            length, nullptr, nullptr);
-    }
     std::string out = "\"";
-    for (unsigned char c : utf8) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\b':
-                out += "\\b";
-                break;
-            case '\f':
-                out += "\\f";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (c < 0x20) {
-                    char escaped[8];
-                    std::snprintf(escaped, sizeof(escaped), "\\u%04x", c);
-                    out += escaped;
-                } else {
-                    out += static_cast<char>(c);
-                }
+    for (unsigned char c : Utf8FromWide(WideFromAnsi(ansiText))) {
+        const char* escape = LineEscape(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (escape) {
+            out += escape;
+        } else if (c < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof(escaped), "\\u%04x", c);
+            out += escaped;
+        } else {
+            out += static_cast<char>(c);
         }
     }
     out += '"';
