@@ -7,8 +7,8 @@
 #include <string>
 
 #include "BenchCommon.h"
-#include "app/ModulePath.h"
-#include "app/text/LanguageTable.h"
+#include "settings/ModulePath.h"
+#include "text/LanguageTable.h"
 #include "search/SearchEngine.h"
 
 int main(int argc, char** argv) {

@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/ModulePath.h"
+#include "settings/ModulePath.h"
 #include "backup/BackupStore.h"
 #include "backup/Regedit.h"
 #include "cleaner/ScanDriver.h"
 #include "cleaner/TaskSelection.h"
-#include "cli/Cli.h"
-#include "cli/ConsoleProgress.h"
+#include "Cli.h"
+#include "ConsoleProgress.h"
 #include "results/DeleteEntries.h"
 #include "results/RegExport.h"
 

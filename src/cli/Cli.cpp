@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "cli/Cli.h"
+#include "Cli.h"
 
 #include "common/AnsiText.h"
 

@@ -1,4 +1,4 @@
-#include "cli/ConsoleProgress.h"
+#include "ConsoleProgress.h"
 
 void ConsoleProgress::ShowStatus(const std::string& text) {
     ULONGLONG now = GetTickCount64();

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "cleaner/ScanDriver.h"
-#include "cli/Cli.h"
+#include "Cli.h"
 
 // The key being walked, at most ten times a second: a console write per key
 // would slow the whole-root tasks down.

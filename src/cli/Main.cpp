@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/ModulePath.h"
-#include "app/text/LanguageTable.h"
-#include "cli/Cli.h"
+#include "settings/ModulePath.h"
+#include "text/LanguageTable.h"
+#include "Cli.h"
 #include "common/UniqueHandle.h"
 
 namespace {

@@ -1,10 +1,10 @@
 #include <windows.h>
 
-#include "app/ModulePath.h"
+#include "settings/ModulePath.h"
 #include "cleaner/ScanDriver.h"
 #include "cleaner/TaskSelection.h"
-#include "cli/Cli.h"
-#include "cli/ConsoleProgress.h"
+#include "Cli.h"
+#include "ConsoleProgress.h"
 
 namespace {
 

@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "text/LanguageTable.h"
+
 #include <shlwapi.h>
 
 #include <cstdio>
@@ -255,4 +257,19 @@ bool WriteWholeFile(const std::string& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << content;
     return static_cast<bool>(out);
+}
+
+LanguageFileScope::LanguageFileScope(const std::string& path) : m_previous(Language().File()) {
+    Language().SetFile(path);
+}
+
+LanguageFileScope::~LanguageFileScope() {
+    Language().SetFile(m_previous);
+}
+
+bool WriteLanguageFile(const std::string& path, const std::vector<std::string>& lines) {
+    std::string content = "[String]\r\n";
+    for (const std::string& line : lines)
+        content += line + "\r\n";
+    return WriteWholeFile(path, content);
 }

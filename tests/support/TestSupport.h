@@ -75,3 +75,18 @@ std::vector<std::string> Lines(const std::string& text, const std::string& conta
 
 std::string ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::string& content);
+
+// Points the language table at a file for as long as the object lives.
+class LanguageFileScope {
+  public:
+    explicit LanguageFileScope(const std::string& path);
+    ~LanguageFileScope();
+    LanguageFileScope(const LanguageFileScope&) = delete;
+    LanguageFileScope& operator=(const LanguageFileScope&) = delete;
+
+  private:
+    std::string m_previous;
+};
+
+// Writes a language file ([String] section, CRLF) with the given key=text lines.
+bool WriteLanguageFile(const std::string& path, const std::vector<std::string>& lines);

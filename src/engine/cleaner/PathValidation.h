@@ -1,0 +1,42 @@
+#pragma once
+// Judging file references found in registry text: the wildcard matcher, the
+// extraction of one local file path from free text, and the existence tests.
+// The extraction is deliberately narrow: command lines with switches, lists,
+// icon references and paths on removable or network drives are not paths, so
+// they can never be reported as missing.
+
+#include <windows.h>
+
+#include <cstddef>
+#include <map>
+#include <string>
+
+// The one file path named by text, when text names one on a local fixed drive.
+// On false, path is left empty.
+bool PathFromText(const std::string& text, std::string& path);
+
+// Upper-case letters of the fixed drives, such as "CD". The answer may be up
+// to a second old: asking the system costs milliseconds per call and the
+// cleaner asks once per path-like value.
+std::string FixedDriveLetters();
+
+// Non-overlapping occurrences of part in text, counted on character boundaries.
+std::size_t CountOccurrences(const std::string& text, const std::string& part, bool caseSensitive);
+
+// True when the path exists as a file or a folder. In the 64-bit build a path
+// inside the Windows folder's System32 also exists when it exists in SysWOW64:
+// a 32-bit program's entries name System32 and mean SysWOW64.
+bool PathExists(const std::string& path);
+
+// True when text names a path and the file system says that path is not there.
+// A test that fails for another reason (access denied, sharing violation,
+// device not ready) cannot judge the entry, so the path is not missing.
+bool IsMissingPath(const std::string& text);
+
+// Folder name -> full folder path, in exact byte order of the names.
+using FolderMap = std::map<std::string, std::string>;
+
+// Adds one entry per folder directly inside folder, leaving out "." and ".."
+// and folders with any of the excluded attributes.
+void ListSubfolders(const std::string& folder, FolderMap& folders, bool clearFirst,
+                    DWORD excludedAttributes);

@@ -1,0 +1,15 @@
+#pragma once
+// Progress of a long operation on a list of entries.
+
+#include <cstddef>
+#include <string>
+
+// Shows how far a long operation on a list of entries has come. The result
+// list shows it in its progress window, zdv on standard error.
+class ProgressSink {
+  public:
+    virtual ~ProgressSink() = default;
+    virtual void Begin(const std::string& statusText, std::size_t total) = 0;
+    virtual void Step(std::size_t index) = 0;
+    virtual void End() = 0;
+};

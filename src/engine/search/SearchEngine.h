@@ -1,0 +1,68 @@
+#pragma once
+// Looking for a keyword in key names, value names and value data below the
+// chosen root keys. The engine knows no window: rows go to a sink, status
+// texts to a callback, and a stop flag ends a run promptly.
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+#include "registry/RowSink.h"
+#include "registry/Registry.h"
+
+// The keyword edit of the search page holds at most this many characters.
+constexpr std::size_t kSearchKeywordLimit = 499;
+
+struct SearchOptions {
+    std::string keyword;
+    bool includeKey = false;
+    bool includeValue = false;
+    bool includeData = false;
+    bool useWildcard = false;
+    bool fullWordMatch = false;
+    bool caseSensitive = false;
+    bool searchHkcr = false;
+    bool searchHkcu = false;
+    bool searchHklm = false;
+    bool searchHku = false;
+    bool searchHkcc = false;
+};
+
+// The keyword, lower-cased once, tested against many texts.
+class KeywordMatcher {
+  public:
+    explicit KeywordMatcher(const SearchOptions& options);
+    bool Matches(std::string text) const;
+
+  private:
+    std::string m_keyword;
+    bool m_caseSensitive;
+    bool m_useWildcard;
+    bool m_fullWordMatch;
+};
+
+// Whether text holds the keyword as the options' mode says: a substring, the
+// whole text, or a wildcard pattern the whole text matches; letter case is
+// ignored unless the options say otherwise.
+bool MatchText(const std::string& text, const SearchOptions& options);
+
+// Row images of the search list: a key, a string value, any other value.
+constexpr int kSearchKeyImage = 0;
+constexpr int kSearchStringImage = 1;
+constexpr int kSearchBinaryImage = 2;
+
+// Receives the status line: the key being visited, then the end text.
+using SearchStatus = std::function<void(const std::string& text)>;
+
+enum class SearchEnd { Finished, Stopped };
+
+// Walks each chosen root whole, in the order HKEY_CLASSES_ROOT,
+// HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_CONFIG,
+// adding one row per hit to sink as it is found (the same sink the cleaner
+// fills; the page clears its list before a run). An empty keyword searches
+// nothing. status may be empty. Once stop is set, no row and no status text is
+// given any more: whoever stopped the run shows that. Stop may come between the
+// test and the call, so a sink on another thread tests the flag again where it
+// takes the row (the page does so on its own thread, where Stop is set).
+SearchEnd SearchRun(const SearchOptions& options, RowSink& sink, const SearchStatus& status,
+                    const StopFlag* stop);

@@ -1,0 +1,187 @@
+#include "settings/ConfigStore.h"
+
+#include <algorithm>
+
+#include "common/AnsiText.h"
+
+namespace {
+
+// The toolchain's import libraries do not carry these identifiers.
+const CLSID kClsidDomDocument = {
+    0x2933BF90, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+const IID kIidXmlDomDocument = {
+    0x2933BF81, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+const IID kIidXmlDomElement = {
+    0x2933BF86, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+
+constexpr DWORD kServerContext = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER;
+
+ComPtr<IXMLDOMDocument> CreateDocument() {
+    ComPtr<IXMLDOMDocument> document;
+    HRESULT hr = CoCreateInstance(kClsidDomDocument, nullptr, kServerContext, kIidXmlDomDocument,
+                                  reinterpret_cast<void**>(document.put()));
+    if (FAILED(hr))
+        document.release();
+    return document;
+}
+
+UniqueBstr MakeBstr(const std::wstring& text) {
+    return UniqueBstr(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
+}
+
+// A string variant that owns its text.
+void SetStringVariant(UniqueVariant& variant, const std::wstring& text) {
+    VARIANT* value = variant.put();
+    value->bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    if (value->bstrVal)
+        value->vt = VT_BSTR;
+}
+
+// The serializer closes the file but does not flush it; the replacement must
+// not reach the disk before its contents do.
+bool FlushFile(const std::wstring& path) {
+    UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file && FlushFileBuffers(file.get());
+}
+
+}  // namespace
+
+bool XmlParserAvailable() {
+    return static_cast<bool>(CreateDocument());
+}
+
+bool ConfigStore::Load(const std::wstring& path) {
+    m_path.clear();
+    m_document = CreateDocument();
+    if (!m_document)
+        return false;
+    m_document.get()->put_async(VARIANT_FALSE);
+    m_document.get()->put_validateOnParse(VARIANT_FALSE);
+    m_document.get()->put_resolveExternals(VARIANT_FALSE);
+    // The file is edited by hand too: a save keeps its layout.
+    m_document.get()->put_preserveWhiteSpace(VARIANT_TRUE);
+    UniqueVariant source;
+    SetStringVariant(source, path);
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    HRESULT hr = m_document.get()->load(*source.get(), &loaded);
+    if (FAILED(hr) || loaded != VARIANT_TRUE) {
+        m_document.reset();
+        return false;
+    }
+    m_path = path;
+    return true;
+}
+
+bool ConfigStore::Load(const std::string& ansiPath) {
+    return Load(WideFromAnsi(ansiPath));
+}
+
+ComPtr<IXMLDOMNode> ConfigStore::SelectNode(const std::string& path) const {
+    ComPtr<IXMLDOMNode> node;
+    if (!Loaded())
+        return node;
+    UniqueBstr query = MakeBstr(WideFromAnsi(path));
+    if (FAILED(m_document.get()->selectSingleNode(query.get(), node.put())))
+        node.release();
+    return node;
+}
+
+void ConfigStore::GetAttribute(IXMLDOMNode* node, const std::string& name, VARIANT* value) const {
+    VariantClear(value);
+    if (!Loaded() || !node)
+        return;
+    ComPtr<IXMLDOMNamedNodeMap> attributes;
+    if (FAILED(node->get_attributes(attributes.put())) || !attributes)
+        return;
+    UniqueBstr attributeName = MakeBstr(WideFromAnsi(name));
+    ComPtr<IXMLDOMNode> attribute;
+    if (FAILED(attributes.get()->getNamedItem(attributeName.get(), attribute.put())) ||
+        !attribute) {
+        return;
+    }
+    if (FAILED(attribute.get()->get_nodeValue(value)))
+        VariantClear(value);
+}
+
+std::string ConfigStore::GetAttributeText(IXMLDOMNode* node, const std::string& name) const {
+    UniqueVariant value;
+    GetAttribute(node, name, value.put());
+    if (value.get()->vt != VT_BSTR &&
+        FAILED(VariantChangeType(value.get(), value.get(), 0, VT_BSTR))) {
+        return std::string();
+    }
+    BSTR text = value.get()->bstrVal;
+    return AnsiFromWide(text, SysStringLen(text));
+}
+
+bool ConfigStore::SetAttribute(IXMLDOMNode* node, const std::string& name,
+                               const std::string& text) {
+    if (!Loaded() || !node)
+        return false;
+    ComPtr<IXMLDOMElement> element;
+    if (FAILED(node->QueryInterface(kIidXmlDomElement, reinterpret_cast<void**>(element.put())))) {
+        element.release();
+        return false;
+    }
+    UniqueBstr attributeName = MakeBstr(WideFromAnsi(name));
+    UniqueVariant value;
+    SetStringVariant(value, WideFromAnsi(text));
+    return SUCCEEDED(element.get()->setAttribute(attributeName.get(), *value.get()));
+}
+
+std::string ConfigStore::Read(const std::string& elementPath, const std::string& attribute) const {
+    ComPtr<IXMLDOMNode> node = SelectNode(elementPath);
+    return GetAttributeText(node.get(), attribute);
+}
+
+bool ConfigStore::Write(const std::string& elementPath, const std::string& attribute,
+                        const std::string& text) {
+    ComPtr<IXMLDOMNode> node = SelectNode(elementPath);
+    return SetAttribute(node.get(), attribute, text);
+}
+
+bool ConfigStore::Save() {
+    if (!Loaded())
+        return false;
+    std::wstring newPath = SavingPath();
+    UniqueVariant destination;
+    SetStringVariant(destination, newPath);
+    bool written = SUCCEEDED(m_document.get()->save(*destination.get())) && FlushFile(newPath) &&
+                   MoveFileExW(newPath.c_str(), m_path.c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!written)
+        DeleteFileW(newPath.c_str());
+    return written;
+}
+
+bool ApplyFlagList(const std::string& text, std::vector<bool>& flags) {
+    std::vector<std::string> fields = SplitText(text, ",", true);
+    if (fields.empty())
+        return false;
+    for (std::size_t i = 0; i < flags.size(); ++i) {
+        flags[i] = fields[std::min(i, fields.size() - 1)] == "1";
+    }
+    return true;
+}
+
+std::string MakeFlagList(const std::vector<bool>& flags) {
+    std::string list;
+    for (std::size_t i = 0; i < flags.size(); ++i) {
+        if (i > 0)
+            list += ',';
+        list += flags[i] ? '1' : '0';
+    }
+    return list;
+}
+
+std::string CutKeyword(const std::string& keyword) {
+    std::size_t end = 0;
+    while (end < keyword.size()) {
+        std::size_t next = end + CharLength(keyword, end);
+        if (next > kKeywordLimit)
+            break;
+        end = next;
+    }
+    return keyword.substr(0, end);
+}

@@ -1,0 +1,64 @@
+#include "app/Application.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "app/MainFrame.h"
+#include "settings/ModulePath.h"
+#include "app/SkinLayer.h"
+#include "settings/ConfigStore.h"
+#include "text/LanguageTable.h"
+#include "common/UniqueHandle.h"
+#include "framework/MessageLoop.h"
+#include "framework/Prompt.h"
+
+int RunMainWindow(int showCommand, const std::function<void(MainFrame&)>& onShown) {
+    MessageLoop loop;
+    Module().AddMessageLoop(&loop);
+    int result = kExitEarly;
+    {
+        MainFrame frame;
+        if (frame.Create(nullptr)) {
+            ShowWindow(frame.hwnd(), showCommand);
+            if (onShown)
+                onShown(frame);
+            result = loop.Run();
+        }
+    }
+    Module().RemoveMessageLoop();
+    return result;
+}
+
+int RunProgram(HINSTANCE instance, int showCommand, const StartupOptions& options) {
+    UniqueKernelHandle mutex(CreateMutexA(nullptr, FALSE, options.mutexName.c_str()));
+    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS)
+        return kExitEarly;
+
+    // Taken down by hand below, in the reverse order; the early exit after the
+    // parser test leaves COM and the skin layer to the end of the process.
+    CoInitialize(nullptr);
+    SkinStart(instance, kProductName);
+    const std::string baseName = ModuleBaseName(nullptr, false);
+    SkinLoadFile(ModuleFolder(nullptr) + "\\" + baseName + ".smf");
+    Language().SetFile(options.languageFile.empty() ? LanguageFilePath(baseName)
+                                                    : options.languageFile);
+
+    const bool parser =
+        options.xmlParserAvailable ? options.xmlParserAvailable() : XmlParserAvailable();
+    if (!parser) {
+        ShowMessage(nullptr, GetText("_NotInstallXML2"), MB_ICONINFORMATION | MB_OK);
+        return kExitEarly;
+    }
+
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES | ICC_COOL_CLASSES};
+    InitCommonControlsEx(&controls);
+    Module().Init(instance);
+
+    const int result = RunMainWindow(showCommand, options.onShown);
+
+    Module().Term();
+    SkinShutdown();
+    CoUninitialize();
+    mutex.reset();
+    return result;
+}

@@ -1,0 +1,138 @@
+#include "framework/Window.h"
+
+namespace {
+
+constexpr char kObjectProperty[] = "ZdvWindowObject";
+
+}  // namespace
+
+Window::~Window() {
+    if (m_hwnd)
+        Detach();
+}
+
+Window* Window::FromHandle(HWND window) {
+    if (!window)
+        return nullptr;
+    return static_cast<Window*>(GetPropA(window, kObjectProperty));
+}
+
+void Window::Attach(HWND window) {
+    m_hwnd = window;
+    SetPropA(window, kObjectProperty, this);
+}
+
+void Window::Detach() {
+    if (m_previous && GetWindowLongPtrA(m_hwnd, GWLP_WNDPROC) ==
+                          reinterpret_cast<LONG_PTR>(&Window::SubclassProc)) {
+        SetWindowLongPtrA(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previous));
+    }
+    RemovePropA(m_hwnd, kObjectProperty);
+    m_hwnd = nullptr;
+    m_previous = nullptr;
+}
+
+bool Window::Subclass(HWND window) {
+    if (!window || m_hwnd || FromHandle(window))
+        return false;
+    Attach(window);
+    m_previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::SubclassProc)));
+    if (!m_previous) {
+        RemovePropA(window, kObjectProperty);
+        m_hwnd = nullptr;
+        return false;
+    }
+    return true;
+}
+
+void Window::Unsubclass() {
+    if (m_hwnd)
+        Detach();
+}
+
+bool Window::RegisterWindowClass(const char* className, UINT classStyle, HCURSOR cursor) {
+    WNDCLASSEXA existing = {};
+    existing.cbSize = sizeof(existing);
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    if (GetClassInfoExA(instance, className, &existing))
+        return true;
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = classStyle;
+    windowClass.lpfnWndProc = &Window::ClassProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = cursor;
+    windowClass.lpszClassName = className;
+    return RegisterClassExA(&windowClass) != 0;
+}
+
+HWND Window::Create(const char* className, HWND parent, const RECT& rect, DWORD style,
+                    DWORD exStyle, UINT_PTR id) {
+    if (m_hwnd)
+        return nullptr;
+    return CreateWindowExA(exStyle, className, "", style, rect.left, rect.top,
+                           rect.right - rect.left, rect.bottom - rect.top, parent,
+                           reinterpret_cast<HMENU>(id), GetModuleHandleA(nullptr), this);
+}
+
+bool Window::ReflectToChild(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    HWND child = nullptr;
+    if (message == WM_NOTIFY && lParam) {
+        child = reinterpret_cast<NMHDR*>(lParam)->hwndFrom;
+    } else if (message == WM_COMMAND) {
+        child = reinterpret_cast<HWND>(lParam);
+    }
+    if (!child || !FromHandle(child))
+        return false;
+    result = SendMessageA(child, kReflectedMessageBase + message, wParam, lParam);
+    return true;
+}
+
+LRESULT Window::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    return CallPrevious(message, wParam, lParam);
+}
+
+LRESULT Window::CallPrevious(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (m_previous)
+        return CallWindowProcA(m_previous, m_hwnd, message, wParam, lParam);
+    return DefWindowProcA(m_hwnd, message, wParam, lParam);
+}
+
+LRESULT Window::Dispatch(Window* self, UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND window = self->m_hwnd;
+    LRESULT result = self->OnMessage(message, wParam, lParam);
+    if (message == WM_NCDESTROY && self->m_hwnd == window) {
+        self->Detach();
+        self->OnFinalMessage();
+    }
+    return result;
+}
+
+LRESULT CALLBACK Window::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    Window* self = FromHandle(window);
+    if (!self)
+        return DefWindowProcA(window, message, wParam, lParam);
+    return Dispatch(self, message, wParam, lParam);
+}
+
+LRESULT CALLBACK Window::ClassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    Window* self = FromHandle(window);
+    if (!self && message == WM_NCCREATE) {
+        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        if (self)
+            self->Attach(window);
+    }
+    if (!self)
+        return DefWindowProcA(window, message, wParam, lParam);
+    return Dispatch(self, message, wParam, lParam);
+}
+
+std::string WindowText(HWND window) {
+    if (!window)
+        return std::string();
+    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextA(window, &text[0], static_cast<int>(text.size()))));
+    return text;
+}

@@ -1,0 +1,31 @@
+#pragma once
+// A page of the main window: a child dialog that translates its texts when it
+// opens, keeps its controls placed by its resize rules, and has a one-line
+// status text (control 1010).
+
+#include <string>
+#include <vector>
+
+#include "framework/Dialog.h"
+#include "framework/ResizeLayout.h"
+
+class PageDialog : public Dialog {
+  public:
+    PageDialog(int templateId, std::vector<LayoutEntry> layout)
+        : Dialog(templateId), m_layoutEntries(std::move(layout)) {}
+
+    void SetStatusText(const std::string& text);
+    std::string StatusText() const;
+
+  protected:
+    BOOL OnInitDialog() override;
+    void OnSize(UINT type, int width, int height) override;
+    // The page's own start-up, after translation and layout set-up.
+    virtual void InitPage() {}
+    // After the controls were placed for a new size.
+    virtual void AfterResize() {}
+
+  private:
+    std::vector<LayoutEntry> m_layoutEntries;
+    ResizeLayout m_layout;
+};

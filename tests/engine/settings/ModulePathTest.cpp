@@ -1,0 +1,42 @@
+#include <gtest/gtest.h>
+
+#include "settings/ModulePath.h"
+
+namespace {
+
+TEST(ModulePath, FolderIsEverythingBeforeTheLastBackslash) {
+    EXPECT_EQ(FolderOfPath("C:\\Program Files\\Zdv\\a.b.exe"), "C:\\Program Files\\Zdv");
+    EXPECT_EQ(FolderOfPath("C:\\a.exe"), "C:");
+    EXPECT_EQ(FolderOfPath("C:name.exe"), "C:");
+    EXPECT_EQ(FolderOfPath("\\\\server\\share\\a.exe"), "\\\\server\\share");
+    EXPECT_EQ(FolderOfPath("name.exe"), "");
+}
+
+TEST(ModulePath, BaseNameDropsOnlyTheLastExtension) {
+    EXPECT_EQ(BaseNameOfPath("C:\\Zdv\\a.b.exe", false), "a.b");
+    EXPECT_EQ(BaseNameOfPath("C:\\Zdv\\a.b.exe", true), "a.b.exe");
+    EXPECT_EQ(BaseNameOfPath("C:name.exe", false), "name");
+    EXPECT_EQ(BaseNameOfPath("C:name.exe", true), "name.exe");
+    EXPECT_EQ(BaseNameOfPath("name.exe", false), "name");
+    // A dot in a folder name is not the file's extension.
+    EXPECT_EQ(BaseNameOfPath("C:\\v1.2\\program", false), "program");
+}
+
+TEST(ModulePath, RunningProgramIsFoundFromItsOwnPath) {
+    std::string path = ModulePath(nullptr);
+    std::string folder = ModuleFolder(nullptr);
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(ModuleBaseName(nullptr, false), "tests_engine_settings");
+    EXPECT_EQ(folder + "\\" + ModuleBaseName(nullptr, true), path);
+    EXPECT_NE(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(ModulePath, MultibyteNamesEndingInBackslashBytesStayWhole) {
+    ASSERT_EQ(GetACP(), 932u);
+    const std::string table = "\x95\x5C";  // ends in a backslash byte
+    EXPECT_EQ(FolderOfPath("C:\\" + table + "\\" + table + ".exe"), "C:\\" + table);
+    EXPECT_EQ(BaseNameOfPath("C:\\" + table + "\\" + table + ".exe", false), table);
+    EXPECT_EQ(FolderOfPath("C:\\" + table + ".exe"), "C:");
+}
+
+}  // namespace

@@ -1,0 +1,167 @@
+// The about box and its links, and the link colours from the browser settings.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <vector>
+
+#include "GuiTestSupport.h"
+#include "TestSupport.h"
+#include "app/AboutDialog.h"
+#include "app/WebSite.h"
+#include "text/LanguageTable.h"
+#include "resource.h"
+#include "framework/ShellOpen.h"
+
+namespace {
+
+LPARAM Point(int x, int y) {
+    return MAKELPARAM(x, y);
+}
+
+// Records what is opened and answers with the given success.
+class RecordingOpener {
+  public:
+    explicit RecordingOpener(bool succeed) {
+        m_previous = SetShellOpener([this, succeed](HWND, const std::string& target) {
+            opened.push_back(target);
+            return succeed;
+        });
+    }
+    ~RecordingOpener() { SetShellOpener(m_previous); }
+    std::vector<std::string> opened;
+
+  private:
+    ShellOpener m_previous;
+};
+
+constexpr char kBrowserSettings[] = "Software\\Microsoft\\Internet Explorer\\Settings";
+
+// Plants the browser's anchor colours and restores the key as it was.
+class BrowserColours {
+  public:
+    BrowserColours() : m_keyExisted(KeyExists(HKEY_CURRENT_USER, kBrowserSettings)) {}
+    ~BrowserColours() {
+        if (m_keyExisted) {
+            RemoveValue(HKEY_CURRENT_USER, kBrowserSettings, "Anchor Color");
+            RemoveValue(HKEY_CURRENT_USER, kBrowserSettings, "Anchor Color Visited");
+        } else {
+            RemoveTree(HKEY_CURRENT_USER, kBrowserSettings);
+        }
+    }
+    bool Set(const std::string& link, const std::string& visited) {
+        return PlantString(HKEY_CURRENT_USER, kBrowserSettings, "Anchor Color", link) &&
+               PlantString(HKEY_CURRENT_USER, kBrowserSettings, "Anchor Color Visited", visited);
+    }
+
+  private:
+    bool m_keyExisted;
+};
+
+class AboutBoxTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES | ICC_COOL_CLASSES};
+        InitCommonControlsEx(&controls);
+        CoInitialize(nullptr);
+    }
+    void TearDown() override { CoUninitialize(); }
+    LanguageFileScope m_language{ShippedLanguageFile()};
+};
+
+}  // namespace
+
+TEST_F(AboutBoxTest, ShowsNameVersionThanksAndLinksToTheWebSite) {
+    AboutDialog about;
+    ASSERT_NE(about.Create(nullptr), nullptr);
+    EXPECT_EQ(WindowText(about.Item(IDC_APP_NAME)), "ZazaDaziveveVivozed");
+    EXPECT_EQ(WindowText(about.Item(IDC_APP_VERSION)), "1.0");
+    EXPECT_EQ(WindowText(about.hwnd()), GetText("_AboutDialog"));
+    const std::string thanks = WindowText(about.Item(IDC_THANKS_LIST));
+    EXPECT_EQ(thanks, GetText("_Thankyoulist", 1));
+    EXPECT_NE(thanks.find("\r\n"), std::string::npos) << "the thanks list spans several lines";
+    EXPECT_GT(SendMessageA(about.Item(IDC_THANKS_LIST), EM_GETLINECOUNT, 0, 0), 1);
+
+    const std::string site = WebSiteAddress();
+    EXPECT_EQ(about.WebsiteLink().Url(), site + "/kestrun/index.htm");
+    EXPECT_EQ(about.SupportLink().Url(), site + "/kestrun/support.htm");
+    EXPECT_EQ(about.WebsiteLink().Text(), GetText("_Websitelink"));
+    EXPECT_EQ(WindowText(about.Item(IDC_SUPPORT_LINK)), GetText("_Supportlink"));
+    EXPECT_TRUE(GetWindowLongA(about.Item(IDC_WEBSITE_LINK), GWL_STYLE) & SS_NOTIFY);
+
+    HWND box = about.hwnd();
+    SendMessageA(box, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_FALSE(IsWindow(box));
+}
+
+TEST_F(AboutBoxTest, LinkOpensOnAClickReleasedOnItsTextAndThenShowsVisited) {
+    AboutDialog about;
+    ASSERT_NE(about.Create(nullptr), nullptr);
+    HyperLink& link = about.WebsiteLink();
+    const RECT text = link.LinkRect();
+    ASSERT_GT(text.right, text.left);
+    EXPECT_EQ(link.TextColour(), link.Colours().link);
+    {
+        RecordingOpener opener(true);
+        // Released outside the text: nothing opens.
+        SendMessageA(link.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, Point(text.left + 1, 1));
+        SendMessageA(link.hwnd(), WM_LBUTTONUP, 0, Point(text.right + 40, 1));
+        EXPECT_TRUE(opener.opened.empty());
+        EXPECT_FALSE(link.Visited());
+
+        SendMessageA(link.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, Point(text.left + 1, 1));
+        SendMessageA(link.hwnd(), WM_LBUTTONUP, 0, Point(text.left + 2, 1));
+        ASSERT_EQ(opener.opened.size(), 1u);
+        EXPECT_EQ(opener.opened[0], link.Url());
+        EXPECT_TRUE(link.Visited());
+        EXPECT_EQ(link.TextColour(), link.Colours().visited);
+    }
+    {
+        // A failed open leaves the other link unvisited; Enter opens too.
+        RecordingOpener opener(false);
+        HyperLink& support = about.SupportLink();
+        EXPECT_EQ(SendMessageA(support.hwnd(), WM_GETDLGCODE, 0, 0), DLGC_WANTCHARS);
+        SendMessageA(support.hwnd(), WM_CHAR, VK_RETURN, 0);
+        ASSERT_EQ(opener.opened.size(), 1u);
+        EXPECT_EQ(opener.opened[0], support.Url());
+        EXPECT_FALSE(support.Visited());
+    }
+}
+
+TEST(HyperLinkColours, ComeFromTheBrowserSettingsWhenThreeNumbersAreGiven) {
+    BrowserColours planted;
+    ASSERT_TRUE(planted.Set("255,0,0", "0,128,64"));
+    LinkColours colours = ReadLinkColours();
+    EXPECT_EQ(colours.link, RGB(255, 0, 0));
+    EXPECT_EQ(colours.visited, RGB(0, 128, 64));
+
+    ASSERT_TRUE(planted.Set("12,34", "1,2,3,4"));
+    colours = ReadLinkColours();
+    EXPECT_EQ(colours.link, RGB(0, 0, 255));
+    EXPECT_EQ(colours.visited, RGB(128, 0, 128));
+
+    ASSERT_TRUE(planted.Set("300,0,0", "100,100,100,100,100"));
+    colours = ReadLinkColours();
+    EXPECT_EQ(colours.link, RGB(0, 0, 255));
+    EXPECT_EQ(colours.visited, RGB(128, 0, 128));
+}
+
+TEST(HyperLinkColours, AreUsedByALinkMadeAfterTheyWereSet) {
+    BrowserColours planted;
+    ASSERT_TRUE(planted.Set("10,20,30", "40,50,60"));
+    HWND parent = CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 200, 50, nullptr, nullptr,
+                                  nullptr, nullptr);
+    HWND label = CreateWindowExA(0, "Static", "Home", WS_CHILD | WS_VISIBLE | SS_RIGHT, 0, 0, 200,
+                                 20, parent, nullptr, nullptr, nullptr);
+    HyperLink link;
+    ASSERT_TRUE(link.SubclassStatic(label));
+    EXPECT_EQ(link.Url(), "Home");
+    EXPECT_EQ(link.TextColour(), RGB(10, 20, 30));
+    // Right-aligned text is clickable only where it is drawn.
+    EXPECT_EQ(link.LinkRect().right, 200);
+    EXPECT_GT(link.LinkRect().left, 100);
+    DestroyWindow(parent);
+    EXPECT_EQ(link.hwnd(), nullptr);
+}

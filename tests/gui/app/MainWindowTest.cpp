@@ -1,0 +1,331 @@
+// The main window in-process: pages, switching, sizing, caption, menu and closing.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+
+#include "GuiTestSupport.h"
+#include "TestSupport.h"
+#include "app/MainFrame.h"
+#include "app/WebSite.h"
+#include "text/LanguageTable.h"
+#include "common/UniqueHandle.h"
+#include "resource.h"
+#include "framework/Prompt.h"
+#include "framework/ShellOpen.h"
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES | ICC_COOL_CLASSES};
+        InitCommonControlsEx(&controls);
+    }
+
+    // Creates and shows the frame with the given language file.
+    void Open(const std::string& languageFile = ShippedLanguageFile()) {
+        m_language = std::make_unique<LanguageFileScope>(languageFile);
+        m_frame = std::make_unique<MainFrame>();
+        ASSERT_NE(m_frame->Create(nullptr), nullptr);
+        ShowWindow(m_frame->hwnd(), SW_SHOWNORMAL);
+    }
+
+    void TearDown() override {
+        m_frame.reset();
+        m_language.reset();
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        }
+    }
+
+    PageSelector& Selector() { return m_frame->Selector(); }
+
+    std::string TreeItemText(HTREEITEM item) {
+        char buffer[256] = {};
+        TVITEMA tvItem = {};
+        tvItem.mask = TVIF_TEXT;
+        tvItem.hItem = item;
+        tvItem.pszText = buffer;
+        tvItem.cchTextMax = sizeof(buffer);
+        SendMessageA(Selector().Tree(), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tvItem));
+        return buffer;
+    }
+
+    HTREEITEM TreeItem(int index) {
+        auto item = reinterpret_cast<HTREEITEM>(
+            SendMessageA(Selector().Tree(), TVM_GETNEXTITEM, TVGN_ROOT, 0));
+        for (int i = 0; i < index && item; ++i) {
+            item = reinterpret_cast<HTREEITEM>(SendMessageA(
+                Selector().Tree(), TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
+        }
+        return item;
+    }
+
+    static int Width(HWND window) {
+        RECT rect = {};
+        GetWindowRect(window, &rect);
+        return rect.right - rect.left;
+    }
+
+    static int ClientWidth(HWND window) {
+        RECT rect = {};
+        GetClientRect(window, &rect);
+        return rect.right;
+    }
+
+    std::unique_ptr<LanguageFileScope> m_language;
+    std::unique_ptr<MainFrame> m_frame;
+};
+
+// Counts WM_SHOWWINDOW messages sent to one window of this thread.
+class ShowWindowCounter {
+  public:
+    explicit ShowWindowCounter(HWND window) {
+        s_window = window;
+        s_count = 0;
+        m_hook = SetWindowsHookExA(WH_CALLWNDPROC, &Hook, nullptr, GetCurrentThreadId());
+    }
+    ~ShowWindowCounter() { UnhookWindowsHookEx(m_hook); }
+    int count() const { return s_count; }
+
+  private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && message->hwnd == s_window && message->message == WM_SHOWWINDOW) {
+            ++s_count;
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static HWND s_window;
+    static int s_count;
+    HHOOK m_hook = nullptr;
+};
+HWND ShowWindowCounter::s_window = nullptr;
+int ShowWindowCounter::s_count = 0;
+
+}  // namespace
+
+TEST_F(MainWindowTest, StartsOnTheCleanerPageWithTheFirstItemSelected) {
+    Open();
+    ASSERT_EQ(Selector().PageCount(), 3u);
+    EXPECT_EQ(Selector().CurrentPage(), 0);
+    EXPECT_EQ(Selector().Page(0), m_frame->CleanerPage().hwnd());
+    EXPECT_EQ(Selector().Page(1), m_frame->SearchPage().hwnd());
+    EXPECT_EQ(Selector().Page(2), m_frame->BackupPage().hwnd());
+    EXPECT_TRUE(IsWindowVisible(m_frame->CleanerPage().hwnd()));
+    EXPECT_FALSE(IsWindowVisible(m_frame->SearchPage().hwnd()));
+    EXPECT_FALSE(IsWindowVisible(m_frame->BackupPage().hwnd()));
+    EXPECT_EQ(SendMessageA(Selector().Tree(), TVM_GETNEXTITEM, TVGN_CARET, 0),
+              reinterpret_cast<LRESULT>(TreeItem(0)));
+    EXPECT_EQ(TreeItemText(TreeItem(0)), GetText("_PageRegistryCleanerTitle"));
+    EXPECT_EQ(TreeItemText(TreeItem(1)), GetText("_PageRegistrySearchTitle"));
+    EXPECT_EQ(TreeItemText(TreeItem(2)), GetText("_PageRegistryBackupTitle"));
+    // The pages sit in the container and fill it.
+    EXPECT_EQ(GetParent(m_frame->CleanerPage().hwnd()), Selector().Container());
+    EXPECT_EQ(Width(m_frame->CleanerPage().hwnd()), ClientWidth(Selector().Container()));
+    EXPECT_EQ(m_frame->CleanerPage().StatusText(), GetText("_PageRegistryCleanerState1"));
+}
+
+TEST_F(MainWindowTest, SelectingAnotherItemSwitchesPagesAndReselectingChangesNothing) {
+    Open();
+    HWND cleaner = m_frame->CleanerPage().hwnd();
+    {
+        ShowWindowCounter shows(cleaner);
+        // The tree does not notify a selection of the selected item, so send
+        // the notification it would send.
+        NMTREEVIEWA change = {};
+        change.hdr.hwndFrom = Selector().Tree();
+        change.hdr.idFrom = IDC_PAGE_TREE;
+        change.hdr.code = TVN_SELCHANGEDA;
+        change.itemNew.hItem = TreeItem(0);
+        change.itemNew.lParam = 0;
+        SendMessageA(Selector().hwnd(), WM_NOTIFY, IDC_PAGE_TREE,
+                     reinterpret_cast<LPARAM>(&change));
+        EXPECT_EQ(shows.count(), 0);
+        EXPECT_TRUE(IsWindowVisible(cleaner));
+    }
+    SendMessageA(Selector().Tree(), TVM_SELECTITEM, TVGN_CARET,
+                 reinterpret_cast<LPARAM>(TreeItem(2)));
+    EXPECT_EQ(Selector().CurrentPage(), 2);
+    EXPECT_FALSE(IsWindowVisible(cleaner));
+    EXPECT_TRUE(IsWindowVisible(m_frame->BackupPage().hwnd()));
+    EXPECT_EQ(Width(m_frame->BackupPage().hwnd()), ClientWidth(Selector().Container()));
+
+    SendMessageA(Selector().Tree(), TVM_SELECTITEM, TVGN_CARET,
+                 reinterpret_cast<LPARAM>(TreeItem(1)));
+    EXPECT_EQ(Selector().CurrentPage(), 1);
+    EXPECT_FALSE(IsWindowVisible(m_frame->BackupPage().hwnd()));
+    EXPECT_TRUE(IsWindowVisible(m_frame->SearchPage().hwnd()));
+}
+
+TEST_F(MainWindowTest, ResizingTheWindowResizesOnlyThePageArea) {
+    Open();
+    const int treeWidth = Width(Selector().Tree());
+    const int containerWidth = Width(Selector().Container());
+    const int clientWidth = ClientWidth(m_frame->hwnd());
+    EXPECT_EQ(Selector().Splitter().Position(), kPageSelectorPosition);
+    EXPECT_EQ(treeWidth, kPageSelectorPosition);
+
+    // The screen decides how large the frame may grow, so the frame shrinks
+    // here: whatever width the client area loses, the page area alone gives.
+    RECT frame = {};
+    GetWindowRect(m_frame->hwnd(), &frame);
+    SetWindowPos(m_frame->hwnd(), nullptr, 0, 0, frame.right - frame.left - 150,
+                 frame.bottom - frame.top - 50, SWP_NOMOVE | SWP_NOZORDER);
+    const int change = ClientWidth(m_frame->hwnd()) - clientWidth;
+    ASSERT_EQ(change, -150);
+
+    EXPECT_EQ(Width(Selector().Tree()), treeWidth);
+    EXPECT_EQ(Width(Selector().Container()), containerWidth + change);
+    EXPECT_EQ(Width(m_frame->CleanerPage().hwnd()), ClientWidth(Selector().Container()));
+    // The page keeps its buttons at its right edge and widens its lists.
+    RECT scan = {}, page = {};
+    GetWindowRect(m_frame->CleanerPage().Item(IDC_SCAN), &scan);
+    GetWindowRect(m_frame->CleanerPage().hwnd(), &page);
+    const int scanToRight = page.right - scan.right;
+    SetWindowPos(m_frame->hwnd(), nullptr, 0, 0, frame.right - frame.left - 250,
+                 frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
+    GetWindowRect(m_frame->CleanerPage().Item(IDC_SCAN), &scan);
+    GetWindowRect(m_frame->CleanerPage().hwnd(), &page);
+    EXPECT_EQ(page.right - scan.right, scanToRight);
+}
+
+TEST_F(MainWindowTest, SplitterBarStaysInsideAndDoubleClickCentresIt) {
+    Open();
+    VerticalSplitter& splitter = Selector().Splitter();
+    const int margin = 2 * GetSystemMetrics(SM_CXEDGE);
+    const int width = ClientWidth(splitter.hwnd());
+    EXPECT_EQ(splitter.BarWidth(), GetSystemMetrics(SM_CXFRAME));
+
+    splitter.SetPosition(-40);
+    EXPECT_EQ(splitter.Position(), margin);
+    EXPECT_EQ(Width(Selector().Tree()), margin);
+    splitter.SetPosition(width + 40);
+    EXPECT_EQ(splitter.Position(), width - margin - splitter.BarWidth());
+
+    const int bar = splitter.Position() + 1;
+    SendMessageA(splitter.hwnd(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(bar, 10));
+    EXPECT_EQ(splitter.Position(), (width - splitter.BarWidth()) / 2);
+
+    // Dragging the bar moves it by the distance the mouse moved.
+    const int start = splitter.Position() + 1;
+    SendMessageA(splitter.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(start, 10));
+    SendMessageA(splitter.hwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(start - 60, 10));
+    SendMessageA(splitter.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(start - 60, 10));
+    EXPECT_EQ(splitter.Position(), (width - splitter.BarWidth()) / 2 - 60);
+    EXPECT_EQ(Width(Selector().Tree()), splitter.Position());
+}
+
+TEST_F(MainWindowTest, CaptionIsNameAndVersionWhateverTheLanguageFileSays) {
+    ScratchFolder folder("ZdvCaption");
+    const std::string file = folder.path() + "\\caption.language";
+    ASSERT_TRUE(WriteLanguageFile(file, {"ZazaDaziveveVivozed=A translated caption"}));
+    Open(file);
+    char caption[256] = {};
+    GetWindowTextA(m_frame->hwnd(), caption, sizeof(caption));
+    EXPECT_STREQ(caption, "ZazaDaziveveVivozed (1.0)");
+}
+
+TEST_F(MainWindowTest, WithoutALanguageFileTheKeysShow) {
+    ScratchFolder folder("ZdvNoLanguage");
+    Open(folder.Missing("missing.language"));
+    EXPECT_EQ(WindowText(m_frame->CleanerPage().Item(IDC_SCAN)), "_Scan");
+    EXPECT_EQ(WindowText(m_frame->BackupPage().Item(IDC_RESTORE_FROM_FILE)), "_RestoreFromFile");
+    EXPECT_EQ(TreeItemText(TreeItem(1)), "_PageRegistrySearchTitle");
+    HMENU bar = GetMenu(m_frame->hwnd());
+    char text[64] = {};
+    GetMenuStringA(bar, 0, text, sizeof(text), MF_BYPOSITION);
+    EXPECT_STREQ(text, "_File");
+    GetMenuStringA(bar, IDM_EXIT, text, sizeof(text), MF_BYCOMMAND);
+    EXPECT_STREQ(text, "_Exit");
+    GetMenuStringA(bar, IDM_ABOUT, text, sizeof(text), MF_BYCOMMAND);
+    EXPECT_STREQ(text, "_About");
+}
+
+TEST_F(MainWindowTest, ClosingAsksOnlyWhileAScanRunsAndNoKeepsTheWindow) {
+    Open();
+    bool scanRunning = true;
+    m_frame->SetScanRunningQuery([&scanRunning] { return scanRunning; });
+    int answer = IDNO;
+    std::vector<std::string> asked;
+    MessageBoxHook previous = SetMessageBoxHook(
+        [&](HWND owner, const std::string& text, const std::string& caption, UINT type) {
+            EXPECT_EQ(owner, m_frame->hwnd());
+            EXPECT_EQ(caption, GetText("_ZazaDaziveveVivozed"));
+            EXPECT_EQ(type, static_cast<UINT>(MB_YESNO | MB_ICONINFORMATION));
+            asked.push_back(text);
+            return answer;
+        });
+
+    SendMessageA(m_frame->hwnd(), WM_COMMAND, IDCANCEL, 0);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0], GetText("_MainDialogCancelConfirm"));
+    EXPECT_TRUE(IsWindow(m_frame->hwnd()));
+    MSG quit;
+    EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+
+    scanRunning = false;
+    HWND window = m_frame->hwnd();
+    SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    SetMessageBoxHook(previous);
+    EXPECT_EQ(asked.size(), 1u);
+    EXPECT_FALSE(IsWindow(window));
+    ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 2u);
+}
+
+TEST_F(MainWindowTest, MenuLinksOpenTheWebSitePages) {
+    Open();
+    std::vector<std::pair<HWND, std::string>> opened;
+    ShellOpener previous = SetShellOpener([&opened](HWND owner, const std::string& target) {
+        opened.emplace_back(owner, target);
+        return true;
+    });
+    SendMessageA(m_frame->hwnd(), WM_COMMAND, IDM_HELP, 0);
+    SendMessageA(m_frame->hwnd(), WM_COMMAND, IDM_WEBSITE, 0);
+    SendMessageA(m_frame->hwnd(), WM_COMMAND, IDM_SUPPORT, 0);
+    SetShellOpener(previous);
+    ASSERT_EQ(opened.size(), 3u);
+    const std::string site = WebSiteAddress();
+    EXPECT_EQ(opened[0].first, m_frame->hwnd());
+    EXPECT_EQ(opened[0].second, site + "/kestrun/help.htm");
+    EXPECT_EQ(opened[1].second, site + "/kestrun/index.htm");
+    EXPECT_EQ(opened[2].second, site + "/kestrun/support.htm");
+}
+
+TEST(WebSite, OnlyAWebAddressIsTakenFromTheSettings) {
+    EXPECT_EQ(WebSiteAddressFrom("https://tools.example.org/"), "https://tools.example.org");
+    EXPECT_EQ(WebSiteAddressFrom("HTTP://tools.example.org"), "HTTP://tools.example.org");
+    EXPECT_EQ(WebSiteAddressFrom(""), kFactoryWebSite);
+    EXPECT_EQ(WebSiteAddressFrom("https://"), kFactoryWebSite);
+    EXPECT_EQ(WebSiteAddressFrom("C:\\Windows\\System32\\calc.exe"), kFactoryWebSite);
+    EXPECT_EQ(WebSiteAddressFrom("file:///C:/evil.exe"), kFactoryWebSite);
+    EXPECT_EQ(WebSiteAddressFrom("https://a.example\" --flag"), kFactoryWebSite);
+    EXPECT_EQ(WebPageUrl("https://a.example", WebPage::Support),
+              "https://a.example/kestrun/support.htm");
+}
+
+TEST_F(MainWindowTest, WithoutFullWindowDragThePanesMoveOnlyWhenTheBarIsDropped) {
+    BOOL fullDrag = TRUE;
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETDRAGFULLWINDOWS, 0, &fullDrag, 0));
+    Open();
+    ASSERT_TRUE(SystemParametersInfoA(SPI_SETDRAGFULLWINDOWS, FALSE, nullptr, 0));
+    SendMessageA(m_frame->hwnd(), WM_SETTINGCHANGE, SPI_SETDRAGFULLWINDOWS, 0);
+    VerticalSplitter& splitter = Selector().Splitter();
+    const bool followedSetting = !splitter.FullDrag();
+
+    const int start = splitter.Position() + 1;
+    SendMessageA(splitter.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(start, 10));
+    SendMessageA(splitter.hwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(start + 50, 10));
+    const int treeWhileDragging = Width(Selector().Tree());
+    SendMessageA(splitter.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(start + 50, 10));
+    SystemParametersInfoA(SPI_SETDRAGFULLWINDOWS, fullDrag, nullptr, 0);
+
+    EXPECT_TRUE(followedSetting);
+    EXPECT_EQ(treeWhileDragging, kPageSelectorPosition);
+    EXPECT_EQ(Width(Selector().Tree()), kPageSelectorPosition + 50);
+}

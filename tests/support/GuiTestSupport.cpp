@@ -1,0 +1,102 @@
+#include "GuiTestSupport.h"
+
+#include "TestSupport.h"
+#include "settings/ModulePath.h"
+#include "framework/Window.h"
+
+std::string BuildFolder() {
+    return FolderOfPath(ModuleFolder(nullptr));
+}
+
+std::string ProgramPath() {
+    return BuildFolder() + "\\ZazaDaziveveVivozed.exe";
+}
+
+std::string ShippedLanguageFile() {
+    return BuildFolder() + "\\ZazaDaziveveVivozed.language";
+}
+
+ChildProgram::ChildProgram(const std::string& path) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    std::string commandLine = "\"" + path + "\"";
+    if (CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                       FolderOfPath(path).c_str(), &startup, &process)) {
+        CloseHandle(process.hThread);
+        m_process.reset(process.hProcess);
+        m_processId = process.dwProcessId;
+    }
+}
+
+ChildProgram::~ChildProgram() {
+    if (m_process && WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT) {
+        TerminateProcess(m_process.get(), 99);
+        WaitForSingleObject(m_process.get(), 10000);
+    }
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindProcessDialog(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<WindowSearch*>(context);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    char className[16] = {};
+    GetClassNameA(window, className, sizeof(className));
+    if (processId == search->processId && IsWindowVisible(window) &&
+        lstrcmpA(className, "#32770") == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+struct TextSearch {
+    const char* className;
+    std::vector<std::string>* texts;
+};
+
+BOOL CALLBACK CollectTexts(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<TextSearch*>(context);
+    char className[64] = {};
+    GetClassNameA(window, className, sizeof(className));
+    if (lstrcmpiA(className, search->className) == 0)
+        search->texts->push_back(WindowText(window));
+    return TRUE;
+}
+
+}  // namespace
+
+HWND ChildProgram::WaitForMainWindow(DWORD timeoutMs) const {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    while (m_process && GetTickCount64() < end) {
+        WindowSearch search = {m_processId, nullptr};
+        EnumWindows(&FindProcessDialog, reinterpret_cast<LPARAM>(&search));
+        if (search.found)
+            return search.found;
+        if (WaitForSingleObject(m_process.get(), 100) != WAIT_TIMEOUT)
+            break;
+    }
+    return nullptr;
+}
+
+long ChildProgram::WaitForExit(DWORD timeoutMs) {
+    if (!m_process || WaitForSingleObject(m_process.get(), timeoutMs) != WAIT_OBJECT_0)
+        return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(m_process.get(), &code);
+    return static_cast<long>(code);
+}
+
+std::vector<std::string> DescendantTexts(HWND window, const char* className) {
+    std::vector<std::string> texts;
+    TextSearch search = {className, &texts};
+    EnumChildWindows(window, &CollectTexts, reinterpret_cast<LPARAM>(&search));
+    return texts;
+}
