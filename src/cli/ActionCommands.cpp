@@ -60,10 +60,13 @@ int ExportFailure(const std::string& keyPath, ExportResult result) {
 }
 
 int RunRegedit(bool exportAll, const std::string& path) {
-    RegeditRun run = exportAll ? RegeditExport(path, RegistryEditorPath(), true)
-                               : RegeditImport(path, RegistryEditorPath(), true);
+    const std::string editor = RegistryEditorPath();
+    if (editor.empty())
+        return Failure("no registry editor (regedit.exe) in the Windows folder");
+    RegeditRun run =
+        exportAll ? RegeditExport(path, editor, true) : RegeditImport(path, editor, true);
     if (!run.started)
-        return Failure("cannot start the registry editor " + RegistryEditorPath());
+        return Failure("cannot start the registry editor " + editor);
     if (run.finished && run.exitCode != 0) {
         return Failure("the registry editor ended with code " + std::to_string(run.exitCode));
     }

@@ -14,6 +14,8 @@ RegeditRun Launch(const std::string& program, const std::string& parameters, boo
     info.lpParameters = parameters.c_str();
     info.nShow = SW_SHOWNORMAL;
     RegeditRun run;
+    if (program.empty())
+        return run;
     run.started = ShellExecuteExA(&info) != FALSE;
     UniqueKernelHandle process(info.hProcess);
     if (run.started && wait && process) {
@@ -38,7 +40,7 @@ std::string RegistryEditorPath() {
             return path;
         }
     }
-    return "Regedit.exe";
+    return std::string();
 }
 
 std::string RegeditExportParameters(const std::string& filePath) {

@@ -6,10 +6,10 @@
 
 #include <string>
 
-// The registry editor to start: regedit.exe in the Windows folder when it is
-// there, so that no program of that name in the current folder runs in its
-// place; only otherwise the bare name for the shell to find. Every launch of
-// the registry editor goes through this.
+// The registry editor to start: regedit.exe in the Windows folder, or empty
+// when it is not there. Never a bare name for the shell to look up, so that no
+// program of that name in the current folder or on the path runs in its place.
+// Every launch of the registry editor goes through this.
 std::string RegistryEditorPath();
 
 struct RegeditRun {
@@ -18,7 +18,8 @@ struct RegeditRun {
     DWORD exitCode = 0;     // its exit code, when finished
 };
 
-// "/e "path" ": the editor writes the whole registry into the file.
+// "/e "path" ": the editor writes the whole registry into the file. An empty
+// program starts nothing.
 RegeditRun RegeditExport(const std::string& filePath, const std::string& program, bool wait);
 // "/s "path" ": the editor imports the file without asking.
 RegeditRun RegeditImport(const std::string& filePath, const std::string& program, bool wait);

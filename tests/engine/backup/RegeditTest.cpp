@@ -31,6 +31,10 @@ TEST(Regedit, IsStartedFromTheWindowsFolderNotFromTheCurrentOne) {
     std::string editor = RegistryEditorPath();
     SetCurrentDirectoryA(previous);
     EXPECT_EQ(LowerCopy(editor), LowerCopy(WindowsFolder() + "\\regedit.exe"));
+    // Without an editor in the Windows folder nothing is started by a bare name.
+    const std::string target = folder.Missing("never.reg");
+    EXPECT_FALSE(RegeditExport(target, std::string(), true).started);
+    EXPECT_EQ(GetFileAttributesA(target.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST(Regedit, ParameterTextsQuoteThePathAndEndInABlank) {
