@@ -12,4 +12,7 @@ class ProgressSink {
     virtual void Begin(const std::string& statusText, std::size_t total) = 0;
     virtual void Step(std::size_t index) = 0;
     virtual void End() = 0;
+    // Called once per key a step walks: a single key tree can take minutes,
+    // and the result list keeps its windows painting meanwhile.
+    virtual void KeyWalked() {}
 };

@@ -42,6 +42,7 @@ bool WriteBackup(const std::vector<RegistryItem>& items, const std::string& fold
     std::string base = FolderWithBackslash(folder);
     std::string path = base + MakeBackupName("_PageRegistryBackupType2", base);
     CreatePathFolders(path);
+    report.backupPath = path;
     switch (ExportItemsToFile(path, items, progress, &results)) {
         case FileExportResult::Complete:
             break;
@@ -52,7 +53,6 @@ bool WriteBackup(const std::vector<RegistryItem>& items, const std::string& fold
             report.backupError = "cannot write the backup file " + path;
             return false;
     }
-    report.backupPath = path;
     return true;
 }
 

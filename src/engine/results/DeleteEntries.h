@@ -32,7 +32,7 @@ struct DeleteReport {
     // False when a backup was asked for and could not be written completely;
     // then nothing was deleted and outcomes is empty.
     bool backupOk = true;
-    std::string backupPath;               // the backup file, when one was written
+    std::string backupPath;               // the backup file, written or (backupOk false) not
     std::string backupError;              // why the backup failed
     std::vector<DeleteOutcome> outcomes;  // one per entry, in the entries' order
 

@@ -159,6 +159,7 @@ struct TreeExport {
 
     HKEY root = nullptr;
     RegFileWriter* out = nullptr;
+    ProgressSink* progress = nullptr;
     bool complete = true;
     std::vector<Level> open;
 
@@ -195,6 +196,8 @@ struct TreeExport {
     }
 
     void EnterKey(const std::string& path) {
+        if (progress)
+            progress->KeyWalked();
         CloseLevelsNotAbove(path);
         if (!open.empty()) {
             WriteKeyLineIfDue(open.back());
@@ -300,7 +303,8 @@ ExportResult ExportValue(const std::string& keyPath, const std::string& valueNam
     return ExportValueOf(split, valueName, out);
 }
 
-ExportResult ExportKeyTree(const std::string& keyPath, RegFileWriter& out, bool recursive) {
+ExportResult ExportKeyTree(const std::string& keyPath, RegFileWriter& out, bool recursive,
+                           ProgressSink* progress) {
     SplitPath split = SplitKeyPath(keyPath);
     if (!split.ok)
         return ExportResult::InvalidPath;
@@ -315,6 +319,7 @@ ExportResult ExportKeyTree(const std::string& keyPath, RegFileWriter& out, bool 
     TreeExport tree;
     tree.root = split.root;
     tree.out = &out;
+    tree.progress = progress;
     WalkOptions options;
     options.includeRegNone = true;
     WalkKey(split.root, split.subKey, recursive, VisitTreeValue, &tree, VisitTreeKey, &tree,
@@ -341,7 +346,7 @@ std::vector<ExportResult> ExportItems(const std::vector<RegistryItem>& items, Re
         if (progress)
             progress->Step(i);
         const RegistryItem& item = items[i];
-        results.push_back(item.IsKey() ? ExportKeyTree(ItemKeyPath(item), out)
+        results.push_back(item.IsKey() ? ExportKeyTree(ItemKeyPath(item), out, true, progress)
                                        : ExportValue(ItemKeyPath(item), item.valueName, out));
     }
     if (progress)
@@ -351,13 +356,15 @@ std::vector<ExportResult> ExportItems(const std::vector<RegistryItem>& items, Re
 
 FileExportResult ExportItemsToFile(const std::string& path, const std::vector<RegistryItem>& items,
                                    ProgressSink* progress, std::vector<ExportResult>* results) {
+    const std::string partial = path + ".partial";
     RegFileWriter out;
-    if (!out.Open(path))
+    if (!out.Open(partial))
         return FileExportResult::CannotCreate;
     std::vector<ExportResult> written = ExportItems(items, out, progress);
-    if (!out.Close()) {
-        // A partial file would pose as the whole export.
-        DeleteFileA(path.c_str());
+    // A partial file must neither pose as the whole export nor replace a
+    // complete one that was there.
+    if (!out.Close() || !MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        DeleteFileA(partial.c_str());
         return FileExportResult::CannotWrite;
     }
     if (results)

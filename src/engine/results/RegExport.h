@@ -55,8 +55,10 @@ ExportResult ExportValue(const std::string& keyPath, const std::string& valueNam
 // Writes every value of the key and, when recursive, of all its sub keys,
 // REG_NONE included, and a bare key line for every key that holds no value,
 // so that importing the file recreates the whole tree. Unreadable when any
-// key or value of the tree could not be read.
-ExportResult ExportKeyTree(const std::string& keyPath, RegFileWriter& out, bool recursive = true);
+// key or value of the tree could not be read. progress, when given, hears of
+// every key walked.
+ExportResult ExportKeyTree(const std::string& keyPath, RegFileWriter& out, bool recursive = true,
+                           ProgressSink* progress = nullptr);
 
 // The key path of a found entry as the file writes it.
 std::string ItemKeyPath(const RegistryItem& item);
@@ -72,8 +74,10 @@ enum class FileExportResult {
     CannotWrite,   // a write failed; the partial file was removed again
 };
 
-// Writes the entries into the file at path (replacing one that is there), as
-// ExportItems does; results, when given, receives one result per entry.
+// Writes the entries, as ExportItems does, into a new file beside path and
+// puts it in place of path only once it is complete, so a failed export
+// leaves a file that was there untouched; results, when given, receives one
+// result per entry.
 FileExportResult ExportItemsToFile(const std::string& path, const std::vector<RegistryItem>& items,
                                    ProgressSink* progress,
                                    std::vector<ExportResult>* results = nullptr);

@@ -233,6 +233,36 @@ TEST(RegExport, ExportToFileReplacesTheFileOrSaysItCouldNotBeMade) {
     EXPECT_EQ(GetFileAttributesA(nowhere.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// Reads the target file while the export runs, and counts the keys walked.
+class PeekingProgress : public ProgressSink {
+  public:
+    explicit PeekingProgress(std::string path) : m_path(std::move(path)) {}
+    void Begin(const std::string&, std::size_t) override {}
+    void Step(std::size_t) override { seen = ReadWholeFile(m_path); }
+    void End() override {}
+    void KeyWalked() override { ++keys; }
+    std::string seen;
+    int keys = 0;
+
+  private:
+    std::string m_path;
+};
+
+TEST(RegExport, ExportToFileReplacesAFileOnlyOnceTheNewOneIsComplete) {
+    ScratchKey scratch;
+    ScratchFolder folder("replace");
+    PlantString(scratch.root(), scratch.Sub("T\\A"), "a", "1");
+    PlantKey(scratch.root(), scratch.Sub("T\\B"));
+    std::string file = folder.MakeFile("mine.reg", "the user's file");
+    PeekingProgress progress(file);
+    std::vector<RegistryItem> items = {{"HKEY_CURRENT_USER", scratch.Sub("T"), "", "", -1}};
+    EXPECT_EQ(ExportItemsToFile(file, items, &progress), FileExportResult::Complete);
+    EXPECT_EQ(progress.seen, "the user's file");
+    EXPECT_EQ(progress.keys, 3);
+    EXPECT_EQ(ReadWholeFile(file).compare(0, 10, "REGEDIT4\r\n"), 0);
+    EXPECT_EQ(GetFileAttributesA((file + ".partial").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST(RegExport, MultibyteTextIsEscapedByCharacterNotByByte) {
     // Under code page 932 the trail byte of this character is 0x5C, a backslash.
     const std::string table = "\x95\x5c";
