@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "TestSupport.h"
+#include "results/EntryEdit.h"
+
+namespace {
+
+const std::string kLong(600, 'z');
+
+// DescribeTree's line for a REG_SZ holding text and one terminating NUL.
+std::string StringLine(const std::string& name, const std::string& text) {
+    std::string line = "  value \"" + name + "\" type 1 bytes";
+    for (char c : text + '\0') {
+        char hex[4];
+        std::snprintf(hex, sizeof(hex), " %02x", static_cast<unsigned char>(c));
+        line += hex;
+    }
+    return line + "\n";
+}
+
+TEST(ReadValueNow, GivesTheWholeTextOnlyForAPlainString) {
+    struct Case {
+        DWORD type;
+        std::string bytes;
+        ValueNowState state;
+        std::string text;
+    } cases[] = {
+        {REG_SZ, std::string("abc\0", 4), ValueNowState::EditableText, "abc"},
+        {REG_SZ, kLong + '\0', ValueNowState::EditableText, kLong},
+        {REG_SZ, std::string("abc\0\0\0\0", 7), ValueNowState::EditableText, "abc"},
+        {REG_SZ, std::string("a\0b\0", 4), ValueNowState::NotEditable, "a"},
+        {REG_DWORD, std::string("\x2a\0\0\0", 4), ValueNowState::NotEditable, "0x0000002a (42)"},
+    };
+    ScratchKey scratch;
+    for (const Case& c : cases) {
+        PlantValue(scratch.root(), scratch.path(), "v", c.type, c.bytes.data(),
+                   static_cast<DWORD>(c.bytes.size()));
+        ValueNow now = ReadValueNow("HKEY_CURRENT_USER", scratch.path(), "v");
+        EXPECT_EQ(now.state, c.state) << c.text;
+        EXPECT_EQ(now.text, c.text);
+    }
+    EXPECT_EQ(ReadValueNow("HKEY_CURRENT_USER", scratch.path(), "gone").state,
+              ValueNowState::Missing);
+}
+
+TEST(WriteEditedValue, WritesTheTextWithItsTerminatorAndRenamesWithoutLosingAValue) {
+    struct Case {
+        const char* newName;
+        std::string text;
+        ValueEditResult result;
+        std::string values;  // as the registry lists them afterwards, by name
+    } cases[] = {
+        {"x", "b", ValueEditResult::Written, StringLine("other", "o") + StringLine("x", "b")},
+        {"x", kLong, ValueEditResult::Written, StringLine("other", "o") + StringLine("x", kLong)},
+        {"y", "new", ValueEditResult::Written, StringLine("other", "o") + StringLine("y", "new")},
+        {"X", "old", ValueEditResult::Written, StringLine("other", "o") + StringLine("X", "old")},
+        {"OTHER", "b", ValueEditResult::NameTaken,
+         StringLine("other", "o") + StringLine("x", "old")},
+    };
+    for (const Case& c : cases) {
+        ScratchKey scratch;
+        PlantString(scratch.root(), scratch.path(), "x", "old");
+        PlantString(scratch.root(), scratch.path(), "other", "o");
+        EXPECT_EQ(WriteEditedValue("HKEY_CURRENT_USER", scratch.path(), "x", c.newName, c.text),
+                  c.result)
+            << c.newName;
+        EXPECT_EQ(DescribeTree(scratch.root(), scratch.path()), "key .\n" + c.values) << c.newName;
+    }
+    ScratchKey scratch;
+    EXPECT_EQ(WriteEditedValue("HKEY_CURRENT_USER", scratch.Sub("gone"), "x", "x", "b"),
+              ValueEditResult::KeyUnavailable);
+    EXPECT_FALSE(KeyExists(scratch.root(), scratch.Sub("gone")));
+}
+
+TEST(RegeditLastKey, NamesTheRowsKeyWithoutATrailingBackslash) {
+    EXPECT_EQ(RegeditLastKeyText("HKEY_CURRENT_USER", "Software\\Test"),
+              "HKEY_CURRENT_USER\\Software\\Test");
+    EXPECT_EQ(RegeditLastKeyText("HKEY_CURRENT_USER", ""), "HKEY_CURRENT_USER");
+}
+
+TEST(RegeditLastKey, MultibyteNameEndingInTrailByte5CKeepsItsLastCharacter) {
+    const std::string table = "\x95\x5c";
+    EXPECT_EQ(RegeditLastKeyText("HKEY_USERS", table), "HKEY_USERS\\" + table);
+}
+
+}  // namespace
