@@ -1,8 +1,18 @@
 #include "framework/Window.h"
 
+#include <mutex>
+#include <unordered_map>
+
 namespace {
 
-constexpr char kObjectProperty[] = "ZdvWindowObject";
+// Every message of a window an object owns looks the object up, so the table
+// lives in the process: a window property costs a round trip to the
+// wineserver per message under Wine.
+std::mutex g_objectsMutex;
+std::unordered_map<HWND, Window*>& Objects() {
+    static std::unordered_map<HWND, Window*> objects;
+    return objects;
+}
 
 }  // namespace
 
@@ -14,12 +24,15 @@ Window::~Window() {
 Window* Window::FromHandle(HWND window) {
     if (!window)
         return nullptr;
-    return static_cast<Window*>(GetPropA(window, kObjectProperty));
+    std::lock_guard<std::mutex> lock(g_objectsMutex);
+    auto found = Objects().find(window);
+    return found == Objects().end() ? nullptr : found->second;
 }
 
 void Window::Attach(HWND window) {
     m_hwnd = window;
-    SetPropA(window, kObjectProperty, this);
+    std::lock_guard<std::mutex> lock(g_objectsMutex);
+    Objects()[window] = this;
 }
 
 void Window::Detach() {
@@ -27,7 +40,10 @@ void Window::Detach() {
                           reinterpret_cast<LONG_PTR>(&Window::SubclassProc)) {
         SetWindowLongPtrA(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previous));
     }
-    RemovePropA(m_hwnd, kObjectProperty);
+    {
+        std::lock_guard<std::mutex> lock(g_objectsMutex);
+        Objects().erase(m_hwnd);
+    }
     m_hwnd = nullptr;
     m_previous = nullptr;
 }
@@ -39,8 +55,7 @@ bool Window::Subclass(HWND window) {
     m_previous = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::SubclassProc)));
     if (!m_previous) {
-        RemovePropA(window, kObjectProperty);
-        m_hwnd = nullptr;
+        Detach();
         return false;
     }
     return true;
