@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 void SkinStart(HINSTANCE instance, const char* applicationName);
@@ -14,4 +15,8 @@ void SkinDialogs(const char* skinObjectName);
 // Shows the menu at (x, y) and, with TPM_RETURNCMD, returns the chosen
 // command (0 when dismissed).
 int SkinTrackPopupMenu(HMENU menu, UINT flags, int x, int y, HWND owner);
+// Tests answer popup menus through a hook instead of a real menu; an empty
+// hook restores the menu. Returns the previous one.
+using PopupMenuHook = std::function<int(HMENU menu, UINT flags, HWND owner)>;
+PopupMenuHook SetPopupMenuHook(PopupMenuHook hook);
 void SkinShutdown();
