@@ -88,6 +88,16 @@
 #define IDC_EDIT_SUB_KEY 1013
 #define IDC_EDIT_VALUE_NAME 1014
 #define IDC_EDIT_VALUE_DATA 1015
+#define IDC_EDIT_DESCRIPTION 1016
+
+// Context menu of a result list (built in code; the command is returned, not sent)
+#define IDM_ROW_EDIT 1
+#define IDM_ROW_DELETE 2
+#define IDM_ROW_EXPORT 3
+#define IDM_ROW_INVERT_SELECTION 4
+#define IDM_ROW_SELECT_NONE 5
+#define IDM_ROW_SELECT_ALL 6
+#define IDM_ROW_OPEN_IN_EDITOR 7
 
 // Progress window
 #define IDC_PROGRESS_BAR 1067
