@@ -585,11 +585,11 @@ LRESULT RegistryListView::OnNotify(const NMHDR& header) {
 }
 
 LRESULT RegistryListView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == ForwardedRowMessage()) {
+    if (message == ForwardedRowsMessage()) {
         if (m_acceptedJob == 0 || wParam != m_acceptedJob)
             return 0;
-        const auto& row = *reinterpret_cast<const ForwardedRow*>(lParam);
-        AddRow(row.image, *row.rootName, *row.keyPath, *row.valueName, *row.dataText, row.type);
+        for (const ForwardedRow& row : *reinterpret_cast<const std::vector<ForwardedRow>*>(lParam))
+            AddRow(row.image, row.rootName, row.keyPath, row.valueName, row.dataText, row.type);
         return 1;
     }
     switch (message) {

@@ -68,7 +68,8 @@ class RegistryListView : public Window {
     void ShowNewRows();
 
     // A new job for a worker: rows forwarded for an earlier job are dropped
-    // from now on. The forwarder is all the worker may hold.
+    // from now on. The forwarder is all the worker may hold, and only that
+    // worker uses it.
     std::shared_ptr<RowForwarder> BeginJob();
     // Drops the rows of every job begun so far (after Stop).
     void EndJob() { m_acceptedJob = 0; }

@@ -1,12 +1,40 @@
 #include "resultlist/RowForwarder.h"
 
-UINT ForwardedRowMessage() {
-    static const UINT message = RegisterWindowMessageA("ZazaDaziveveVivozed.ForwardedRow");
+namespace {
+
+constexpr ULONGLONG kLongestWait = 25;
+constexpr std::size_t kLargestBatch = 256;
+
+}  // namespace
+
+UINT ForwardedRowsMessage() {
+    static const UINT message = RegisterWindowMessageA("ZazaDaziveveVivozed.ForwardedRows");
     return message;
+}
+
+RowForwarder::~RowForwarder() {
+    Flush();
 }
 
 void RowForwarder::AddRow(int image, const std::string& rootName, const std::string& keyPath,
                           const std::string& valueName, const std::string& dataText, int type) {
-    ForwardedRow row = {image, &rootName, &keyPath, &valueName, &dataText, type};
-    SendMessageA(m_list, ForwardedRowMessage(), m_job, reinterpret_cast<LPARAM>(&row));
+    if (m_waiting.empty())
+        m_oldest = GetTickCount64();
+    m_waiting.push_back({image, rootName, keyPath, valueName, dataText, type});
+    if (m_waiting.size() >= kLargestBatch)
+        Flush();
+    else
+        FlushIfDue();
+}
+
+void RowForwarder::FlushIfDue() {
+    if (!m_waiting.empty() && GetTickCount64() - m_oldest >= kLongestWait)
+        Flush();
+}
+
+void RowForwarder::Flush() {
+    if (m_waiting.empty())
+        return;
+    SendMessageA(m_list, ForwardedRowsMessage(), m_job, reinterpret_cast<LPARAM>(&m_waiting));
+    m_waiting.clear();
 }

@@ -52,14 +52,13 @@ TEST(WriteEditedValue, WritesTheTextWithItsTerminatorAndRenamesWithoutLosingAVal
         const char* newName;
         std::string text;
         ValueEditResult result;
-        std::string values;  // as the registry lists them afterwards, by name
+        std::string value;  // the edited value afterwards, listed after "other"
     } cases[] = {
-        {"x", "b", ValueEditResult::Written, StringLine("other", "o") + StringLine("x", "b")},
-        {"x", kLong, ValueEditResult::Written, StringLine("other", "o") + StringLine("x", kLong)},
-        {"y", "new", ValueEditResult::Written, StringLine("other", "o") + StringLine("y", "new")},
-        {"X", "old", ValueEditResult::Written, StringLine("other", "o") + StringLine("X", "old")},
-        {"OTHER", "b", ValueEditResult::NameTaken,
-         StringLine("other", "o") + StringLine("x", "old")},
+        {"x", "b", ValueEditResult::Written, StringLine("x", "b")},
+        {"x", kLong, ValueEditResult::Written, StringLine("x", kLong)},
+        {"y", "new", ValueEditResult::Written, StringLine("y", "new")},
+        {"X", "old", ValueEditResult::Written, StringLine("X", "old")},
+        {"OTHER", "b", ValueEditResult::NameTaken, StringLine("x", "old")},
     };
     for (const Case& c : cases) {
         ScratchKey scratch;
@@ -68,18 +67,14 @@ TEST(WriteEditedValue, WritesTheTextWithItsTerminatorAndRenamesWithoutLosingAVal
         EXPECT_EQ(WriteEditedValue("HKEY_CURRENT_USER", scratch.path(), "x", c.newName, c.text),
                   c.result)
             << c.newName;
-        EXPECT_EQ(DescribeTree(scratch.root(), scratch.path()), "key .\n" + c.values) << c.newName;
+        EXPECT_EQ(DescribeTree(scratch.root(), scratch.path()),
+                  "key .\n" + StringLine("other", "o") + c.value)
+            << c.newName;
     }
     ScratchKey scratch;
     EXPECT_EQ(WriteEditedValue("HKEY_CURRENT_USER", scratch.Sub("gone"), "x", "x", "b"),
               ValueEditResult::KeyUnavailable);
     EXPECT_FALSE(KeyExists(scratch.root(), scratch.Sub("gone")));
-}
-
-TEST(RegeditLastKey, NamesTheRowsKeyWithoutATrailingBackslash) {
-    EXPECT_EQ(RegeditLastKeyText("HKEY_CURRENT_USER", "Software\\Test"),
-              "HKEY_CURRENT_USER\\Software\\Test");
-    EXPECT_EQ(RegeditLastKeyText("HKEY_CURRENT_USER", ""), "HKEY_CURRENT_USER");
 }
 
 TEST(RegeditLastKey, MultibyteNameEndingInTrailByte5CKeepsItsLastCharacter) {
