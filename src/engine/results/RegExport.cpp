@@ -230,17 +230,6 @@ struct TreeExport {
     }
 };
 
-void VisitTreeKey(HKEY, const char* path, const char*, DWORD, DWORD, const BYTE*, DWORD,
-                  void* context) {
-    static_cast<TreeExport*>(context)->EnterKey(path);
-}
-
-void VisitTreeValue(HKEY, const char* path, const char* name, DWORD nameLength, DWORD type,
-                    const BYTE* data, DWORD length, void* context) {
-    static_cast<TreeExport*>(context)->AddValue(path, std::string(name, nameLength), type, data,
-                                                length);
-}
-
 }  // namespace
 
 RegFileWriter::~RegFileWriter() {
@@ -316,9 +305,16 @@ ExportResult ExportKeyTree(const std::string& keyPath, RegFileWriter& out, bool 
     tree.root = split.root;
     tree.out = &out;
     WalkOptions options;
+    options.path = split.subKey;
+    options.recurse = recursive;
     options.includeRegNone = true;
-    WalkKey(split.root, split.subKey, recursive, VisitTreeValue, &tree, VisitTreeKey, &tree,
-            0xFFFFFFFF, {}, options);
+    WalkKey(
+        split.root, options,
+        [&tree](const WalkedValue& value) {
+            tree.AddValue(value.keyPath, std::string(value.name), value.type, value.data,
+                          value.dataLength);
+        },
+        [&tree](const WalkedKey& key) { tree.EnterKey(key.path); });
     if (tree.open.empty())
         return ExportResult::Missing;  // deleted since it was opened
     if (!recursive)
