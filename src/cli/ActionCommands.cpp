@@ -59,12 +59,13 @@ int ExportFailure(const std::string& keyPath, ExportResult result) {
     return kExitFailure;
 }
 
-int RunRegedit(bool exportAll, const std::string& path) {
+// launch is RegeditExport or RegeditImport.
+int RunRegedit(RegeditRun (*launch)(const std::string&, const std::string&, RegeditWait),
+               const std::string& path) {
     const std::string editor = RegistryEditorPath();
     if (editor.empty())
         return Failure("no registry editor (regedit.exe) in the Windows folder");
-    RegeditRun run =
-        exportAll ? RegeditExport(path, editor, true) : RegeditImport(path, editor, true);
+    RegeditRun run = launch(path, editor, RegeditWait::UntilEnd);
     if (!run.started)
         return Failure("cannot start the registry editor " + editor);
     if (run.finished && run.exitCode != 0) {
@@ -137,11 +138,8 @@ int RunExportCommand(const Arguments& args) {
         if (result != ExportResult::Written)
             status = ExportFailure(args[i], result);
     }
-    if (!out.Close()) {
-        // A partial file would pose as the whole export.
-        DeleteFileA(file.c_str());
+    if (!out.Close())
         return Failure("cannot write " + file);
-    }
     return status;
 }
 
@@ -174,7 +172,7 @@ int RunBackupCommand(const Arguments& args) {
     // older file of that name as it was.
     std::string partial = path + ".partial";
     DeleteFileA(partial.c_str());
-    int status = RunRegedit(true, partial);
+    int status = RunRegedit(RegeditExport, partial);
     if (status == kExitOk && GetFileSizeLow(partial) <= 0) {
         status = Failure("the registry editor wrote no backup to " + path);
     }
@@ -197,7 +195,7 @@ int RunRestoreCommand(const Arguments& args) {
         return Failure("no such file: " + args[0]);
     if (!LooksLikeRegistryFile(path))
         return Failure(args[0] + " is not a registry file");
-    return RunRegedit(false, path);
+    return RunRegedit(RegeditImport, path);
 }
 
 int RunCleanCommand(const Arguments& args) {
@@ -223,7 +221,7 @@ int RunCleanCommand(const Arguments& args) {
     if (!tasksGiven)
         selection = StoredTaskSelection(ConfigFilePath());
 
-    ProgressLine line(false);
+    ProgressLine line;  // clean has no --quiet
     ConsoleProgress scanProgress(line);
     CollectingSink found;
     RunScan(selection, found, line.enabled() ? &scanProgress : nullptr, nullptr);

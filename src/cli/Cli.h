@@ -32,7 +32,7 @@ std::string JsonString(const std::string& ansiText);  // quoted, UTF-8
 // Progress on standard error, only when it is a console and not quietened.
 class ProgressLine {
   public:
-    explicit ProgressLine(bool quiet);
+    explicit ProgressLine(bool quiet = false);
     ~ProgressLine();
     bool enabled() const { return m_enabled; }
     void Show(const std::string& text);

@@ -85,7 +85,7 @@ long GetFileSizeLow(const std::string& path) {
 }
 
 std::string BackupTypeFromName(const std::string& fileName) {
-    std::vector<std::string> fields = SplitText(fileName, "()", true);
+    std::vector<std::string> fields = SplitText(fileName, "()", EmptyFields::Drop);
     return fields.size() >= 2 ? fields[1] : std::string();
 }
 

@@ -127,7 +127,7 @@ bool PathFromText(const std::string& text, std::string& path) {
     if (firstDot != std::string::npos && FindChar(s, ' ', firstDot) != std::string::npos) {
         return false;
     }
-    if (CountOccurrences(s, ":\\", false) != 1)
+    if (CountOccurrences(s, ":\\", LetterCase::Ignore) != 1)
         return false;
     if (s.empty() || !Contains(FixedDriveLetters(), UpperCopy(s.substr(0, 1))[0]))
         return false;
@@ -152,7 +152,9 @@ std::string FixedDriveLetters() {
     return letters;
 }
 
-std::size_t CountOccurrences(const std::string& text, const std::string& part, bool caseSensitive) {
+std::size_t CountOccurrences(const std::string& text, const std::string& part,
+                             LetterCase letterCase) {
+    const bool caseSensitive = letterCase == LetterCase::Match;
     if (part.empty())
         return 0;
     const std::string haystack = caseSensitive ? text : LowerCopy(text);

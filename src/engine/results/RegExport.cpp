@@ -244,6 +244,7 @@ bool RegFileWriter::Open(const std::string& path) {
     m_failed = false;
     // Binary mode: the CR LF line ends are written as they are built.
     m_file = std::fopen(path.c_str(), "wb");
+    m_path = m_file ? path : std::string();
     return m_file != nullptr;
 }
 
@@ -253,6 +254,8 @@ bool RegFileWriter::Close() {
     bool ok = !m_failed && std::fflush(m_file) == 0;
     ok = std::fclose(m_file) == 0 && ok;
     m_file = nullptr;
+    if (!ok)
+        DeleteFileA(m_path.c_str());
     return ok;
 }
 
@@ -351,11 +354,8 @@ FileExportResult ExportItemsToFile(const std::string& path, const std::vector<Re
     if (!out.Open(path))
         return FileExportResult::CannotCreate;
     std::vector<ExportResult> written = ExportItems(items, out, progress);
-    if (!out.Close()) {
-        // A partial file would pose as the whole export.
-        DeleteFileA(path.c_str());
+    if (!out.Close())
         return FileExportResult::CannotWrite;
-    }
     if (results)
         *results = std::move(written);
     return FileExportResult::Complete;

@@ -148,3 +148,14 @@ SearchEnd SearchRun(const SearchOptions& options, RowSink& sink, const SearchSta
         status(GetText("_PageRegistrySearchState3"));
     return SearchEnd::Finished;
 }
+
+std::string CutKeyword(const std::string& keyword) {
+    std::size_t end = 0;
+    while (end < keyword.size()) {
+        std::size_t next = end + CharLength(keyword, end);
+        if (next > kSearchKeywordLimit)
+            break;
+        end = next;
+    }
+    return keyword.substr(0, end);
+}

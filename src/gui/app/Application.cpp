@@ -38,7 +38,7 @@ int RunProgram(HINSTANCE instance, int showCommand, const StartupOptions& option
     // parser test leaves COM and the skin layer to the end of the process.
     CoInitialize(nullptr);
     SkinStart(instance, kProductName);
-    const std::string baseName = ModuleBaseName(nullptr, false);
+    const std::string baseName = ModuleBaseName(nullptr, Extension::Drop);
     SkinLoadFile(ModuleFolder(nullptr) + "\\" + baseName + ".smf");
     Language().SetFile(options.languageFile.empty() ? LanguageFilePath(baseName)
                                                     : options.languageFile);

@@ -68,11 +68,11 @@ TEST(PathFromText, ExtractsOnlyPlainLocalFilePaths) {
 }
 
 TEST(CountOccurrences, CountsWithoutOverlapAndOptionallyIgnoresCase) {
-    EXPECT_EQ(CountOccurrences("C:\\a c:\\b", ":\\", false), 2u);
-    EXPECT_EQ(CountOccurrences("aaaa", "aa", true), 2u);
-    EXPECT_EQ(CountOccurrences("abAB", "ab", true), 1u);
-    EXPECT_EQ(CountOccurrences("abAB", "ab", false), 2u);
-    EXPECT_EQ(CountOccurrences("", "ab", false), 0u);
+    EXPECT_EQ(CountOccurrences("C:\\a c:\\b", ":\\", LetterCase::Ignore), 2u);
+    EXPECT_EQ(CountOccurrences("aaaa", "aa", LetterCase::Match), 2u);
+    EXPECT_EQ(CountOccurrences("abAB", "ab", LetterCase::Match), 1u);
+    EXPECT_EQ(CountOccurrences("abAB", "ab", LetterCase::Ignore), 2u);
+    EXPECT_EQ(CountOccurrences("", "ab", LetterCase::Ignore), 0u);
 }
 
 TEST(FixedDriveLetters, ListsTheFixedDrivesOnly) {
