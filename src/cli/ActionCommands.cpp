@@ -74,12 +74,6 @@ int RunRegedit(RegeditRun (*launch)(const std::string&, const std::string&, Rege
     return kExitOk;
 }
 
-void PrintLine(const std::string& text) {
-    std::string line = text + "\n";
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fflush(stdout);
-}
-
 class CollectingSink : public RowSink {
   public:
     void BeginTask(int task) override { m_task = task; }
@@ -147,8 +141,10 @@ int RunBackupsCommand(const Arguments& args) {
     if (!args.empty())
         return UsageError("backups takes no arguments");
     for (const BackupRow& row : ListBackups(BackupFolderPath())) {
-        PrintLine(row.date + "\t" + row.time + "\t" + row.size + "\t" + TsvEscape(row.type) + "\t" +
-                  TsvEscape(row.path));
+        if (!PrintLine(row.date + "\t" + row.time + "\t" + row.size + "\t" + TsvEscape(row.type) +
+                       "\t" + TsvEscape(row.path))) {
+            return OutputFailure();
+        }
     }
     return kExitOk;
 }
@@ -183,8 +179,7 @@ int RunBackupCommand(const Arguments& args) {
     DeleteFileA(partial.c_str());
     if (status != kExitOk)
         return status;
-    std::printf("%s\n", path.c_str());
-    return kExitOk;
+    return PrintLine(path) ? kExitOk : OutputFailure();
 }
 
 int RunRestoreCommand(const Arguments& args) {
@@ -232,14 +227,13 @@ int RunCleanCommand(const Arguments& args) {
         DeleteItems(found.items, BackupFolderPath(), line.enabled() ? &deletionProgress : nullptr);
     if (!report.backupOk)
         return Failure(report.backupError + "; nothing was deleted");
-    if (!report.backupPath.empty())
-        PrintLine("backup\t" + TsvEscape(report.backupPath));
+    if (!report.backupPath.empty() && !PrintLine("backup\t" + TsvEscape(report.backupPath)))
+        return OutputFailure();
     for (std::size_t i = 0; i < found.items.size(); ++i) {
-        const RegistryItem& item = found.items[i];
-        PrintLine(std::to_string(found.tasks[i]) + "\t" + TsvEscape(item.rootKey) + "\t" +
-                  TsvEscape(item.keyPath) + "\t" + TsvEscape(item.valueName) + "\t" +
-                  TsvEscape(item.dataText) + "\t" + std::to_string(item.type) + "\t" +
-                  DeleteOutcomeText(report.outcomes[i]));
+        if (!PrintRow(OutputFormat::Tsv, found.tasks[i], found.items[i],
+                      DeleteOutcomeText(report.outcomes[i]))) {
+            return OutputFailure();
+        }
     }
     return report.AnyFailed() ? kExitFailure : kExitOk;
 }
