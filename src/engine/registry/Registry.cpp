@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/AnsiText.h"
+#include "registry/EnumBuffers.h"
 
 namespace {
 
@@ -17,12 +18,6 @@ const RootKeyEntry kRootKeys[] = {
     {"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
     {"HKEY_DYN_DATA", HKEY_DYN_DATA},
 };
-
-constexpr DWORD kMinimumBuffer = 256;
-
-DWORD BufferSize(DWORD reported) {
-    return std::max<DWORD>(reported + 1, kMinimumBuffer);
-}
 
 struct Walk {
     HKEY root;
@@ -61,12 +56,11 @@ void WalkLevel(const Walk& walk, std::string& path, std::string& loweredPath) {
                          nullptr) != ERROR_SUCCESS) {
         maxSubKey = maxValueName = maxValueData = 0;
     }
-    // The sizes are reported in characters for names; a double-byte code page
-    // may need two bytes each.
-    std::vector<char> subKeyName(BufferSize(maxSubKey * 2));
-    std::vector<char> valueName(BufferSize(maxValueName * 2));
-    std::vector<BYTE> data(BufferSize(maxValueData));
+    EnumBuffers buffers(maxSubKey, maxValueName, maxValueData);
+    std::vector<char>& valueName = buffers.valueName;
+    std::vector<BYTE>& data = buffers.data;
 
+    int attempt = 0;  // reads of the current entry that answered "more data"
     for (DWORD index = 0;;) {
         if (StopRequested(walk.options.stop))
             return;
@@ -76,11 +70,12 @@ void WalkLevel(const Walk& walk, std::string& path, std::string& loweredPath) {
         LONG result = RegEnumValueA(key.get(), index, valueName.data(), &nameLength, nullptr, &type,
                                     data.data(), &dataLength);
         if (result == ERROR_MORE_DATA) {
-            // The key changed since it was measured: grow and read the value again.
-            if (valueName.size() > 0x10000 && data.size() > 0x4000000)
-                break;
-            valueName.resize(std::max<std::size_t>(valueName.size() * 2, 32768));
-            data.resize(std::max<std::size_t>(data.size() * 2, dataLength + 2));
+            // The value changed since the key was measured: read it again in
+            // larger buffers, or past their limits skip it and go on.
+            if (!buffers.GrowForValue(dataLength, ++attempt)) {
+                ++index;
+                attempt = 0;
+            }
             continue;
         }
         if (result != ERROR_SUCCESS)
@@ -94,21 +89,28 @@ void WalkLevel(const Walk& walk, std::string& path, std::string& loweredPath) {
                                           data.data(), dataLength});
         }
         ++index;
+        attempt = 0;
     }
 
+    std::vector<char>& subKeyName = buffers.subKeyName;
+    attempt = 0;
     for (DWORD index = 0;;) {
         if (StopRequested(walk.options.stop))
             return;
         DWORD nameLength = static_cast<DWORD>(subKeyName.size());
         LONG result = RegEnumKeyExA(key.get(), index, subKeyName.data(), &nameLength, nullptr,
                                     nullptr, nullptr, nullptr);
-        if (result == ERROR_MORE_DATA && subKeyName.size() < 0x10000) {
-            subKeyName.resize(subKeyName.size() * 2);
+        if (result == ERROR_MORE_DATA) {
+            if (!buffers.GrowForSubKey(++attempt)) {
+                ++index;
+                attempt = 0;
+            }
             continue;
         }
         if (result != ERROR_SUCCESS)
             break;
         ++index;
+        attempt = 0;
         if (!walk.options.recurse)
             continue;
 

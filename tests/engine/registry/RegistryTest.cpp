@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "registry/EnumBuffers.h"
 #include "registry/Registry.h"
 
 namespace {
@@ -273,6 +274,33 @@ TEST_F(WalkTest, ReadStringValueGivesTextOrNothing) {
     EXPECT_EQ(ReadStringValue(root, scratch.Sub("A"), "long"), "");
     ASSERT_TRUE(PlantString(root, scratch.Sub("A"), "fits", std::string(254, 'y')));
     EXPECT_EQ(ReadStringValue(root, scratch.Sub("A"), "fits"), std::string(254, 'y'));
+}
+
+// A key that keeps answering "more data": each buffer grows on its own to its
+// cap, and an entry is read a few times at most before the walk skips it.
+TEST(EnumBuffers, EachBufferStopsAtItsOwnCapAndAnEntryIsReadAFewTimesAtMost) {
+    auto readsUntilSkipped = [](auto grow) {
+        int attempt = 0;
+        while (grow(++attempt)) {
+        }
+        return attempt;
+    };
+    EnumBuffers buffers(10, 10, 10);
+    auto dataKeepsGrowing = [&](int attempt) {
+        return buffers.GrowForValue(static_cast<DWORD>(buffers.data.size() * 3), attempt);
+    };
+    EXPECT_EQ(readsUntilSkipped(dataKeepsGrowing), EnumBuffers::kAttempts);
+    EXPECT_EQ(buffers.valueName.size(), EnumBuffers::kNameCap);
+    // Both big enough, so nothing can grow: skipped at once.
+    EXPECT_FALSE(buffers.GrowForValue(10, 1));
+
+    auto pastTheCap = [&](int attempt) {
+        return buffers.GrowForValue(static_cast<DWORD>(EnumBuffers::kDataCap * 2), attempt);
+    };
+    EXPECT_EQ(readsUntilSkipped(pastTheCap), 2);
+    EXPECT_EQ(buffers.data.size(), EnumBuffers::kDataCap);
+    EXPECT_EQ(readsUntilSkipped([&](int attempt) { return buffers.GrowForSubKey(attempt); }), 2);
+    EXPECT_EQ(buffers.subKeyName.size(), EnumBuffers::kNameCap);
 }
 
 // Under code page 932 the second byte of many characters is 0x5C, the backslash.
