@@ -179,10 +179,15 @@ void RunHistoryLists(const TaskEnvironment& env) {
 
 // Task 7a: a start menu order key whose folder is gone from both Programs folders.
 void RunMenuOrder(const TaskEnvironment& env) {
+    // Without both folders' lists every key would look stale: when a folder's
+    // path cannot be read (missing, too long) or the folder cannot be listed,
+    // no key can be judged, as task 10 judges no zone without the zone in use.
     FolderMap folders;
-    ListSubfolders(ReadStringValue(HKEY_CURRENT_USER, kShellFolders, "Programs"), folders, true, 0);
-    ListSubfolders(ReadStringValue(HKEY_LOCAL_MACHINE, kShellFolders, "Common Programs"), folders,
-                   false, 0);
+    if (!ListSubfolders(ReadStringValue(HKEY_CURRENT_USER, kShellFolders, "Programs"), folders) ||
+        !ListSubfolders(ReadStringValue(HKEY_LOCAL_MACHINE, kShellFolders, "Common Programs"),
+                        folders)) {
+        return;
+    }
     std::set<std::string> loweredFolders;
     for (const auto& folder : folders)
         loweredFolders.insert(LowerCopy(folder.first));

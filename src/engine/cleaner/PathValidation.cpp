@@ -176,12 +176,9 @@ bool IsMissingPath(const std::string& text) {
     return PathFromText(text, path) && Probe(path) == PathState::NotThere;
 }
 
-void ListSubfolders(const std::string& folder, FolderMap& folders, bool clearFirst,
-                    DWORD excludedAttributes) {
-    if (clearFirst)
-        folders.clear();
+bool ListSubfolders(const std::string& folder, FolderMap& folders, DWORD excludedAttributes) {
     if (folder.empty())
-        return;
+        return false;
     // The last character, not the last byte: a trail byte may be 0x5C.
     std::string prefix = folder;
     if (FindLastChar(folder, '\\') != folder.size() - 1)
@@ -190,7 +187,7 @@ void ListSubfolders(const std::string& folder, FolderMap& folders, bool clearFir
     WIN32_FIND_DATAA entry;
     UniqueFindHandle find(FindFirstFileA((prefix + "*.*").c_str(), &entry));
     if (!find)
-        return;
+        return false;
     do {
         if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
             continue;
@@ -201,4 +198,5 @@ void ListSubfolders(const std::string& folder, FolderMap& folders, bool clearFir
             continue;
         folders[name] = prefix + name;
     } while (FindNextFileA(find.get(), &entry));
+    return true;
 }

@@ -39,6 +39,6 @@ bool IsMissingPath(const std::string& text);
 using FolderMap = std::map<std::string, std::string>;
 
 // Adds one entry per folder directly inside folder, leaving out "." and ".."
-// and folders with any of the excluded attributes.
-void ListSubfolders(const std::string& folder, FolderMap& folders, bool clearFirst,
-                    DWORD excludedAttributes);
+// and folders with any of the excluded attributes. False, adding nothing, when
+// folder is empty or cannot be listed (missing, access denied).
+bool ListSubfolders(const std::string& folder, FolderMap& folders, DWORD excludedAttributes = 0);
