@@ -14,19 +14,17 @@
 namespace {
 
 // The paths task 1 tests for existence, in the order it tests them.
-void CollectTestedPaths(HKEY, const char*, const char* name, DWORD, DWORD type, const BYTE* data,
-                        DWORD dataLength, void* context) {
-    if (type != REG_SZ)
+void CollectTestedPaths(const WalkedValue& value, std::vector<std::string>& paths) {
+    if (value.type != REG_SZ)
         return;
-    auto* paths = static_cast<std::vector<std::string>*>(context);
     std::string path;
-    if (PathFromText(name, path)) {
-        paths->push_back(path);
+    if (PathFromText(std::string(value.name), path)) {
+        paths.push_back(path);
         if (!PathExists(path))
             return;
     }
-    if (PathFromText(DataAsText(data, dataLength), path))
-        paths->push_back(path);
+    if (PathFromText(DataAsText(value.data, value.dataLength), path))
+        paths.push_back(path);
 }
 
 }  // namespace
@@ -46,8 +44,8 @@ int main() {
     PairTimes times = BestOfInTurns(3, raw, scan);
 
     std::vector<std::string> paths;
-    WalkKey(HKEY_CURRENT_USER, kScanned, true, CollectTestedPaths, &paths, nullptr, nullptr, 1,
-            {"CLSID"});
+    WalkKey(HKEY_CURRENT_USER, WalkOptions::Tree(kScanned, kOddNumberedTypes, {"CLSID"}),
+            [&paths](const WalkedValue& value) { CollectTestedPaths(value, paths); });
     double fileSystem = BestOf(3, [&] {
         for (const std::string& path : paths)
             PathExists(path);

@@ -2,10 +2,6 @@
 // Identifiers of every resource and control of the program, shared by the
 // resource script and the code.
 
-// Version of the program as the version resource shows it.
-#define ZDV_VERSION_TEXT "1.0"
-#define ZDV_VERSION_NUMBERS 1, 0, 0, 0
-
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
 #endif

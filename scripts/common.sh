@@ -4,7 +4,7 @@
 ZDV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 ZDV_BUILD=${ZDV_BUILD:-$ZDV_ROOT/build}
 ZDV_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
-              googletest xvfb x11-apps x11-utils imagemagick locales)
+              googletest xvfb x11-apps x11-utils imagemagick locales nsis)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -45,7 +45,9 @@ build_project() {
 # Wine settings every run uses: quiet, no Mono or Gecko installs, pinned locale and zone.
 wine_environment() {
     export WINEDEBUG=-all
-    export WINEDLLOVERRIDES="mscoree,mshtml="
+    # No Mono or Gecko installs, and no menu entries on the Linux desktop for
+    # the shortcuts the installer test makes.
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
     export WINEARCH=win64
     export LC_ALL=en_US.UTF-8
     export TZ=Europe/London

@@ -59,24 +59,19 @@ int ExportFailure(const std::string& keyPath, ExportResult result) {
     return kExitFailure;
 }
 
-int RunRegedit(bool exportAll, const std::string& path) {
+// launch is RegeditExport or RegeditImport.
+int RunRegedit(RegeditRun (*launch)(const std::string&, const std::string&, RegeditWait),
+               const std::string& path) {
     const std::string editor = RegistryEditorPath();
     if (editor.empty())
         return Failure("no registry editor (regedit.exe) in the Windows folder");
-    RegeditRun run =
-        exportAll ? RegeditExport(path, editor, true) : RegeditImport(path, editor, true);
+    RegeditRun run = launch(path, editor, RegeditWait::UntilEnd);
     if (!run.started)
         return Failure("cannot start the registry editor " + editor);
     if (run.finished && run.exitCode != 0) {
         return Failure("the registry editor ended with code " + std::to_string(run.exitCode));
     }
     return kExitOk;
-}
-
-void PrintLine(const std::string& text) {
-    std::string line = text + "\n";
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fflush(stdout);
 }
 
 class CollectingSink : public RowSink {
@@ -137,11 +132,8 @@ int RunExportCommand(const Arguments& args) {
         if (result != ExportResult::Written)
             status = ExportFailure(args[i], result);
     }
-    if (!out.Close()) {
-        // A partial file would pose as the whole export.
-        DeleteFileA(file.c_str());
+    if (!out.Close())
         return Failure("cannot write " + file);
-    }
     return status;
 }
 
@@ -149,8 +141,10 @@ int RunBackupsCommand(const Arguments& args) {
     if (!args.empty())
         return UsageError("backups takes no arguments");
     for (const BackupRow& row : ListBackups(BackupFolderPath())) {
-        PrintLine(row.date + "\t" + row.time + "\t" + row.size + "\t" + TsvEscape(row.type) + "\t" +
-                  TsvEscape(row.path));
+        if (!PrintLine(row.date + "\t" + row.time + "\t" + row.size + "\t" + TsvEscape(row.type) +
+                       "\t" + TsvEscape(row.path))) {
+            return OutputFailure();
+        }
     }
     return kExitOk;
 }
@@ -174,7 +168,7 @@ int RunBackupCommand(const Arguments& args) {
     // older file of that name as it was.
     std::string partial = path + ".partial";
     DeleteFileA(partial.c_str());
-    int status = RunRegedit(true, partial);
+    int status = RunRegedit(RegeditExport, partial);
     if (status == kExitOk && GetFileSizeLow(partial) <= 0) {
         status = Failure("the registry editor wrote no backup to " + path);
     }
@@ -185,8 +179,7 @@ int RunBackupCommand(const Arguments& args) {
     DeleteFileA(partial.c_str());
     if (status != kExitOk)
         return status;
-    std::printf("%s\n", path.c_str());
-    return kExitOk;
+    return PrintLine(path) ? kExitOk : OutputFailure();
 }
 
 int RunRestoreCommand(const Arguments& args) {
@@ -197,7 +190,7 @@ int RunRestoreCommand(const Arguments& args) {
         return Failure("no such file: " + args[0]);
     if (!LooksLikeRegistryFile(path))
         return Failure(args[0] + " is not a registry file");
-    return RunRegedit(false, path);
+    return RunRegedit(RegeditImport, path);
 }
 
 int RunCleanCommand(const Arguments& args) {
@@ -223,7 +216,7 @@ int RunCleanCommand(const Arguments& args) {
     if (!tasksGiven)
         selection = StoredTaskSelection(ConfigFilePath());
 
-    ProgressLine line(false);
+    ProgressLine line;  // clean has no --quiet
     ConsoleProgress scanProgress(line);
     CollectingSink found;
     RunScan(selection, found, line.enabled() ? &scanProgress : nullptr, nullptr);
@@ -234,14 +227,13 @@ int RunCleanCommand(const Arguments& args) {
         DeleteItems(found.items, BackupFolderPath(), line.enabled() ? &deletionProgress : nullptr);
     if (!report.backupOk)
         return Failure(report.backupError + "; nothing was deleted");
-    if (!report.backupPath.empty())
-        PrintLine("backup\t" + TsvEscape(report.backupPath));
+    if (!report.backupPath.empty() && !PrintLine("backup\t" + TsvEscape(report.backupPath)))
+        return OutputFailure();
     for (std::size_t i = 0; i < found.items.size(); ++i) {
-        const RegistryItem& item = found.items[i];
-        PrintLine(std::to_string(found.tasks[i]) + "\t" + TsvEscape(item.rootKey) + "\t" +
-                  TsvEscape(item.keyPath) + "\t" + TsvEscape(item.valueName) + "\t" +
-                  TsvEscape(item.dataText) + "\t" + std::to_string(item.type) + "\t" +
-                  DeleteOutcomeText(report.outcomes[i]));
+        if (!PrintRow(OutputFormat::Tsv, found.tasks[i], found.items[i],
+                      DeleteOutcomeText(report.outcomes[i]))) {
+            return OutputFailure();
+        }
     }
     return report.AnyFailed() ? kExitFailure : kExitOk;
 }

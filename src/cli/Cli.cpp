@@ -91,26 +91,45 @@ std::string JsonString(const std::string& ansiText) {
     return out;
 }
 
-void PrintRow(std::FILE* out, OutputFormat format, int task, const RegistryItem& item) {
+bool PrintLine(const std::string& text) {
+    std::string line = text + "\n";
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fflush(stdout);
+    return !std::ferror(stdout);
+}
+
+int OutputFailure() {
+    return Failure("standard output could not be written");
+}
+
+bool PrintRow(OutputFormat format, int task, const RegistryItem& item, const char* outcome) {
     std::string line;
     if (format == OutputFormat::Tsv) {
-        if (task >= 0)
+        if (task != kNoTask)
             line += std::to_string(task) + "\t";
         line += TsvEscape(item.rootKey) + "\t" + TsvEscape(item.keyPath) + "\t" +
                 TsvEscape(item.valueName) + "\t" + TsvEscape(item.dataText) + "\t" +
                 std::to_string(item.type);
+        if (outcome)
+            line += "\t" + TsvEscape(outcome);
     } else {
         line = "{";
-        if (task >= 0)
+        if (task != kNoTask)
             line += "\"task\":" + std::to_string(task) + ",";
         line += "\"root\":" + JsonString(item.rootKey) + ",\"key\":" + JsonString(item.keyPath) +
                 ",\"value\":" + JsonString(item.valueName) +
-                ",\"data\":" + JsonString(item.dataText) +
-                ",\"type\":" + std::to_string(item.type) + "}";
+                ",\"data\":" + JsonString(item.dataText) + ",\"type\":" + std::to_string(item.type);
+        if (outcome)
+            line += ",\"outcome\":" + JsonString(outcome);
+        line += "}";
     }
-    line += '\n';
-    std::fwrite(line.data(), 1, line.size(), out);
-    std::fflush(out);
+    return PrintLine(line);
+}
+
+void PrintingSink::AddRow(int, const std::string& rootName, const std::string& keyPath,
+                          const std::string& valueName, const std::string& dataText, int type) {
+    if (!PrintRow(m_format, m_task, {rootName, keyPath, valueName, dataText, type}))
+        m_failed = true;
 }
 
 ProgressLine::ProgressLine(bool quiet) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "registry/Registry.h"
+#include "registry/RowSink.h"
 
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
@@ -22,8 +23,37 @@ enum class OutputFormat { Tsv, Json };
 // Parses "tsv" or "json"; false for anything else.
 bool ParseOutputFormat(const std::string& text, OutputFormat& format);
 
-// Writes one row as a line on out. task < 0 leaves the task column out (search).
-void PrintRow(std::FILE* out, OutputFormat format, int task, const RegistryItem& item);
+// Writes text and a line end on standard output. False once standard output
+// has failed (a closed pipe, a full disk): every later write fails too.
+bool PrintLine(const std::string& text);
+// Prints "zdv: standard output could not be written" on standard error and
+// returns kExitFailure.
+int OutputFailure();
+
+// The task column of a row printed without one (search).
+constexpr int kNoTask = -1;
+
+// Writes one row as a line on standard output; outcome, when given, is the
+// last column (clean). False as PrintLine.
+bool PrintRow(OutputFormat format, int task, const RegistryItem& item,
+              const char* outcome = nullptr);
+
+// Prints each row as it comes, with the task that BeginTask named (no task
+// column before the first). Once standard output fails it sets failed, which
+// the caller passes to the run as its stop flag: nobody would see what the
+// run still finds.
+class PrintingSink : public RowSink {
+  public:
+    PrintingSink(OutputFormat format, StopFlag& failed) : m_format(format), m_failed(failed) {}
+    void BeginTask(int task) override { m_task = task; }
+    void AddRow(int image, const std::string& rootName, const std::string& keyPath,
+                const std::string& valueName, const std::string& dataText, int type) override;
+
+  private:
+    OutputFormat m_format;
+    StopFlag& m_failed;
+    int m_task = kNoTask;
+};
 
 // The texts of a row as the formats write them (exposed for tests).
 std::string TsvEscape(const std::string& ansiText);
@@ -32,7 +62,7 @@ std::string JsonString(const std::string& ansiText);  // quoted, UTF-8
 // Progress on standard error, only when it is a console and not quietened.
 class ProgressLine {
   public:
-    explicit ProgressLine(bool quiet);
+    explicit ProgressLine(bool quiet = false);
     ~ProgressLine();
     bool enabled() const { return m_enabled; }
     void Show(const std::string& text);

@@ -6,30 +6,6 @@
 #include "Cli.h"
 #include "ConsoleProgress.h"
 
-namespace {
-
-class PrintingSink : public RowSink {
-  public:
-    explicit PrintingSink(OutputFormat format) : m_format(format) {}
-    void BeginTask(int task) override { m_task = task; }
-    void AddRow(int, const std::string& rootName, const std::string& keyPath,
-                const std::string& valueName, const std::string& dataText, int type) override {
-        RegistryItem item;
-        item.rootKey = rootName;
-        item.keyPath = keyPath;
-        item.valueName = valueName;
-        item.dataText = dataText;
-        item.type = type;
-        PrintRow(stdout, m_format, m_task, item);
-    }
-
-  private:
-    OutputFormat m_format;
-    int m_task = 0;
-};
-
-}  // namespace
-
 int RunScanCommand(const Arguments& args) {
     OutputFormat format = OutputFormat::Tsv;
     bool quiet = false;
@@ -61,8 +37,11 @@ int RunScanCommand(const Arguments& args) {
 
     ProgressLine line(quiet);
     ConsoleProgress progress(line);
-    PrintingSink sink(format);
-    RunScan(selection, sink, line.enabled() ? &progress : nullptr, nullptr);
+    StopFlag outputFailed{false};
+    PrintingSink sink(format, outputFailed);
+    RunScan(selection, sink, line.enabled() ? &progress : nullptr, &outputFailed);
+    if (outputFailed)
+        return OutputFailure();
     if (line.enabled()) {
         progress.Flush();
         std::fputs("\n", stderr);  // keep the final count in view

@@ -7,23 +7,6 @@
 
 namespace {
 
-// Prints each row as it comes. Once standard output fails (a closed pipe, a
-// full disk) the search stops: nobody would see what it still finds.
-class PrintingSink : public RowSink {
-  public:
-    PrintingSink(OutputFormat format, StopFlag& stop) : m_format(format), m_stop(stop) {}
-    void AddRow(int, const std::string& rootName, const std::string& keyPath,
-                const std::string& valueName, const std::string& dataText, int type) override {
-        PrintRow(stdout, m_format, -1, {rootName, keyPath, valueName, dataText, type});
-        if (std::ferror(stdout))
-            m_stop = true;
-    }
-
-  private:
-    OutputFormat m_format;
-    StopFlag& m_stop;
-};
-
 struct RootFlag {
     const char* name;
     bool SearchOptions::*flag;
@@ -126,6 +109,6 @@ int RunSearchCommand(const Arguments& args) {
         status = [&progress](const std::string& text) { progress.Show(text); };
     SearchRun(options, sink, status, &outputFailed);
     if (outputFailed)
-        return Failure("the rows could not be written to standard output");
+        return OutputFailure();
     return kExitOk;
 }

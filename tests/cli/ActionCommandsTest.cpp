@@ -16,7 +16,9 @@ class ProgramCopy {
         CopyFileA("ZazaDaziveveVivozed.language",
                   (m_folder.path() + "\\ZazaDaziveveVivozed.language").c_str(), FALSE);
     }
-    ZdvOutcome Run(const std::string& arguments) const { return RunZdv(arguments, m_exe); }
+    ZdvOutcome Run(const std::string& arguments, ZdvOutput output = ZdvOutput::File) const {
+        return RunZdv(arguments, m_exe, output);
+    }
     std::string BackupFolder() const {
         return m_folder.path() + "\\Data\\ZazaDaziveveVivozed\\Backup";
     }
@@ -88,6 +90,20 @@ TEST(ZdvClean, AKeyItDeletesComesBackExactlyWithRestore) {
     ZdvOutcome restored = program.Run("restore \"" + backup + "\"");
     EXPECT_EQ(restored.exitCode, 0u) << restored.err;
     EXPECT_EQ(DescribeTree(HKEY_LOCAL_MACHINE, entry), before);
+    RemoveTree(HKEY_LOCAL_MACHINE, entry);
+}
+
+TEST(Zdv, EveryCommandThatPrintsRowsStopsWithFailureWhenTheyCannotBeWritten) {
+    ProgramCopy program;
+    const std::string entry = kUninstall + "\\ZdvEmpty" + std::to_string(GetCurrentProcessId());
+    ASSERT_TRUE(PlantKey(HKEY_LOCAL_MACHINE, entry));  // task 5 finds it; clean makes a backup
+    // Every key of every root matches: without the stop this walks the whole registry.
+    for (const char* command :
+         {"search * --wildcard --keys", "scan --tasks 10", "clean --tasks 5 --yes", "backups"}) {
+        ZdvOutcome outcome = program.Run(command, ZdvOutput::Unwritable);
+        EXPECT_EQ(outcome.exitCode, 1u) << command;
+        EXPECT_EQ(outcome.err, "zdv: standard output could not be written\r\n") << command;
+    }
     RemoveTree(HKEY_LOCAL_MACHINE, entry);
 }
 

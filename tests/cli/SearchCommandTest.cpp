@@ -103,37 +103,3 @@ TEST(ZdvSearch, UsageErrorsExitWithTwoAndOneLine) {
 }
 
 }  // namespace
-
-namespace {
-
-TEST(ZdvSearch, OutputThatCannotBeWrittenStopsTheSearchWithFailure) {
-    // Standard output on a handle opened for reading only: every write fails.
-    ScratchFolder folder("zdvnoout");
-    std::string outPath = folder.MakeFile("out.txt", "");
-    std::string errPath = folder.Missing("err.txt");
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    UniqueFileHandle out(CreateFileA(outPath.c_str(), GENERIC_READ, FILE_SHARE_READ, &inherit,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    UniqueFileHandle err(CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_TRUE(out && err);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = out.get();
-    startup.hStdError = err.get();
-    // Every key of every root matches: without the stop this walks the whole registry.
-    std::string commandLine = "zdv.exe search * --wildcard --keys";
-    PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                               nullptr, nullptr, &startup, &process));
-    UniqueKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
-    WaitForSingleObject(process.hProcess, 120000);
-    DWORD exitCode = 0;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    err.reset();
-    EXPECT_EQ(exitCode, 1u);
-    EXPECT_EQ(ReadWholeFile(errPath), "zdv: the rows could not be written to standard output\r\n");
-}
-
-}  // namespace

@@ -185,15 +185,15 @@ std::string ScratchFolder::MakeFolder(const std::string& relative) const {
 
 namespace {
 
-HANDLE InheritableFile(const std::string& path) {
+HANDLE InheritableFile(const std::string& path, DWORD access = GENERIC_WRITE) {
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+    return CreateFileA(path.c_str(), access, FILE_SHARE_READ, &inherit, OPEN_ALWAYS,
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 }  // namespace
 
-ZdvOutcome RunZdv(const std::string& arguments, std::string exe) {
+ZdvOutcome RunZdv(const std::string& arguments, std::string exe, ZdvOutput output) {
     if (exe.empty()) {
         char full[MAX_PATH] = {};
         GetFullPathNameA("zdv.exe", MAX_PATH, full, nullptr);
@@ -206,7 +206,7 @@ ZdvOutcome RunZdv(const std::string& arguments, std::string exe) {
     std::string outPath = folder.path() + "\\out" + run + ".txt";
     std::string errPath = folder.path() + "\\err" + run + ".txt";
     ZdvOutcome outcome;
-    HANDLE out = InheritableFile(outPath);
+    HANDLE out = InheritableFile(outPath, output == ZdvOutput::File ? GENERIC_WRITE : GENERIC_READ);
     HANDLE err = InheritableFile(errPath);
     if (out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE) {
         STARTUPINFOA startup = {};

@@ -66,9 +66,13 @@ struct ZdvOutcome {
     std::string err;
 };
 
+// Where a run's standard output goes: a file, or a handle no write succeeds on.
+enum class ZdvOutput { File, Unwritable };
+
 // Runs zdv.exe (the one in the build folder unless exe names another copy)
 // with standard output and error going to files, so neither can block it.
-ZdvOutcome RunZdv(const std::string& arguments, std::string exe = std::string());
+ZdvOutcome RunZdv(const std::string& arguments, std::string exe = std::string(),
+                  ZdvOutput output = ZdvOutput::File);
 
 // The lines of text (without line ends) that contain the given text.
 std::vector<std::string> Lines(const std::string& text, const std::string& containing = "");

@@ -28,14 +28,10 @@ bool ToLocalTime(const FILETIME& fileTime, SYSTEMTIME& local) {
            SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local);
 }
 
-void AddRow(const std::string& path, const WIN32_FIND_DATAA& entry, void* context) {
-    static_cast<std::vector<BackupRow>*>(context)->push_back(MakeBackupRow(path, entry));
-}
-
 }  // namespace
 
 void FindFiles(const std::string& folder, const std::vector<std::string>& patterns,
-               FileVisitor visitor, void* context) {
+               FileVisitor visitor) {
     std::string base = folder;
     if (!base.empty() && FindLastChar(base, '\\') == base.size() - 1)
         base.pop_back();
@@ -53,7 +49,7 @@ void FindFiles(const std::string& folder, const std::vector<std::string>& patter
         std::string name = LowerCopy(entry.cFileName);
         for (const std::string& pattern : lowered) {
             if (WildcardMatch(pattern, name)) {
-                visitor(base + "\\" + entry.cFileName, entry, context);
+                visitor(base + "\\" + entry.cFileName, entry);
                 break;
             }
         }
@@ -89,7 +85,7 @@ long GetFileSizeLow(const std::string& path) {
 }
 
 std::string BackupTypeFromName(const std::string& fileName) {
-    std::vector<std::string> fields = SplitText(fileName, "()", true);
+    std::vector<std::string> fields = SplitText(fileName, "()", EmptyFields::Drop);
     return fields.size() >= 2 ? fields[1] : std::string();
 }
 
@@ -107,6 +103,8 @@ BackupRow MakeBackupRow(const std::string& path, const WIN32_FIND_DATAA& entry) 
 
 std::vector<BackupRow> ListBackups(const std::string& folder) {
     std::vector<BackupRow> rows;
-    FindFiles(folder, {"*.REG"}, AddRow, &rows);
+    FindFiles(folder, {"*.REG"}, [&rows](const std::string& path, const WIN32_FIND_DATAA& entry) {
+        rows.push_back(MakeBackupRow(path, entry));
+    });
     return rows;
 }

@@ -3,15 +3,8 @@
 
 #include "text/LanguageTable.h"
 #include "backup/BackupStore.h"
+#include "cleaner/PathValidation.h"
 #include "common/AnsiText.h"
-
-namespace {
-
-bool PathExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-}  // namespace
 
 std::string CurrentTimeStamp() {
     SYSTEMTIME now;

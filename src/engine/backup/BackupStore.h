@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "common/FunctionRef.h"
+
 // Local date and time as "2005-03-07 14:05:09".
 std::string CurrentTimeStamp();
 
@@ -34,9 +36,9 @@ bool CreatePathFolders(const std::string& path);
 
 // Calls visitor for every file directly in folder whose long name matches one
 // of the patterns ("*" and "?", any letter case). Sub folders are not entered.
-using FileVisitor = void (*)(const std::string& path, const WIN32_FIND_DATAA& entry, void* context);
+using FileVisitor = FunctionRef<void(const std::string& path, const WIN32_FIND_DATAA& entry)>;
 void FindFiles(const std::string& folder, const std::vector<std::string>& patterns,
-               FileVisitor visitor, void* context);
+               FileVisitor visitor);
 
 // Creation, last-access and last-write time in local time; false and all-zero
 // times when the file's attributes cannot be read.

@@ -6,7 +6,7 @@
 
 namespace {
 
-RegeditRun Launch(const std::string& program, const std::string& parameters, bool wait) {
+RegeditRun Launch(const std::string& program, const std::string& parameters, RegeditWait wait) {
     SHELLEXECUTEINFOA info = {};
     info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
@@ -18,7 +18,7 @@ RegeditRun Launch(const std::string& program, const std::string& parameters, boo
         return run;
     run.started = ShellExecuteExA(&info) != FALSE;
     UniqueKernelHandle process(info.hProcess);
-    if (run.started && wait && process) {
+    if (run.started && wait == RegeditWait::UntilEnd && process) {
         WaitForSingleObject(process.get(), INFINITE);
         run.finished = GetExitCodeProcess(process.get(), &run.exitCode) != FALSE;
     }
@@ -51,10 +51,12 @@ std::string RegeditImportParameters(const std::string& filePath) {
     return "/s \"" + filePath + "\" ";
 }
 
-RegeditRun RegeditExport(const std::string& filePath, const std::string& program, bool wait) {
+RegeditRun RegeditExport(const std::string& filePath, const std::string& program,
+                         RegeditWait wait) {
     return Launch(program, RegeditExportParameters(filePath), wait);
 }
 
-RegeditRun RegeditImport(const std::string& filePath, const std::string& program, bool wait) {
+RegeditRun RegeditImport(const std::string& filePath, const std::string& program,
+                         RegeditWait wait) {
     return Launch(program, RegeditImportParameters(filePath), wait);
 }

@@ -18,11 +18,13 @@ struct RegeditRun {
     DWORD exitCode = 0;     // its exit code, when finished
 };
 
+enum class RegeditWait { UntilEnd, No };
+
 // "/e "path" ": the editor writes the whole registry into the file. An empty
 // program starts nothing.
-RegeditRun RegeditExport(const std::string& filePath, const std::string& program, bool wait);
+RegeditRun RegeditExport(const std::string& filePath, const std::string& program, RegeditWait wait);
 // "/s "path" ": the editor imports the file without asking.
-RegeditRun RegeditImport(const std::string& filePath, const std::string& program, bool wait);
+RegeditRun RegeditImport(const std::string& filePath, const std::string& program, RegeditWait wait);
 
 // The parameter texts of the two launches.
 std::string RegeditExportParameters(const std::string& filePath);

@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr DWORD kStringTypes = 1;  // REG_SZ and the other odd-numbered types
-constexpr DWORD kAllTypes = 0xFFFFFFFF;
 constexpr DWORD kFixedBuffer = 500;
 
 const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
@@ -34,24 +32,24 @@ void ReportKey(const TaskEnvironment& env, HKEY root, const std::string& keyPath
     Report(env, root, keyPath, std::string(), dataText, KeyRowMarker);
 }
 
-const TaskEnvironment& EnvironmentOf(void* context) {
-    return *static_cast<const TaskEnvironment*>(context);
-}
+// The rules of the tasks judge one value or one sub key each.
+using ValueRule = void (*)(const TaskEnvironment& env, const WalkedValue& value);
+using SubKeyRule = void (*)(const TaskEnvironment& env, const SubKey& key);
 
-void Walk(const TaskEnvironment& env, HKEY root, const std::string& path, bool recurse,
-          RegistryVisitor visitor, void* context, DWORD typeMask,
-          const std::vector<std::string>& exclusions = {}) {
-    WalkOptions options;
+void Walk(const TaskEnvironment& env, HKEY root, WalkOptions options, ValueRule rule) {
     options.stop = env.stop;
-    WalkKey(root, path, recurse, visitor, context, env.keyVisitor, env.keyContext, typeMask,
-            exclusions, options);
+    WalkKey(
+        root, options, [&env, rule](const WalkedValue& value) { rule(env, value); },
+        env.keyVisitor);
 }
 
-void Walk(const TaskEnvironment& env, HKEY root, const std::string& path, bool recurse,
-          RegistryVisitor visitor, DWORD typeMask,
-          const std::vector<std::string>& exclusions = {}) {
-    Walk(env, root, path, recurse, visitor, const_cast<TaskEnvironment*>(&env), typeMask,
-         exclusions);
+void Enumerate(const TaskEnvironment& env, HKEY root, const std::string& path, SubKeyRule rule) {
+    EnumSubKeys(
+        root, path, [&env, rule](const SubKey& key) { rule(env, key); }, env.stop);
+}
+
+std::string DataText(const WalkedValue& value) {
+    return DataAsText(value.data, value.dataLength);
 }
 
 // Reads one value into a buffer of the given capacity, cleared to zeros.
@@ -83,60 +81,62 @@ std::vector<std::string> WithWow64Copies(std::vector<std::string> exclusions) {
 }
 
 // Tasks 1 to 3: a string value whose name or data names a missing file.
-void VisitFileReference(HKEY root, const char* path, const char* name, DWORD, DWORD type,
-                        const BYTE* data, DWORD dataLength, void* context) {
-    if (type != REG_SZ)
+void VisitFileReference(const TaskEnvironment& env, const WalkedValue& value) {
+    if (value.type != REG_SZ)
         return;
-    std::string text = DataAsText(data, dataLength);
-    if (IsMissingPath(name) || IsMissingPath(text)) {
-        Report(EnvironmentOf(context), root, path, name, text, static_cast<int>(type));
-    }
+    std::string name(value.name);
+    std::string text = DataText(value);
+    if (IsMissingPath(name) || IsMissingPath(text))
+        Report(env, value.root, value.keyPath, name, text, static_cast<int>(value.type));
 }
 
 void RunFileReferences(const TaskEnvironment& env, int task) {
     if (task == 1) {
-        Walk(env, HKEY_CURRENT_USER, "Software", true, VisitFileReference, kStringTypes, {"CLSID"});
+        Walk(env, HKEY_CURRENT_USER, WalkOptions::Tree("Software", kOddNumberedTypes, {"CLSID"}),
+             VisitFileReference);
     } else if (task == 2) {
-        Walk(env, HKEY_USERS, "", true, VisitFileReference, kStringTypes,
-             WithWow64Copies({"CLSID", kShellFolders}));
+        Walk(env, HKEY_USERS,
+             WalkOptions::Tree("", kOddNumberedTypes, WithWow64Copies({"CLSID", kShellFolders})),
+             VisitFileReference);
     } else {
-        Walk(env, HKEY_LOCAL_MACHINE, "", true, VisitFileReference, kStringTypes,
-             WithWow64Copies({"CLSID", kClasses,
-                              "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
-                              "DocFolderPaths",
-                              "Software\\Microsoft\\Windows\\CurrentVersion\\Installer", kUninstall,
-                              "Software\\Microsoft\\Windows\\CurrentVersion\\Internet "
-                              "Settings\\Cache"}));
+        Walk(env, HKEY_LOCAL_MACHINE,
+             WalkOptions::Tree(
+                 "", kOddNumberedTypes,
+                 WithWow64Copies(
+                     {"CLSID", kClasses,
+                      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\DocFolderPaths",
+                      "Software\\Microsoft\\Windows\\CurrentVersion\\Installer", kUninstall,
+                      "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Cache"})),
+             VisitFileReference);
     }
 }
 
 // Task 4: a class key one of whose sub keys names a missing file.
-void VisitClassValue(HKEY root, const char* path, const char* name, DWORD, DWORD type,
-                     const BYTE* data, DWORD dataLength, void* context) {
-    if (type != REG_SZ)
+void VisitClassValue(const TaskEnvironment& env, const WalkedValue& value) {
+    if (value.type != REG_SZ)
         return;
-    std::string text = DataAsText(data, dataLength);
-    if (!IsMissingPath(name) && !IsMissingPath(text))
+    std::string text = DataText(value);
+    if (!IsMissingPath(std::string(value.name)) && !IsMissingPath(text))
         return;
-    std::string parent = path;
+    std::string parent = value.keyPath;
     std::size_t slash = FindLastChar(parent, '\\');
     if (slash != std::string::npos)
         parent.resize(slash);
     if (WildcardMatch("*clsid\\{*-*-*-*-*}", LowerCopy(parent).c_str())) {
-        ReportKey(EnvironmentOf(context), root, parent, text);
+        ReportKey(env, value.root, parent, text);
     }
 }
 
 void RunClassRegistrations(const TaskEnvironment& env) {
-    Walk(env, HKEY_CLASSES_ROOT, "CLSID", true, VisitClassValue, kStringTypes);
-    Walk(env, HKEY_LOCAL_MACHINE, "Software\\Classes\\CLSID", true, VisitClassValue, kStringTypes);
+    Walk(env, HKEY_CLASSES_ROOT, WalkOptions::Tree("CLSID", kOddNumberedTypes), VisitClassValue);
+    Walk(env, HKEY_LOCAL_MACHINE, WalkOptions::Tree("Software\\Classes\\CLSID", kOddNumberedTypes),
+         VisitClassValue);
 }
 
 // Task 5: an uninstall entry without values or with a missing uninstaller.
-void VisitUninstallEntry(HKEY root, const char* path, const char* name, DWORD, DWORD, const BYTE*,
-                         DWORD, void* context) {
-    const TaskEnvironment& env = EnvironmentOf(context);
-    std::string entry = std::string(path) + "\\" + name;
+void VisitUninstallEntry(const TaskEnvironment& env, const SubKey& subKey) {
+    const HKEY root = subKey.root;
+    std::string entry = subKey.Path();
     UniqueRegKey key = OpenKeyForReading(root, entry);
     if (!key)
         return;
@@ -154,10 +154,9 @@ void VisitUninstallEntry(HKEY root, const char* path, const char* name, DWORD, D
 }
 
 // Task 6: every value of the history lists.
-void VisitHistoryValue(HKEY root, const char* path, const char* name, DWORD, DWORD type,
-                       const BYTE* data, DWORD dataLength, void* context) {
-    Report(EnvironmentOf(context), root, path, name, FormatValueData(type, data, dataLength),
-           static_cast<int>(type));
+void VisitHistoryValue(const TaskEnvironment& env, const WalkedValue& value) {
+    Report(env, value.root, value.keyPath, std::string(value.name),
+           FormatValueData(value.type, value.data, value.dataLength), static_cast<int>(value.type));
 }
 
 void RunHistoryLists(const TaskEnvironment& env) {
@@ -171,48 +170,63 @@ void RunHistoryLists(const TaskEnvironment& env) {
         "Software\\Microsoft\\MediaPlayer\\Player\\RecentFileList",
     };
     for (const char* list : lists) {
-        Walk(env, HKEY_CURRENT_USER, list, true, VisitHistoryValue, kAllTypes);
+        Walk(env, HKEY_CURRENT_USER, WalkOptions::Tree(list, kAllTypes), VisitHistoryValue);
     }
-    Walk(env, HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\TypedUrls", true,
-         VisitHistoryValue, kStringTypes);
+    Walk(env, HKEY_CURRENT_USER,
+         WalkOptions::Tree("Software\\Microsoft\\Internet Explorer\\TypedUrls", kOddNumberedTypes),
+         VisitHistoryValue);
 }
 
 // Task 7a: a start menu order key whose folder is gone from both Programs folders.
-struct MenuOrderCheck {
-    const TaskEnvironment* env;
+void RunMenuOrder(const TaskEnvironment& env) {
+    // Without both folders' lists every key would look stale: when a folder's
+    // path cannot be read (missing, too long) or the folder cannot be listed,
+    // no key can be judged, as task 10 judges no zone without the zone in use.
+    FolderMap folders;
+    if (!ListSubfolders(ReadStringValue(HKEY_CURRENT_USER, kShellFolders, "Programs"), folders) ||
+        !ListSubfolders(ReadStringValue(HKEY_LOCAL_MACHINE, kShellFolders, "Common Programs"),
+                        folders)) {
+        return;
+    }
     std::set<std::string> loweredFolders;
-};
-
-void VisitMenuOrderKey(HKEY root, const char* path, const char* name, DWORD, DWORD, const BYTE*,
-                       DWORD, void* context) {
-    auto* check = static_cast<MenuOrderCheck*>(context);
-    if (check->loweredFolders.count(LowerCopy(name)) == 0) {
-        ReportKey(*check->env, root, std::string(path) + "\\" + name);
+    for (const auto& folder : folders)
+        loweredFolders.insert(LowerCopy(folder.first));
+    const char* const menuOrders[] = {
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu\\Programs",
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu2\\Programs",
+    };
+    for (const char* menuOrder : menuOrders) {
+        EnumSubKeys(
+            HKEY_CURRENT_USER, menuOrder,
+            [&](const SubKey& key) {
+                if (loweredFolders.count(LowerCopy(std::string(key.name))) == 0)
+                    ReportKey(env, key.root, key.Path());
+            },
+            env.stop);
     }
 }
 
 // Task 7b: a software key with neither sub keys nor values.
-void VisitSoftwareKey(HKEY root, const char* path, const char* name, DWORD, DWORD, const BYTE*,
-                      DWORD, void* context) {
-    std::string keyPath = std::string(path) + "\\" + name;
-    UniqueRegKey key = OpenKeyForReading(root, keyPath);
+void VisitSoftwareKey(const TaskEnvironment& env, const SubKey& subKey) {
+    std::string keyPath = subKey.Path();
+    UniqueRegKey key = OpenKeyForReading(subKey.root, keyPath);
     if (!key)
         return;
     DWORD subKeys = 0, values = 0;
     if (RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values,
                          nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
         subKeys + values == 0) {
-        ReportKey(EnvironmentOf(context), root, keyPath);
+        ReportKey(env, subKey.root, keyPath);
     }
 }
 
 // Task 7c: a file type whose open command names a missing file.
-void VisitFileType(HKEY root, const char* path, const char* name, DWORD, DWORD, const BYTE*, DWORD,
-                   void* context) {
+void VisitFileType(const TaskEnvironment& env, const SubKey& subKey) {
+    const std::string name(subKey.name);
     if (!WildcardMatch(".*", name))
         return;
-    const TaskEnvironment& env = EnvironmentOf(context);
-    const std::string classes = std::string(path) + "\\";
+    const HKEY root = subKey.root;
+    const std::string classes = subKey.parentPath + "\\";
     const std::string extension = classes + name;
 
     std::string progId;
@@ -250,52 +264,31 @@ void VisitFileType(HKEY root, const char* path, const char* name, DWORD, DWORD, 
 }
 
 void RunStartMenuAndFileTypes(const TaskEnvironment& env) {
-    void* context = const_cast<TaskEnvironment*>(&env);
-
-    FolderMap folders;
-    ListSubfolders(ReadStringValue(HKEY_CURRENT_USER, kShellFolders, "Programs"), folders, true, 0);
-    ListSubfolders(ReadStringValue(HKEY_LOCAL_MACHINE, kShellFolders, "Common Programs"), folders,
-                   false, 0);
-    MenuOrderCheck check{&env, {}};
-    for (const auto& folder : folders)
-        check.loweredFolders.insert(LowerCopy(folder.first));
-    const char* const menuOrders[] = {
-        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu\\Programs",
-        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu2\\Programs",
-    };
-    for (const char* menuOrder : menuOrders) {
-        EnumSubKeys(HKEY_CURRENT_USER, menuOrder, VisitMenuOrderKey, &check, env.stop);
-    }
-
-    EnumSubKeys(HKEY_CURRENT_USER, "Software", VisitSoftwareKey, context, env.stop);
-    EnumSubKeys(HKEY_LOCAL_MACHINE, "Software", VisitSoftwareKey, context, env.stop);
-
-    EnumSubKeys(HKEY_LOCAL_MACHINE, kClasses, VisitFileType, context, env.stop);
+    RunMenuOrder(env);
+    Enumerate(env, HKEY_CURRENT_USER, "Software", VisitSoftwareKey);
+    Enumerate(env, HKEY_LOCAL_MACHINE, "Software", VisitSoftwareKey);
+    Enumerate(env, HKEY_LOCAL_MACHINE, kClasses, VisitFileType);
 }
 
 // Task 8: a shared library count whose library is gone.
-void VisitSharedLibrary(HKEY root, const char* path, const char* name, DWORD, DWORD type,
-                        const BYTE* data, DWORD dataLength, void* context) {
+void VisitSharedLibrary(const TaskEnvironment& env, const WalkedValue& value) {
+    std::string name(value.name);
     if (IsMissingPath(name)) {
-        Report(EnvironmentOf(context), root, path, name, FormatValueData(type, data, dataLength),
-               static_cast<int>(type));
+        Report(env, value.root, value.keyPath, name,
+               FormatValueData(value.type, value.data, value.dataLength),
+               static_cast<int>(value.type));
     }
 }
 
 // Task 9: a locale entry without data.
-void VisitLocale(HKEY root, const char* path, const char* name, DWORD, DWORD type, const BYTE* data,
-                 DWORD dataLength, void* context) {
-    if (dataLength == 0 || data == nullptr || data[0] == 0) {
-        Report(EnvironmentOf(context), root, path, name, std::string(), static_cast<int>(type));
+void VisitLocale(const TaskEnvironment& env, const WalkedValue& value) {
+    if (value.dataLength == 0 || value.data == nullptr || value.data[0] == 0) {
+        Report(env, value.root, value.keyPath, std::string(value.name), std::string(),
+               static_cast<int>(value.type));
     }
 }
 
 // Task 10: every time zone but the one in use.
-struct TimeZoneCheck {
-    const TaskEnvironment* env;
-    std::string currentStandardName;
-};
-
 std::string CurrentStandardName() {
     TIME_ZONE_INFORMATION zone = {};
     if (GetTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID)
@@ -305,42 +298,49 @@ std::string CurrentStandardName() {
     return name;
 }
 
-void VisitTimeZone(HKEY root, const char* path, const char* name, DWORD, DWORD, const BYTE*, DWORD,
-                   void* context) {
-    auto* check = static_cast<TimeZoneCheck*>(context);
-    std::string zone = std::string(path) + "\\" + name;
-    UniqueRegKey key = OpenKeyForReading(root, zone);
-    std::string standardName;
-    if (key && QueryText(key.get(), "std", kFixedBuffer, standardName) &&
-        standardName != check->currentStandardName) {
-        ReportKey(*check->env, root, zone, standardName);
-    }
+void RunTimeZones(const TaskEnvironment& env) {
+    // Without the zone in use every zone would be listed, that one too.
+    const std::string current = CurrentStandardName();
+    if (current.empty())
+        return;
+    EnumSubKeys(
+        HKEY_LOCAL_MACHINE, kTimeZones,
+        [&](const SubKey& subKey) {
+            std::string zone = subKey.Path();
+            UniqueRegKey key = OpenKeyForReading(subKey.root, zone);
+            std::string standardName;
+            if (key && QueryText(key.get(), "std", kFixedBuffer, standardName) &&
+                standardName != current) {
+                ReportKey(env, subKey.root, zone, standardName);
+            }
+        },
+        env.stop);
 }
 
 // Task 11: a start-up entry that names a missing file or no drive path at all.
-void VisitStartupEntry(HKEY root, const char* path, const char* name, DWORD, DWORD type,
-                       const BYTE* data, DWORD dataLength, void* context) {
-    std::string text = DataAsText(data, dataLength);
+void VisitStartupEntry(const TaskEnvironment& env, const WalkedValue& value) {
+    std::string text = DataText(value);
     if (IsMissingPath(text) || !WildcardMatch("*:\\*", text.c_str())) {
-        Report(EnvironmentOf(context), root, path, name, text, static_cast<int>(type));
+        Report(env, value.root, value.keyPath, std::string(value.name), text,
+               static_cast<int>(value.type));
     }
 }
 
 void RunStartupEntries(const TaskEnvironment& env) {
     const std::string base = "Software\\Microsoft\\Windows\\CurrentVersion\\";
     for (const char* name : {"Run", "RunOnce", "RunServices", "RunServicesOnce"}) {
-        Walk(env, HKEY_LOCAL_MACHINE, base + name, false, VisitStartupEntry, kStringTypes);
+        Walk(env, HKEY_LOCAL_MACHINE, WalkOptions::OwnValues(base + name, kOddNumberedTypes),
+             VisitStartupEntry);
     }
     for (const char* name : {"Run", "RunOnce"}) {
-        Walk(env, HKEY_CURRENT_USER, base + name, false, VisitStartupEntry, kStringTypes);
+        Walk(env, HKEY_CURRENT_USER, WalkOptions::OwnValues(base + name, kOddNumberedTypes),
+             VisitStartupEntry);
     }
 }
 
 }  // namespace
 
-void RunTask(int task, const TaskEnvironment& environment) {
-    const TaskEnvironment& env = environment;
-    void* context = const_cast<TaskEnvironment*>(&env);
+void RunTask(int task, const TaskEnvironment& env) {
     switch (task) {
         case 1:
         case 2:
@@ -351,7 +351,7 @@ void RunTask(int task, const TaskEnvironment& environment) {
             RunClassRegistrations(env);
             break;
         case 5:
-            EnumSubKeys(HKEY_LOCAL_MACHINE, kUninstall, VisitUninstallEntry, context, env.stop);
+            Enumerate(env, HKEY_LOCAL_MACHINE, kUninstall, VisitUninstallEntry);
             break;
         case 6:
             RunHistoryLists(env);
@@ -361,21 +361,19 @@ void RunTask(int task, const TaskEnvironment& environment) {
             break;
         case 8:
             Walk(env, HKEY_LOCAL_MACHINE,
-                 "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls", false,
-                 VisitSharedLibrary, kAllTypes);
+                 WalkOptions::OwnValues("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls",
+                                        kAllTypes),
+                 VisitSharedLibrary);
             break;
         case 9:
-            Walk(env, HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Nls\\Locale", false,
-                 VisitLocale, kStringTypes);
+            Walk(env, HKEY_LOCAL_MACHINE,
+                 WalkOptions::OwnValues("System\\CurrentControlSet\\Control\\Nls\\Locale",
+                                        kOddNumberedTypes),
+                 VisitLocale);
             break;
-        case 10: {
-            // Without the zone in use every zone would be listed, that one too.
-            TimeZoneCheck check{&env, CurrentStandardName()};
-            if (check.currentStandardName.empty())
-                break;
-            EnumSubKeys(HKEY_LOCAL_MACHINE, kTimeZones, VisitTimeZone, &check, env.stop);
+        case 10:
+            RunTimeZones(env);
             break;
-        }
         case 11:
             RunStartupEntries(env);
             break;

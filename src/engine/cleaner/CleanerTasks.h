@@ -17,9 +17,9 @@ constexpr int kImageOtherValue = 2;
 
 struct TaskEnvironment {
     RowSink* sink = nullptr;
-    // Called for every key a walk opens (progress); may be null.
-    RegistryVisitor keyVisitor = nullptr;
-    void* keyContext = nullptr;
+    // Called for every key a walk opens (progress); may be empty. A view: the
+    // callable it was made from must outlive the tasks run with it.
+    KeyVisitor keyVisitor;
     // Tested before every key, value and row; once set, nothing more is reported.
     const StopFlag* stop = nullptr;
 };

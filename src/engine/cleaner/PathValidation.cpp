@@ -127,7 +127,7 @@ bool PathFromText(const std::string& text, std::string& path) {
     if (firstDot != std::string::npos && FindChar(s, ' ', firstDot) != std::string::npos) {
         return false;
     }
-    if (CountOccurrences(s, ":\\", false) != 1)
+    if (CountOccurrences(s, ":\\", LetterCase::Ignore) != 1)
         return false;
     if (s.empty() || !Contains(FixedDriveLetters(), UpperCopy(s.substr(0, 1))[0]))
         return false;
@@ -152,7 +152,9 @@ std::string FixedDriveLetters() {
     return letters;
 }
 
-std::size_t CountOccurrences(const std::string& text, const std::string& part, bool caseSensitive) {
+std::size_t CountOccurrences(const std::string& text, const std::string& part,
+                             LetterCase letterCase) {
+    const bool caseSensitive = letterCase == LetterCase::Match;
     if (part.empty())
         return 0;
     const std::string haystack = caseSensitive ? text : LowerCopy(text);
@@ -174,12 +176,9 @@ bool IsMissingPath(const std::string& text) {
     return PathFromText(text, path) && Probe(path) == PathState::NotThere;
 }
 
-void ListSubfolders(const std::string& folder, FolderMap& folders, bool clearFirst,
-                    DWORD excludedAttributes) {
-    if (clearFirst)
-        folders.clear();
+bool ListSubfolders(const std::string& folder, FolderMap& folders, DWORD excludedAttributes) {
     if (folder.empty())
-        return;
+        return false;
     // The last character, not the last byte: a trail byte may be 0x5C.
     std::string prefix = folder;
     if (FindLastChar(folder, '\\') != folder.size() - 1)
@@ -188,7 +187,7 @@ void ListSubfolders(const std::string& folder, FolderMap& folders, bool clearFir
     WIN32_FIND_DATAA entry;
     UniqueFindHandle find(FindFirstFileA((prefix + "*.*").c_str(), &entry));
     if (!find)
-        return;
+        return false;
     do {
         if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
             continue;
@@ -199,4 +198,5 @@ void ListSubfolders(const std::string& folder, FolderMap& folders, bool clearFir
             continue;
         folders[name] = prefix + name;
     } while (FindNextFileA(find.get(), &entry));
+    return true;
 }

@@ -21,7 +21,9 @@ bool PathFromText(const std::string& text, std::string& path);
 std::string FixedDriveLetters();
 
 // Non-overlapping occurrences of part in text, counted on character boundaries.
-std::size_t CountOccurrences(const std::string& text, const std::string& part, bool caseSensitive);
+enum class LetterCase { Ignore, Match };
+std::size_t CountOccurrences(const std::string& text, const std::string& part,
+                             LetterCase letterCase);
 
 // True when the path exists as a file or a folder. In the 64-bit build a path
 // inside the Windows folder's System32 also exists when it exists in SysWOW64:
@@ -37,6 +39,6 @@ bool IsMissingPath(const std::string& text);
 using FolderMap = std::map<std::string, std::string>;
 
 // Adds one entry per folder directly inside folder, leaving out "." and ".."
-// and folders with any of the excluded attributes.
-void ListSubfolders(const std::string& folder, FolderMap& folders, bool clearFirst,
-                    DWORD excludedAttributes);
+// and folders with any of the excluded attributes. False, adding nothing, when
+// folder is empty or cannot be listed (missing, access denied).
+bool ListSubfolders(const std::string& folder, FolderMap& folders, DWORD excludedAttributes = 0);

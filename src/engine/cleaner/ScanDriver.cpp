@@ -21,38 +21,26 @@ class CountingSink : public RowSink {
     std::size_t m_count = 0;
 };
 
-struct ProgressState {
-    ScanProgress* progress;
-    const StopFlag* stop;
-    std::string prefix;  // looked up once per scan, not once per key
-    std::string line;
-};
-
-// The key visitor of every walk: the key being walked, after the status text.
-void ShowScanProgress(HKEY, const char* path, const char*, DWORD, DWORD, const BYTE*, DWORD,
-                      void* context) {
-    auto* state = static_cast<ProgressState*>(context);
-    if (StopRequested(state->stop))
-        return;
-    state->line.assign(state->prefix);
-    state->line += path;
-    state->progress->ShowStatus(state->line);
-}
-
 }  // namespace
 
 std::size_t RunScan(const std::vector<bool>& selection, RowSink& sink, ScanProgress* progress,
                     const StopFlag* stop) {
     CountingSink counter(sink);
-    ProgressState state{progress, stop, std::string(), std::string()};
+    // The status text is looked up once per scan, not once per key.
+    const std::string prefix = progress ? GetText("_PageRegistryCleanerState2") : std::string();
+    std::string line;
+    auto showKey = [&](const WalkedKey& key) {
+        if (StopRequested(stop))
+            return;
+        line.assign(prefix);
+        line += key.path;
+        progress->ShowStatus(line);
+    };
     TaskEnvironment env;
     env.sink = &counter;
     env.stop = stop;
-    if (progress != nullptr) {
-        state.prefix = GetText("_PageRegistryCleanerState2");
-        env.keyVisitor = ShowScanProgress;
-        env.keyContext = &state;
-    }
+    if (progress != nullptr)
+        env.keyVisitor = showKey;
     for (std::size_t position = 0; position < selection.size() && position < kCleanerTaskCount;
          ++position) {
         if (StopRequested(stop))

@@ -133,7 +133,8 @@ bool WildcardMatch(const char* pattern, const char* text) {
 }
 
 std::vector<std::string> SplitText(const std::string& text, const std::string& separators,
-                                   bool dropEmpty) {
+                                   EmptyFields empty) {
+    const bool dropEmpty = empty == EmptyFields::Drop;
     std::vector<std::string> fields;
     std::size_t start = 0;
     for (std::size_t pos = 0; pos < text.size(); pos += CharLength(text, pos)) {

@@ -44,7 +44,8 @@ inline bool WildcardMatch(const std::string& pattern, const std::string& text) {
     return WildcardMatch(pattern.c_str(), text.c_str());
 }
 
-// Splits text at any of the separator characters; with dropEmpty, empty
-// fields are left out.
+// Splits text at any of the separator characters, keeping or leaving out the
+// empty fields.
+enum class EmptyFields { Keep, Drop };
 std::vector<std::string> SplitText(const std::string& text, const std::string& separators,
-                                   bool dropEmpty);
+                                   EmptyFields empty);

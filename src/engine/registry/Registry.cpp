@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/AnsiText.h"
+#include "registry/EnumBuffers.h"
 
 namespace {
 
@@ -18,22 +19,12 @@ const RootKeyEntry kRootKeys[] = {
     {"HKEY_DYN_DATA", HKEY_DYN_DATA},
 };
 
-constexpr DWORD kMinimumBuffer = 256;
-
-DWORD BufferSize(DWORD reported) {
-    return std::max<DWORD>(reported + 1, kMinimumBuffer);
-}
-
 struct Walk {
     HKEY root;
-    bool recurse;
-    RegistryVisitor valueVisitor;
-    void* valueContext;
-    RegistryVisitor keyVisitor;
-    void* keyContext;
-    DWORD typeMask;
+    const WalkOptions& options;
+    ValueVisitor valueVisitor;
+    KeyVisitor keyVisitor;
     std::vector<std::string> loweredExclusions;
-    WalkOptions options;
 };
 
 bool IsExcluded(const Walk& walk, const std::string& loweredPath) {
@@ -56,9 +47,8 @@ void WalkLevel(const Walk& walk, std::string& path, std::string& loweredPath) {
     if (!key)
         return;
 
-    if (walk.keyVisitor) {
-        walk.keyVisitor(walk.root, path.c_str(), "", 0, 0, nullptr, 0, walk.keyContext);
-    }
+    if (walk.keyVisitor)
+        walk.keyVisitor(WalkedKey{walk.root, path});
 
     DWORD maxSubKey = 0, maxValueName = 0, maxValueData = 0;
     if (RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, &maxSubKey, nullptr,
@@ -66,12 +56,11 @@ void WalkLevel(const Walk& walk, std::string& path, std::string& loweredPath) {
                          nullptr) != ERROR_SUCCESS) {
         maxSubKey = maxValueName = maxValueData = 0;
     }
-    // The sizes are reported in characters for names; a double-byte code page
-    // may need two bytes each.
-    std::vector<char> subKeyName(BufferSize(maxSubKey * 2));
-    std::vector<char> valueName(BufferSize(maxValueName * 2));
-    std::vector<BYTE> data(BufferSize(maxValueData));
+    EnumBuffers buffers(maxSubKey, maxValueName, maxValueData);
+    std::vector<char>& valueName = buffers.valueName;
+    std::vector<BYTE>& data = buffers.data;
 
+    int attempt = 0;  // reads of the current entry that answered "more data"
     for (DWORD index = 0;;) {
         if (StopRequested(walk.options.stop))
             return;
@@ -81,39 +70,48 @@ void WalkLevel(const Walk& walk, std::string& path, std::string& loweredPath) {
         LONG result = RegEnumValueA(key.get(), index, valueName.data(), &nameLength, nullptr, &type,
                                     data.data(), &dataLength);
         if (result == ERROR_MORE_DATA) {
-            // The key changed since it was measured: grow and read the value again.
-            if (valueName.size() > 0x10000 && data.size() > 0x4000000)
-                break;
-            valueName.resize(std::max<std::size_t>(valueName.size() * 2, 32768));
-            data.resize(std::max<std::size_t>(data.size() * 2, dataLength + 2));
+            // The value changed since the key was measured: read it again in
+            // larger buffers, or past their limits skip it and go on.
+            if (!buffers.GrowForValue(dataLength, ++attempt)) {
+                ++index;
+                attempt = 0;
+            }
             continue;
         }
         if (result != ERROR_SUCCESS)
             break;
         data[dataLength] = 0;  // no visitor reading text can run past the data
-        bool passes =
-            (type & walk.typeMask) != 0 || (type == REG_NONE && walk.options.includeRegNone);
+        bool passes = (type & walk.options.typeMask) != 0 ||
+                      (type == REG_NONE && walk.options.includeRegNone);
         if (walk.valueVisitor && passes) {
-            walk.valueVisitor(walk.root, path.c_str(), valueName.data(), nameLength, type,
-                              data.data(), dataLength, walk.valueContext);
+            walk.valueVisitor(WalkedValue{walk.root, path,
+                                          std::string_view(valueName.data(), nameLength), type,
+                                          data.data(), dataLength});
         }
         ++index;
+        attempt = 0;
     }
 
+    std::vector<char>& subKeyName = buffers.subKeyName;
+    attempt = 0;
     for (DWORD index = 0;;) {
         if (StopRequested(walk.options.stop))
             return;
         DWORD nameLength = static_cast<DWORD>(subKeyName.size());
         LONG result = RegEnumKeyExA(key.get(), index, subKeyName.data(), &nameLength, nullptr,
                                     nullptr, nullptr, nullptr);
-        if (result == ERROR_MORE_DATA && subKeyName.size() < 0x10000) {
-            subKeyName.resize(subKeyName.size() * 2);
+        if (result == ERROR_MORE_DATA) {
+            if (!buffers.GrowForSubKey(++attempt)) {
+                ++index;
+                attempt = 0;
+            }
             continue;
         }
         if (result != ERROR_SUCCESS)
             break;
         ++index;
-        if (!walk.recurse)
+        attempt = 0;
+        if (!walk.options.recurse)
             continue;
 
         std::size_t pathSize = path.size();
@@ -242,8 +240,14 @@ std::string ReadStringValue(HKEY root, const std::string& path, const std::strin
     return DataAsText(reinterpret_cast<const BYTE*>(buffer), size);
 }
 
-void EnumSubKeys(HKEY root, const std::string& path, RegistryVisitor visitor, void* context,
-                 const StopFlag* stop) {
+std::string SubKey::Path() const {
+    std::string path = parentPath;
+    path += '\\';
+    path += name;
+    return path;
+}
+
+void EnumSubKeys(HKEY root, const std::string& path, SubKeyVisitor visitor, const StopFlag* stop) {
     std::string trimmed = TrimChars(path, " \\");
     UniqueRegKey key = OpenKeyForReading(root, trimmed);
     if (!key)
@@ -259,21 +263,34 @@ void EnumSubKeys(HKEY root, const std::string& path, RegistryVisitor visitor, vo
             break;
         }
         if (visitor)
-            visitor(root, trimmed.c_str(), name.data(), 0, 0, nullptr, 0, context);
+            visitor(SubKey{root, trimmed, name.data()});
     }
 }
 
-void WalkKey(HKEY root, const std::string& path, bool recurse, RegistryVisitor valueVisitor,
-             void* valueContext, RegistryVisitor keyVisitor, void* keyContext, DWORD typeMask,
-             const std::vector<std::string>& exclusions, const WalkOptions& options) {
-    Walk walk{root,       recurse,  valueVisitor, valueContext, keyVisitor,
-              keyContext, typeMask, {},           options};
-    for (const std::string& exclusion : exclusions) {
+WalkOptions WalkOptions::Tree(std::string path, DWORD typeMask,
+                              std::vector<std::string> exclusions) {
+    WalkOptions options;
+    options.path = std::move(path);
+    options.typeMask = typeMask;
+    options.exclusions = std::move(exclusions);
+    return options;
+}
+
+WalkOptions WalkOptions::OwnValues(std::string path, DWORD typeMask) {
+    WalkOptions options = Tree(std::move(path), typeMask);
+    options.recurse = false;
+    return options;
+}
+
+void WalkKey(HKEY root, const WalkOptions& options, ValueVisitor valueVisitor,
+             KeyVisitor keyVisitor) {
+    Walk walk{root, options, valueVisitor, keyVisitor, {}};
+    for (const std::string& exclusion : options.exclusions) {
         // An empty text would be found in every path; it excludes nothing.
         if (!exclusion.empty())
             walk.loweredExclusions.push_back(LowerCopy(exclusion));
     }
-    std::string trimmed = TrimChars(path, "\\");
+    std::string trimmed = TrimChars(options.path, "\\");
     std::string lowered = walk.loweredExclusions.empty() ? std::string() : LowerCopy(trimmed);
     WalkLevel(walk, trimmed, lowered);
 }

@@ -6,8 +6,10 @@
 
 #include <atomic>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "common/FunctionRef.h"
 #include "common/UniqueHandle.h"
 
 // type of a RegistryItem that stands for a whole key.
@@ -47,29 +49,69 @@ UniqueRegKey OpenKeyForReading(HKEY root, const std::string& path);
 
 std::string ReadStringValue(HKEY root, const std::string& path, const std::string& name);
 
-// One call shape for the walk's value and key visitors and for EnumSubKeys.
-using RegistryVisitor = void (*)(HKEY root, const char* path, const char* name, DWORD nameLength,
-                                 DWORD type, const BYTE* data, DWORD dataLength, void* context);
-
 using StopFlag = std::atomic<bool>;
 
 inline bool StopRequested(const StopFlag* stop) {
     return stop != nullptr && stop->load(std::memory_order_relaxed);
 }
 
-// Calls visitor once per direct sub key, with the parent's path and the sub
-// key's name. Stops early once stop is set.
-void EnumSubKeys(HKEY root, const std::string& path, RegistryVisitor visitor, void* context,
+// A direct sub key, as EnumSubKeys finds it.
+struct SubKey {
+    HKEY root;
+    const std::string& parentPath;
+    std::string_view name;
+
+    std::string Path() const;  // parent path, backslash, name
+};
+using SubKeyVisitor = FunctionRef<void(const SubKey&)>;
+
+// Calls visitor once per direct sub key of the key (blanks and backslashes
+// around path are ignored), in the registry's order. Stops early once stop is set.
+void EnumSubKeys(HKEY root, const std::string& path, SubKeyVisitor visitor,
                  const StopFlag* stop = nullptr);
 
+// Type masks of the walk. The mask is tested against the type number,
+// (type & mask) != 0, not one bit per type.
+constexpr DWORD kOddNumberedTypes = 1;   // REG_SZ, REG_BINARY, REG_MULTI_SZ, ...
+constexpr DWORD kAllTypes = 0xFFFFFFFF;  // every type but REG_NONE, which no bit selects
+
 struct WalkOptions {
-    const StopFlag* stop = nullptr;  // tested before every key and value
+    std::string path;                     // start key; outer backslashes are ignored
+    bool recurse = true;                  // false: the start key's own values only
+    std::vector<std::string> exclusions;  // see WalkKey
+    DWORD typeMask = kAllTypes;
     bool includeRegNone = false;     // pass REG_NONE values whatever the type mask says
+    const StopFlag* stop = nullptr;  // tested before every key and value
+
+    // The whole tree below path, or only the values of the key at path.
+    static WalkOptions Tree(std::string path, DWORD typeMask = kAllTypes,
+                            std::vector<std::string> exclusions = {});
+    static WalkOptions OwnValues(std::string path, DWORD typeMask = kAllTypes);
 };
+
+// A key the walk has opened, before any of its values.
+struct WalkedKey {
+    HKEY root;
+    const std::string& path;
+};
+
+// A value the walk has read whole; data is followed by a NUL byte that
+// dataLength does not count, so no text read from it runs past the data.
+struct WalkedValue {
+    HKEY root;
+    const std::string& keyPath;
+    std::string_view name;
+    DWORD type;
+    const BYTE* data;
+    DWORD dataLength;
+};
+
+using KeyVisitor = FunctionRef<void(const WalkedKey&)>;
+using ValueVisitor = FunctionRef<void(const WalkedValue&)>;
 
 // Depth-first pre-order walk: a key's key visitor, its values, then each child
 // subtree. Keys whose path contains an exclusion (case-insensitive) are skipped
-// with their subtree; values pass when (type & typeMask) != 0.
-void WalkKey(HKEY root, const std::string& path, bool recurse, RegistryVisitor valueVisitor,
-             void* valueContext, RegistryVisitor keyVisitor, void* keyContext, DWORD typeMask,
-             const std::vector<std::string>& exclusions, const WalkOptions& options = {});
+// with their subtree; values pass when (type & typeMask) != 0. Either visitor
+// may be empty.
+void WalkKey(HKEY root, const WalkOptions& options, ValueVisitor valueVisitor,
+             KeyVisitor keyVisitor = {});

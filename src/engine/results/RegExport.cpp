@@ -233,17 +233,6 @@ struct TreeExport {
     }
 };
 
-void VisitTreeKey(HKEY, const char* path, const char*, DWORD, DWORD, const BYTE*, DWORD,
-                  void* context) {
-    static_cast<TreeExport*>(context)->EnterKey(path);
-}
-
-void VisitTreeValue(HKEY, const char* path, const char* name, DWORD nameLength, DWORD type,
-                    const BYTE* data, DWORD length, void* context) {
-    static_cast<TreeExport*>(context)->AddValue(path, std::string(name, nameLength), type, data,
-                                                length);
-}
-
 }  // namespace
 
 RegFileWriter::~RegFileWriter() {
@@ -258,6 +247,7 @@ bool RegFileWriter::Open(const std::string& path) {
     m_failed = false;
     // Binary mode: the CR LF line ends are written as they are built.
     m_file = std::fopen(path.c_str(), "wb");
+    m_path = m_file ? path : std::string();
     return m_file != nullptr;
 }
 
@@ -267,6 +257,8 @@ bool RegFileWriter::Close() {
     bool ok = !m_failed && std::fflush(m_file) == 0;
     ok = std::fclose(m_file) == 0 && ok;
     m_file = nullptr;
+    if (!ok)
+        DeleteFileA(m_path.c_str());
     return ok;
 }
 
@@ -321,9 +313,16 @@ ExportResult ExportKeyTree(const std::string& keyPath, RegFileWriter& out, bool 
     tree.out = &out;
     tree.progress = progress;
     WalkOptions options;
+    options.path = split.subKey;
+    options.recurse = recursive;
     options.includeRegNone = true;
-    WalkKey(split.root, split.subKey, recursive, VisitTreeValue, &tree, VisitTreeKey, &tree,
-            0xFFFFFFFF, {}, options);
+    WalkKey(
+        split.root, options,
+        [&tree](const WalkedValue& value) {
+            tree.AddValue(value.keyPath, std::string(value.name), value.type, value.data,
+                          value.dataLength);
+        },
+        [&tree](const WalkedKey& key) { tree.EnterKey(key.path); });
     if (tree.open.empty())
         return ExportResult::Missing;  // deleted since it was opened
     if (!recursive)
@@ -361,9 +360,10 @@ FileExportResult ExportItemsToFile(const std::string& path, const std::vector<Re
     if (!out.Open(partial))
         return FileExportResult::CannotCreate;
     std::vector<ExportResult> written = ExportItems(items, out, progress);
-    // A partial file must neither pose as the whole export nor replace a
-    // complete one that was there.
-    if (!out.Close() || !MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    if (!out.Close())
+        return FileExportResult::CannotWrite;
+    // Only a complete file takes the place of one that was there.
+    if (!MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         DeleteFileA(partial.c_str());
         return FileExportResult::CannotWrite;
     }

@@ -28,6 +28,8 @@ class RegFileWriter {
     bool IsOpen() const { return m_file != nullptr; }
     // True when the file was open, every write succeeded and the file closed
     // cleanly: only then does it hold everything that was written to it.
+    // Otherwise the file is removed, since a partial file would pose as the
+    // whole export.
     bool Close();
 
     void WriteLine(const std::string& line);
@@ -36,6 +38,7 @@ class RegFileWriter {
 
   private:
     std::FILE* m_file = nullptr;
+    std::string m_path;
     bool m_started = false;
     bool m_failed = false;
 };

@@ -23,64 +23,75 @@ const SearchRoot kSearchRoots[] = {
     {HKEY_CURRENT_CONFIG, &SearchOptions::searchHkcc},
 };
 
-struct SearchContext {
-    const SearchOptions& options;
-    KeywordMatcher matcher;
-    RowSink& sink;
-    const SearchStatus& status;
-    const StopFlag* stop;
-    std::string rootName;
-    // Looked up once per run: the status text changes for every key.
-    std::string keyFlagText;
-    std::string progressText;
-};
+// One run's state, shared by its key and value visitors.
+class SearchWalk {
+  public:
+    SearchWalk(const SearchOptions& options, RowSink& sink, const SearchStatus& status,
+               const StopFlag* stop)
+        : m_options(options), m_matcher(options), m_sink(sink), m_status(status), m_stop(stop) {
+        // Looked up once per run: the status text changes for every key.
+        if (options.includeKey)
+            m_keyFlagText = GetText("_PageRegistrySearchKeyFlagString");
+        if (status)
+            m_progressText = GetText("_PageRegistrySearchState2");
+    }
 
-bool IsStringType(DWORD type) {
-    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
-}
+    void SetRoot(HKEY root) { m_rootName = RootKeyName(root); }
 
-void AddRowUnlessStopped(SearchContext& search, int image, const std::string& keyPath,
-                         const std::string& column3, const std::string& column4, int type) {
-    if (StopRequested(search.stop))
-        return;
-    search.sink.AddRow(image, search.rootName, keyPath, column3, column4, type);
-}
-
-void TestKey(HKEY, const char* path, const char*, DWORD, DWORD, const BYTE*, DWORD, void* context) {
-    auto& search = *static_cast<SearchContext*>(context);
-    if (StopRequested(search.stop))
-        return;
-    std::string keyPath = path;
-    if (search.options.includeKey) {
-        std::size_t slash = FindLastChar(keyPath, '\\');
-        std::string name = slash == std::string::npos ? keyPath : keyPath.substr(slash + 1);
-        if (search.matcher.Matches(name)) {
-            AddRowUnlessStopped(search, kSearchKeyImage, keyPath, search.keyFlagText, std::string(),
-                                KeyRowMarker);
+    // The key's own name against the keyword, then the status line.
+    void OnKey(const WalkedKey& key) {
+        if (StopRequested(m_stop))
+            return;
+        if (m_options.includeKey) {
+            std::size_t slash = FindLastChar(key.path, '\\');
+            std::string name = slash == std::string::npos ? key.path : key.path.substr(slash + 1);
+            if (m_matcher.Matches(name)) {
+                AddRowUnlessStopped(kSearchKeyImage, key.path, m_keyFlagText, std::string(),
+                                    KeyRowMarker);
+            }
         }
+        if (m_status && !StopRequested(m_stop))
+            m_status(FormatPath(m_progressText, key.path));
     }
-    if (search.status && !StopRequested(search.stop)) {
-        search.status(FormatPath(search.progressText, keyPath));
-    }
-}
 
-void TestValue(HKEY, const char* path, const char* name, DWORD nameLength, DWORD type,
-               const BYTE* data, DWORD dataLength, void* context) {
-    auto& search = *static_cast<SearchContext*>(context);
-    if (StopRequested(search.stop))
-        return;
-    std::string valueName(name, nameLength);
-    bool hit = search.options.includeValue && search.matcher.Matches(valueName);
-    std::string dataText;
-    if (hit || search.options.includeData) {
-        dataText = FormatValueData(type, data, dataLength);
-        hit = hit || search.matcher.Matches(dataText);
+    // The value's name and its data text against the keyword, as the options ask.
+    void OnValue(const WalkedValue& value) {
+        if (StopRequested(m_stop))
+            return;
+        std::string valueName(value.name);
+        bool hit = m_options.includeValue && m_matcher.Matches(valueName);
+        std::string dataText;
+        if (hit || m_options.includeData) {
+            dataText = FormatValueData(value.type, value.data, value.dataLength);
+            hit = hit || m_matcher.Matches(dataText);
+        }
+        if (!hit)
+            return;
+        AddRowUnlessStopped(IsStringType(value.type) ? kSearchStringImage : kSearchBinaryImage,
+                            value.keyPath, valueName, dataText, static_cast<int>(value.type));
     }
-    if (!hit)
-        return;
-    AddRowUnlessStopped(search, IsStringType(type) ? kSearchStringImage : kSearchBinaryImage, path,
-                        valueName, dataText, static_cast<int>(type));
-}
+
+  private:
+    static bool IsStringType(DWORD type) {
+        return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+    }
+
+    void AddRowUnlessStopped(int image, const std::string& keyPath, const std::string& valueName,
+                             const std::string& dataText, int type) {
+        if (StopRequested(m_stop))
+            return;
+        m_sink.AddRow(image, m_rootName, keyPath, valueName, dataText, type);
+    }
+
+    const SearchOptions& m_options;
+    KeywordMatcher m_matcher;
+    RowSink& m_sink;
+    const SearchStatus& m_status;
+    const StopFlag* m_stop;
+    std::string m_rootName;
+    std::string m_keyFlagText;
+    std::string m_progressText;
+};
 
 }  // namespace
 
@@ -110,15 +121,16 @@ SearchEnd SearchRun(const SearchOptions& options, RowSink& sink, const SearchSta
     if (StopRequested(stop))
         return SearchEnd::Stopped;
     if (!options.keyword.empty()) {
-        SearchContext search{options, KeywordMatcher(options), sink, status, stop, {}, {}, {}};
-        if (options.includeKey)
-            search.keyFlagText = GetText("_PageRegistrySearchKeyFlagString");
-        if (status)
-            search.progressText = GetText("_PageRegistrySearchState2");
+        SearchWalk search(options, sink, status, stop);
+        auto onKey = [&search](const WalkedKey& key) { search.OnKey(key); };
+        auto onValue = [&search](const WalkedValue& value) { search.OnValue(value); };
         // Without a status line and without the key test there is nothing to do per key.
-        RegistryVisitor keyVisitor = status || options.includeKey ? TestKey : nullptr;
-        RegistryVisitor valueVisitor =
-            options.includeValue || options.includeData ? TestValue : nullptr;
+        KeyVisitor keyVisitor;
+        if (status || options.includeKey)
+            keyVisitor = onKey;
+        ValueVisitor valueVisitor;
+        if (options.includeValue || options.includeData)
+            valueVisitor = onValue;
         WalkOptions walkOptions;
         walkOptions.stop = stop;
         for (const SearchRoot& root : kSearchRoots) {
@@ -126,9 +138,8 @@ SearchEnd SearchRun(const SearchOptions& options, RowSink& sink, const SearchSta
                 continue;
             if (!keyVisitor && !valueVisitor)
                 break;
-            search.rootName = RootKeyName(root.handle);
-            WalkKey(root.handle, std::string(), true, valueVisitor, &search, keyVisitor, &search,
-                    0xFFFFFFFF, {}, walkOptions);
+            search.SetRoot(root.handle);
+            WalkKey(root.handle, walkOptions, valueVisitor, keyVisitor);
         }
     }
     if (StopRequested(stop))
@@ -136,4 +147,15 @@ SearchEnd SearchRun(const SearchOptions& options, RowSink& sink, const SearchSta
     if (status)
         status(GetText("_PageRegistrySearchState3"));
     return SearchEnd::Finished;
+}
+
+std::string CutKeyword(const std::string& keyword) {
+    std::size_t end = 0;
+    while (end < keyword.size()) {
+        std::size_t next = end + CharLength(keyword, end);
+        if (next > kSearchKeywordLimit)
+            break;
+        end = next;
+    }
+    return keyword.substr(0, end);
 }

@@ -10,8 +10,11 @@
 #include "registry/RowSink.h"
 #include "registry/Registry.h"
 
-// The keyword edit of the search page holds at most this many characters.
+// The keyword edit of the search page holds at most this many characters,
+// and the settings store no more.
 constexpr std::size_t kSearchKeywordLimit = 499;
+// The keyword cut to kSearchKeywordLimit, never in the middle of a double-byte character.
+std::string CutKeyword(const std::string& keyword);
 
 struct SearchOptions {
     std::string keyword;

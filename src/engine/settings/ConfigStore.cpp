@@ -156,7 +156,7 @@ bool ConfigStore::Save() {
 }
 
 bool ApplyFlagList(const std::string& text, std::vector<bool>& flags) {
-    std::vector<std::string> fields = SplitText(text, ",", true);
+    std::vector<std::string> fields = SplitText(text, ",", EmptyFields::Drop);
     if (fields.empty())
         return false;
     for (std::size_t i = 0; i < flags.size(); ++i) {
@@ -173,15 +173,4 @@ std::string MakeFlagList(const std::vector<bool>& flags) {
         list += flags[i] ? '1' : '0';
     }
     return list;
-}
-
-std::string CutKeyword(const std::string& keyword) {
-    std::size_t end = 0;
-    while (end < keyword.size()) {
-        std::size_t next = end + CharLength(keyword, end);
-        if (next > kKeywordLimit)
-            break;
-        end = next;
-    }
-    return keyword.substr(0, end);
 }

@@ -60,11 +60,6 @@ bool ApplyFlagList(const std::string& text, std::vector<bool>& flags);
 // "1" or "0" per flag, joined by ",".
 std::string MakeFlagList(const std::vector<bool>& flags);
 
-// The search keyword is stored with at most this many characters.
-constexpr std::size_t kKeywordLimit = 499;
-// The keyword cut to kKeywordLimit, never in the middle of a double-byte character.
-std::string CutKeyword(const std::string& keyword);
-
 // Element paths of "config.xml".
 namespace ConfigPaths {
 constexpr char kSearchKeyword[] = "/config/zazadazivevevivozed/searchpage/searchkeyword";

@@ -18,7 +18,7 @@ std::string FolderOfPath(const std::string& path) {
     return std::string();
 }
 
-std::string BaseNameOfPath(const std::string& path, bool keepExtension) {
+std::string BaseNameOfPath(const std::string& path, Extension extension) {
     std::size_t slash = FindLastChar(path, '\\');
     std::size_t colon = FindLastChar(path, ':');
     std::size_t cut = std::string::npos;
@@ -27,7 +27,7 @@ std::string BaseNameOfPath(const std::string& path, bool keepExtension) {
     if (colon != std::string::npos && (cut == std::string::npos || colon > cut))
         cut = colon;
     std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
-    if (!keepExtension) {
+    if (extension == Extension::Drop) {
         std::size_t dot = FindLastChar(name, '.');
         if (dot != std::string::npos)
             name.resize(dot);
@@ -39,8 +39,8 @@ std::string ModuleFolder(HMODULE module) {
     return FolderOfPath(ModulePath(module));
 }
 
-std::string ModuleBaseName(HMODULE module, bool keepExtension) {
-    return BaseNameOfPath(ModulePath(module), keepExtension);
+std::string ModuleBaseName(HMODULE module, Extension extension) {
+    return BaseNameOfPath(ModulePath(module), extension);
 }
 
 std::string LanguageFilePath(const std::string& baseName) {

@@ -7,15 +7,17 @@
 
 constexpr char kProductName[] = "ZazaDaziveveVivozed";
 
+enum class Extension { Drop, Keep };
+
 std::string ModulePath(HMODULE module);
 // The folder without a trailing backslash ("C:" for a path such as C:name.exe).
 std::string ModuleFolder(HMODULE module);
-// The file name; without its last extension unless keepExtension.
-std::string ModuleBaseName(HMODULE module, bool keepExtension);
+// The file name, with or without its last extension.
+std::string ModuleBaseName(HMODULE module, Extension extension);
 
 // Pure forms of the two above, for any path text.
 std::string FolderOfPath(const std::string& path);
-std::string BaseNameOfPath(const std::string& path, bool keepExtension);
+std::string BaseNameOfPath(const std::string& path, Extension extension);
 
 // The program's files. The language file is named after the running program;
 // zdv.exe uses the program's own name instead (it shares the program's files).

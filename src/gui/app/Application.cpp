@@ -1,7 +1,6 @@
 #include "app/Application.h"
 
 #include <commctrl.h>
-#include <objbase.h>
 
 #include "app/MainFrame.h"
 #include "settings/ModulePath.h"
@@ -34,11 +33,12 @@ int RunProgram(HINSTANCE instance, int showCommand, const StartupOptions& option
     if (mutex && GetLastError() == ERROR_ALREADY_EXISTS)
         return kExitEarly;
 
-    // Taken down by hand below, in the reverse order; the early exit after the
-    // parser test leaves COM and the skin layer to the end of the process.
-    CoInitialize(nullptr);
+    // COM for this thread until the run returns, on every way out; it goes
+    // before the mutex is let go. The early exit after the parser test leaves
+    // the skin layer to the end of the process.
+    ComInitialization com;
     SkinStart(instance, kProductName);
-    const std::string baseName = ModuleBaseName(nullptr, false);
+    const std::string baseName = ModuleBaseName(nullptr, Extension::Drop);
     SkinLoadFile(ModuleFolder(nullptr) + "\\" + baseName + ".smf");
     Language().SetFile(options.languageFile.empty() ? LanguageFilePath(baseName)
                                                     : options.languageFile);
@@ -58,7 +58,5 @@ int RunProgram(HINSTANCE instance, int showCommand, const StartupOptions& option
 
     Module().Term();
     SkinShutdown();
-    CoUninitialize();
-    mutex.reset();
     return result;
 }

@@ -83,16 +83,16 @@ void PageSelector::ShowPage(int index) {
     if (m_current >= 0)
         ShowWindow(m_pages[m_current], SW_HIDE);
     m_current = index;
-    FitCurrentPage(false);
+    FitCurrentPage(Repaint::No);
     ShowWindow(m_pages[m_current], SW_SHOW);
 }
 
-void PageSelector::FitCurrentPage(bool repaint) {
+void PageSelector::FitCurrentPage(Repaint repaint) {
     if (m_current < 0)
         return;
     RECT client = {};
     GetClientRect(Container(), &client);
-    MoveWindow(m_pages[m_current], 0, 0, client.right, client.bottom, repaint);
+    MoveWindow(m_pages[m_current], 0, 0, client.right, client.bottom, repaint == Repaint::Yes);
 }
 
 LRESULT PageSelector::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -121,6 +121,6 @@ LRESULT PageSelector::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT PageSelector::PageContainer::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_SIZE)
-        m_owner.FitCurrentPage(true);
+        m_owner.FitCurrentPage(Repaint::Yes);
     return Window::OnMessage(message, wParam, lParam);
 }

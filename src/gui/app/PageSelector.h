@@ -54,7 +54,9 @@ class PageSelector : public Window {
     };
 
     void ShowPage(int index);
-    void FitCurrentPage(bool repaint);
+    // A page about to be shown paints itself then; one already shown repaints now.
+    enum class Repaint { No, Yes };
+    void FitCurrentPage(Repaint repaint);
 
     VerticalSplitter m_splitter;
     HWND m_tree = nullptr;

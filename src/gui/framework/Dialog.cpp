@@ -96,10 +96,7 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND window, UINT message, WPARAM wParam, LP
     if (!self)
         return FALSE;
     INT_PTR handled = self->HandleMessage(message, wParam, lParam);
-    if (message == WM_NCDESTROY && self->m_hwnd == window) {
-        self->Detach();
-        self->OnFinalMessage();
-    }
+    self->AfterMessage(window, message);
     return handled;
 }
 

@@ -135,13 +135,13 @@ void VerticalSplitter::Drag(int x) {
     DrawGhostBar(m_ghostPosition);
 }
 
-void VerticalSplitter::EndDrag(bool apply) {
+void VerticalSplitter::EndDrag(DragEnd end) {
     if (!m_dragging)
         return;
     m_dragging = false;
     if (!m_fullDrag && m_ghostPosition >= 0) {
         DrawGhostBar(m_ghostPosition);
-        if (apply)
+        if (end == DragEnd::Drop)
             SetPosition(m_ghostPosition);
     }
     m_ghostPosition = -1;
@@ -189,11 +189,11 @@ LRESULT VerticalSplitter::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
                 Drag(GET_X_LPARAM(lParam));
             return 0;
         case WM_LBUTTONUP:
-            EndDrag(true);
+            EndDrag(DragEnd::Drop);
             return 0;
         case WM_CAPTURECHANGED:
             if (m_dragging && reinterpret_cast<HWND>(lParam) != m_hwnd)
-                EndDrag(false);
+                EndDrag(DragEnd::Cancel);
             return 0;
         case WM_LBUTTONDBLCLK:
             if (OnBar(GET_X_LPARAM(lParam)))

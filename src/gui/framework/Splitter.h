@@ -33,7 +33,8 @@ class VerticalSplitter : public Window {
     void DrawGhostBar(int position);
     void BeginDrag(int x);
     void Drag(int x);
-    void EndDrag(bool apply);
+    enum class DragEnd { Drop, Cancel };
+    void EndDrag(DragEnd end);
     void Paint();
 
     HWND m_left = nullptr;

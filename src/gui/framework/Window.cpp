@@ -117,11 +117,15 @@ LRESULT Window::CallPrevious(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT Window::Dispatch(Window* self, UINT message, WPARAM wParam, LPARAM lParam) {
     HWND window = self->m_hwnd;
     LRESULT result = self->OnMessage(message, wParam, lParam);
-    if (message == WM_NCDESTROY && self->m_hwnd == window) {
-        self->Detach();
-        self->OnFinalMessage();
-    }
+    self->AfterMessage(window, message);
     return result;
+}
+
+void Window::AfterMessage(HWND window, UINT message) {
+    if (message == WM_NCDESTROY && m_hwnd == window) {
+        Detach();
+        OnFinalMessage();
+    }
 }
 
 LRESULT CALLBACK Window::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -46,6 +46,9 @@ class Window {
     LRESULT CallPrevious(UINT message, WPARAM wParam, LPARAM lParam);
     // Called after the last message of the window (WM_NCDESTROY).
     virtual void OnFinalMessage() {}
+    // Every window procedure calls this after each message it passed to the
+    // object: after WM_NCDESTROY the object lets go of the window.
+    void AfterMessage(HWND window, UINT message);
 
     void Attach(HWND window);
     void Detach();

@@ -1,20 +1,15 @@
 #include "pages/PageDialog.h"
 
 #include "framework/Localize.h"
-
-namespace {
-
-constexpr int kStatusControl = 1010;
-
-}  // namespace
+#include "resource.h"
 
 void PageDialog::SetStatusText(const std::string& text) {
-    if (HWND status = Item(kStatusControl))
+    if (HWND status = Item(IDC_STATUS))
         SetWindowTextA(status, text.c_str());
 }
 
 std::string PageDialog::StatusText() const {
-    return WindowText(Item(kStatusControl));
+    return WindowText(Item(IDC_STATUS));
 }
 
 BOOL PageDialog::OnInitDialog() {

@@ -1,7 +1,7 @@
 #pragma once
 // A page of the main window: a child dialog that translates its texts when it
 // opens, keeps its controls placed by its resize rules, and has a one-line
-// status text (control 1010).
+// status text (IDC_STATUS).
 
 #include <string>
 #include <vector>

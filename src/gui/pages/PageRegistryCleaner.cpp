@@ -4,14 +4,9 @@
 
 #include <string>
 
+#include "cleaner/CleanerTasks.h"
 #include "text/LanguageTable.h"
 #include "resource.h"
-
-namespace {
-
-constexpr int kTaskCount = 11;
-
-}  // namespace
 
 PageRegistryCleaner::PageRegistryCleaner()
     : PageDialog(IDD_PAGE_REGISTRY_CLEANER, {{IDC_SCAN, kLayoutMoveX},
@@ -38,7 +33,7 @@ void PageRegistryCleaner::FillTaskList() {
                      reinterpret_cast<LPARAM>(m_taskPictures.list.get()));
     }
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
-    for (int row = 0; row < kTaskCount; ++row) {
+    for (int row = 0; row < kCleanerTaskCount; ++row) {
         std::string text = GetText("_PageRegistryCleanerTask" + std::to_string(row + 1));
         LVITEMA item = {};
         item.mask = LVIF_TEXT | LVIF_IMAGE;

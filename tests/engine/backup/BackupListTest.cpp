@@ -119,10 +119,7 @@ TEST(FindFiles, MatchesLongNamesInAnyCaseAgainstEachPattern) {
     std::vector<std::string> names;
     FindFiles(
         folder.path(), {"*.txt", "B.*"},
-        [](const std::string& path, const WIN32_FIND_DATAA&, void* context) {
-            static_cast<std::vector<std::string>*>(context)->push_back(path);
-        },
-        &names);
+        [&names](const std::string& path, const WIN32_FIND_DATAA&) { names.push_back(path); });
     std::sort(names.begin(), names.end());
     std::vector<std::string> expected = {folder.path() + "\\a.TXT", folder.path() + "\\b.log"};
     EXPECT_EQ(names, expected);

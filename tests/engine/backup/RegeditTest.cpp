@@ -33,7 +33,7 @@ TEST(Regedit, IsStartedFromTheWindowsFolderNotFromTheCurrentOne) {
     EXPECT_EQ(LowerCopy(editor), LowerCopy(WindowsFolder() + "\\regedit.exe"));
     // Without an editor in the Windows folder nothing is started by a bare name.
     const std::string target = folder.Missing("never.reg");
-    EXPECT_FALSE(RegeditExport(target, std::string(), true).started);
+    EXPECT_FALSE(RegeditExport(target, std::string(), RegeditWait::UntilEnd).started);
     EXPECT_EQ(GetFileAttributesA(target.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
@@ -51,7 +51,7 @@ TEST(Regedit, ExportsTheWholeRegistryAndImportsABackup) {
     PlantString(scratch.root(), scratch.Sub("Marker"), "name", "value");
 
     std::string full = folder.path() + "\\" + MakeBackupName("_PageRegistryBackupType1");
-    RegeditRun exported = RegeditExport(full, RegistryEditorPath(), true);
+    RegeditRun exported = RegeditExport(full, RegistryEditorPath(), RegeditWait::UntilEnd);
     EXPECT_TRUE(exported.started);
     EXPECT_TRUE(exported.finished);
     std::string text = ReadWholeFile(full);
@@ -66,7 +66,7 @@ TEST(Regedit, ExportsTheWholeRegistryAndImportsABackup) {
                                            "]\r\n\"v\"=dword:00000005\r\n[HKEY_CURRENT_USER\\" +
                                            scratch.Sub("Back\\Empty") + "]\r\n");
     ASSERT_FALSE(KeyExists(scratch.root(), scratch.Sub("Back")));
-    RegeditRun imported = RegeditImport(backup, RegistryEditorPath(), true);
+    RegeditRun imported = RegeditImport(backup, RegistryEditorPath(), RegeditWait::UntilEnd);
     EXPECT_TRUE(imported.started);
     EXPECT_TRUE(imported.finished);
     EXPECT_EQ(DescribeTree(scratch.root(), scratch.Sub("Back")),

@@ -304,6 +304,14 @@ TEST_F(CleanerTasks, StartMenuOrderEmptySoftwareKeysAndFileTypes) {
         KeyRow(kHklm, classes + lost, "\"" + missing + "\" \"%1\""),
     };
     EXPECT_EQ(added, expected);
+
+    // A Programs folder whose path cannot be read or that cannot be listed
+    // leaves every menu order key unjudged, not stale.
+    expected.erase(expected.begin(), expected.begin() + 2);
+    for (const std::string& programs : {std::string(300, 'x'), files.Missing("NoPrograms")}) {
+        ShellFolder broken(HKEY_CURRENT_USER, "Programs", programs);
+        EXPECT_EQ(Added(before, RunRows(7)), expected) << programs;
+    }
     RemoveTree(HKEY_LOCAL_MACHINE, classes + prog);
     RemoveTree(HKEY_LOCAL_MACHINE, classes + fine);
 }

@@ -68,11 +68,11 @@ TEST(PathFromText, ExtractsOnlyPlainLocalFilePaths) {
 }
 
 TEST(CountOccurrences, CountsWithoutOverlapAndOptionallyIgnoresCase) {
-    EXPECT_EQ(CountOccurrences("C:\\a c:\\b", ":\\", false), 2u);
-    EXPECT_EQ(CountOccurrences("aaaa", "aa", true), 2u);
-    EXPECT_EQ(CountOccurrences("abAB", "ab", true), 1u);
-    EXPECT_EQ(CountOccurrences("abAB", "ab", false), 2u);
-    EXPECT_EQ(CountOccurrences("", "ab", false), 0u);
+    EXPECT_EQ(CountOccurrences("C:\\a c:\\b", ":\\", LetterCase::Ignore), 2u);
+    EXPECT_EQ(CountOccurrences("aaaa", "aa", LetterCase::Match), 2u);
+    EXPECT_EQ(CountOccurrences("abAB", "ab", LetterCase::Match), 1u);
+    EXPECT_EQ(CountOccurrences("abAB", "ab", LetterCase::Ignore), 2u);
+    EXPECT_EQ(CountOccurrences("", "ab", LetterCase::Ignore), 0u);
 }
 
 TEST(FixedDriveLetters, ListsTheFixedDrivesOnly) {
@@ -191,24 +191,24 @@ TEST(ListSubfolders, ListsDirectFoldersByNameAndSkipsFiles) {
     SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN);
 
     FolderMap folders{{"Stale", "X:\\Stale"}};
-    ListSubfolders(folder.path(), folders, false, 0);
+    EXPECT_TRUE(ListSubfolders(folder.path(), folders));
     FolderMap expected{{"Accessories", folder.path() + "\\Accessories"},
                        {"Games", folder.path() + "\\Games"},
                        {"Hidden", hidden},
                        {"Stale", "X:\\Stale"}};
     EXPECT_EQ(folders, expected);
 
-    // A trailing backslash is not doubled; excluded attributes and clearing apply.
-    ListSubfolders(folder.path() + "\\", folders, true, FILE_ATTRIBUTE_HIDDEN);
+    // A trailing backslash is not doubled; excluded attributes apply.
+    folders.clear();
+    EXPECT_TRUE(ListSubfolders(folder.path() + "\\", folders, FILE_ATTRIBUTE_HIDDEN));
     expected.erase("Hidden");
     expected.erase("Stale");
     EXPECT_EQ(folders, expected);
 
-    ListSubfolders("", folders, false, 0);
-    ListSubfolders(folder.Missing("gone"), folders, false, 0);
+    // A folder that cannot be listed says so and adds nothing.
+    EXPECT_FALSE(ListSubfolders("", folders));
+    EXPECT_FALSE(ListSubfolders(folder.Missing("gone"), folders));
     EXPECT_EQ(folders, expected);
-    ListSubfolders("", folders, true, 0);
-    EXPECT_TRUE(folders.empty());
 }
 
 // Code page 932: 0x5B and 0x5C also occur as trail bytes of double-byte characters.
@@ -226,7 +226,7 @@ TEST(PathValidationMultibyte, TrailBytesAreNeverTakenForBracketsOrBackslashes) {
     folder.MakeFolder("\x95\x5c\\inner");
     ASSERT_TRUE(PathExists(table));
     FolderMap folders;
-    ListSubfolders(table, folders, true, 0);
+    ListSubfolders(table, folders);
     FolderMap expected{{"inner", table + "\\inner"}};
     EXPECT_EQ(folders, expected);
     EXPECT_TRUE(IsMissingPath(table + "\\gone.exe"));

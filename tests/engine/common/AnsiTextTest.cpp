@@ -29,12 +29,12 @@ TEST(WildcardMatch, MatchesStarsAndQuestionMarksBytewise) {
 
 TEST(SplitText, EarliestSeparatorEndsEachField) {
     using Fields = std::vector<std::string>;
-    EXPECT_EQ(SplitText("1,,0", ",", true), (Fields{"1", "0"}));
-    EXPECT_EQ(SplitText("1,,0", ",", false), (Fields{"1", "", "0"}));
-    EXPECT_EQ(SplitText(",1,0,", ",", true), (Fields{"1", "0"}));
-    EXPECT_EQ(SplitText(",1,0,", ",", false), (Fields{"", "1", "0", ""}));
-    EXPECT_EQ(SplitText("", ",", true), Fields{});
-    EXPECT_EQ(SplitText(",,,", ",", true), Fields{});
-    EXPECT_EQ(SplitText("a;b,c", ",;", true), (Fields{"a", "b", "c"}));
-    EXPECT_EQ(SplitText("no separator", ",", true), Fields{"no separator"});
+    EXPECT_EQ(SplitText("1,,0", ",", EmptyFields::Drop), (Fields{"1", "0"}));
+    EXPECT_EQ(SplitText("1,,0", ",", EmptyFields::Keep), (Fields{"1", "", "0"}));
+    EXPECT_EQ(SplitText(",1,0,", ",", EmptyFields::Drop), (Fields{"1", "0"}));
+    EXPECT_EQ(SplitText(",1,0,", ",", EmptyFields::Keep), (Fields{"", "1", "0", ""}));
+    EXPECT_EQ(SplitText("", ",", EmptyFields::Drop), Fields{});
+    EXPECT_EQ(SplitText(",,,", ",", EmptyFields::Drop), Fields{});
+    EXPECT_EQ(SplitText("a;b,c", ",;", EmptyFields::Drop), (Fields{"a", "b", "c"}));
+    EXPECT_EQ(SplitText("no separator", ",", EmptyFields::Drop), Fields{"no separator"});
 }

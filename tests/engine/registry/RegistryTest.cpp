@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "registry/EnumBuffers.h"
 #include "registry/Registry.h"
 
 namespace {
@@ -16,20 +17,24 @@ struct Visit {
 struct Recorder {
     std::vector<Visit> visits;
     StopFlag* stopAfterFirstValue = nullptr;
+
+    void OnValue(const WalkedValue& v) {
+        visits.push_back({"value", v.keyPath, std::string(v.name), v.type,
+                          FormatValueData(v.type, v.data, v.dataLength)});
+        if (stopAfterFirstValue)
+            stopAfterFirstValue->store(true);
+    }
+    void OnKey(const WalkedKey& key) { visits.push_back({"key", key.path, "", 0, ""}); }
+
+    void Walk(HKEY root, const WalkOptions& options) {
+        WalkKey(
+            root, options, [this](const WalkedValue& v) { OnValue(v); },
+            [this](const WalkedKey& key) { OnKey(key); });
+    }
+    void WalkValues(HKEY root, const WalkOptions& options) {
+        WalkKey(root, options, [this](const WalkedValue& v) { OnValue(v); });
+    }
 };
-
-void RecordValue(HKEY, const char* path, const char* name, DWORD, DWORD type, const BYTE* data,
-                 DWORD length, void* context) {
-    auto* recorder = static_cast<Recorder*>(context);
-    recorder->visits.push_back({"value", path, name, type, FormatValueData(type, data, length)});
-    if (recorder->stopAfterFirstValue)
-        recorder->stopAfterFirstValue->store(true);
-}
-
-void RecordKey(HKEY, const char* path, const char*, DWORD, DWORD, const BYTE*, DWORD,
-               void* context) {
-    static_cast<Recorder*>(context)->visits.push_back({"key", path, "", 0, ""});
-}
 
 std::vector<std::string> Describe(const std::vector<Visit>& visits, const std::string& base) {
     std::vector<std::string> out;
@@ -154,12 +159,9 @@ class WalkTest : public ::testing::Test {
         ASSERT_TRUE(PlantValue(root, scratch.Sub("C"), "e_none", REG_NONE, "\x01", 1));
     }
 
-    std::vector<std::string> Walk(const std::string& start, bool recurse, DWORD mask,
-                                  const std::vector<std::string>& exclusions,
-                                  WalkOptions options = {}) {
+    std::vector<std::string> Walk(const WalkOptions& options) {
         Recorder recorder;
-        WalkKey(root, start, recurse, RecordValue, &recorder, RecordKey, &recorder, mask,
-                exclusions, options);
+        recorder.Walk(root, options);
         return Describe(recorder.visits, scratch.path());
     }
 
@@ -182,60 +184,60 @@ TEST_F(WalkTest, VisitsDepthFirstPreOrderWithValuesBeforeChildren) {
         "value \\C:a_sz",
         "value \\C:d_binary",
     };
-    EXPECT_EQ(Walk(scratch.path(), true, 1, {}), expected);
+    EXPECT_EQ(Walk(WalkOptions::Tree(scratch.path(), kOddNumberedTypes)), expected);
 }
 
 TEST_F(WalkTest, TypeMaskIsTestedOnTheTypeNumber) {
-    auto visits = Walk(scratch.Sub("C"), false, 1, {});
+    auto visits = Walk(WalkOptions::OwnValues(scratch.Sub("C"), kOddNumberedTypes));
     EXPECT_EQ(visits,
               (std::vector<std::string>{"key \\C", "value \\C:a_sz", "value \\C:d_binary"}));
-    visits = Walk(scratch.Sub("C"), false, 0xFFFFFFFF, {});
+    WalkOptions all = WalkOptions::OwnValues(scratch.Sub("C"), kAllTypes);
+    visits = Walk(all);
     EXPECT_EQ(visits, (std::vector<std::string>{"key \\C", "value \\C:a_sz", "value \\C:b_expand",
                                                 "value \\C:c_dword", "value \\C:d_binary"}));
-    WalkOptions withNone;
-    withNone.includeRegNone = true;
-    visits = Walk(scratch.Sub("C"), false, 0xFFFFFFFF, {}, withNone);
+    all.includeRegNone = true;
+    visits = Walk(all);
     EXPECT_EQ(visits.back(), "value \\C:e_none");
 }
 
 TEST_F(WalkTest, ExclusionIsACaseInsensitiveSubstringAtEveryLevel) {
-    auto visits = Walk(scratch.path(), true, 1, {"clsid", "a\\DEEP"});
+    auto visits = Walk(WalkOptions::Tree(scratch.path(), kOddNumberedTypes, {"clsid", "a\\DEEP"}));
     std::vector<std::string> expected = {"key ",           "key \\A",           "value \\A:a1",
                                          "value \\A:a2",   "key \\B",           "key \\C",
                                          "value \\C:a_sz", "value \\C:d_binary"};
     EXPECT_EQ(visits, expected);
     // The start key itself is tested too.
-    EXPECT_TRUE(Walk(scratch.Sub("B\\MyClsidTool"), true, 1, {"CLSID"}).empty());
+    EXPECT_TRUE(Walk(WalkOptions::Tree(scratch.Sub("B\\MyClsidTool"), kOddNumberedTypes, {"CLSID"}))
+                    .empty());
     // An empty entry excludes nothing.
-    EXPECT_EQ(Walk(scratch.Sub("A\\Deep"), true, 1, {""}).size(), 2u);
+    EXPECT_EQ(Walk(WalkOptions::Tree(scratch.Sub("A\\Deep"), kOddNumberedTypes, {""})).size(), 2u);
 }
 
 TEST_F(WalkTest, RecurseOffVisitsOnlyTheStartKeysOwnValues) {
-    EXPECT_EQ(Walk(scratch.Sub("A"), false, 1, {}),
+    EXPECT_EQ(Walk(WalkOptions::OwnValues(scratch.Sub("A"), kOddNumberedTypes)),
               (std::vector<std::string>{"key \\A", "value \\A:a1", "value \\A:a2"}));
 }
 
 TEST_F(WalkTest, StartPathIsTrimmedOfBackslashes) {
     Recorder recorder;
-    WalkKey(root, "\\\\" + scratch.Sub("A\\Deep") + "\\", true, RecordValue, &recorder, RecordKey,
-            &recorder, 1, {});
+    recorder.Walk(root,
+                  WalkOptions::Tree("\\\\" + scratch.Sub("A\\Deep") + "\\", kOddNumberedTypes));
     ASSERT_EQ(recorder.visits.size(), 2u);
     EXPECT_EQ(recorder.visits[0].path, scratch.Sub("A\\Deep"));
     EXPECT_EQ(recorder.visits[1].text, "deep");
 }
 
 TEST_F(WalkTest, MissingStartKeyVisitsNothing) {
-    EXPECT_TRUE(Walk(scratch.Sub("Nope"), true, 0xFFFFFFFF, {}).empty());
+    EXPECT_TRUE(Walk(WalkOptions::Tree(scratch.Sub("Nope"))).empty());
 }
 
 TEST_F(WalkTest, StopFlagEndsTheWalkAtOnce) {
     StopFlag stop{false};
     Recorder recorder;
     recorder.stopAfterFirstValue = &stop;
-    WalkOptions options;
+    WalkOptions options = WalkOptions::Tree(scratch.path(), kOddNumberedTypes);
     options.stop = &stop;
-    WalkKey(root, scratch.path(), true, RecordValue, &recorder, RecordKey, &recorder, 1, {},
-            options);
+    recorder.Walk(root, options);
     auto visits = Describe(recorder.visits, scratch.path());
     EXPECT_EQ(visits, (std::vector<std::string>{"key ", "key \\A", "value \\A:a1"}));
 }
@@ -245,24 +247,22 @@ TEST_F(WalkTest, LongNamesAndLargeDataAreReadWhole) {
     std::string bigData(100000, 'd');
     ASSERT_TRUE(PlantString(root, scratch.Sub("Big\\" + std::string(200, 'k')), longName, bigData));
     Recorder recorder;
-    WalkKey(root, scratch.Sub("Big"), true, RecordValue, &recorder, nullptr, nullptr, 1, {});
+    recorder.WalkValues(root, WalkOptions::Tree(scratch.Sub("Big"), kOddNumberedTypes));
     ASSERT_EQ(recorder.visits.size(), 1u);
     EXPECT_EQ(recorder.visits[0].name, longName);
     EXPECT_EQ(recorder.visits[0].text, bigData);
 }
 
-void RecordSubKey(HKEY, const char* path, const char* name, DWORD, DWORD, const BYTE*, DWORD,
-                  void* context) {
-    static_cast<std::vector<std::string>*>(context)->push_back(std::string(path) + "|" + name);
-}
-
 TEST_F(WalkTest, EnumSubKeysListsDirectChildrenWithTheTrimmedParentPath) {
     std::vector<std::string> seen;
-    EnumSubKeys(root, " \\" + scratch.path() + "\\ ", RecordSubKey, &seen);
+    auto recordSubKey = [&seen](const SubKey& key) {
+        seen.push_back(key.parentPath + "|" + std::string(key.name));
+    };
+    EnumSubKeys(root, " \\" + scratch.path() + "\\ ", recordSubKey);
     EXPECT_EQ(seen, (std::vector<std::string>{scratch.path() + "|A", scratch.path() + "|B",
                                               scratch.path() + "|C"}));
     seen.clear();
-    EnumSubKeys(root, scratch.Sub("Nope"), RecordSubKey, &seen);
+    EnumSubKeys(root, scratch.Sub("Nope"), recordSubKey);
     EXPECT_TRUE(seen.empty());
 }
 
@@ -276,6 +276,33 @@ TEST_F(WalkTest, ReadStringValueGivesTextOrNothing) {
     EXPECT_EQ(ReadStringValue(root, scratch.Sub("A"), "fits"), std::string(254, 'y'));
 }
 
+// A key that keeps answering "more data": each buffer grows on its own to its
+// cap, and an entry is read a few times at most before the walk skips it.
+TEST(EnumBuffers, EachBufferStopsAtItsOwnCapAndAnEntryIsReadAFewTimesAtMost) {
+    auto readsUntilSkipped = [](auto grow) {
+        int attempt = 0;
+        while (grow(++attempt)) {
+        }
+        return attempt;
+    };
+    EnumBuffers buffers(10, 10, 10);
+    auto dataKeepsGrowing = [&](int attempt) {
+        return buffers.GrowForValue(static_cast<DWORD>(buffers.data.size() * 3), attempt);
+    };
+    EXPECT_EQ(readsUntilSkipped(dataKeepsGrowing), EnumBuffers::kAttempts);
+    EXPECT_EQ(buffers.valueName.size(), EnumBuffers::kNameCap);
+    // Both big enough, so nothing can grow: skipped at once.
+    EXPECT_FALSE(buffers.GrowForValue(10, 1));
+
+    auto pastTheCap = [&](int attempt) {
+        return buffers.GrowForValue(static_cast<DWORD>(EnumBuffers::kDataCap * 2), attempt);
+    };
+    EXPECT_EQ(readsUntilSkipped(pastTheCap), 2);
+    EXPECT_EQ(buffers.data.size(), EnumBuffers::kDataCap);
+    EXPECT_EQ(readsUntilSkipped([&](int attempt) { return buffers.GrowForSubKey(attempt); }), 2);
+    EXPECT_EQ(buffers.subKeyName.size(), EnumBuffers::kNameCap);
+}
+
 // Under code page 932 the second byte of many characters is 0x5C, the backslash.
 TEST(Multibyte, TrailBytesAreNeverTakenForBackslashes) {
     ASSERT_EQ(GetACP(), 932u);
@@ -283,8 +310,8 @@ TEST(Multibyte, TrailBytesAreNeverTakenForBackslashes) {
     ScratchKey scratch("Mb");
     ASSERT_TRUE(PlantString(HKEY_CURRENT_USER, scratch.Sub(hyou), "v", "x"));
     Recorder recorder;
-    WalkKey(HKEY_CURRENT_USER, scratch.Sub(hyou) + "\\", true, RecordValue, &recorder, RecordKey,
-            &recorder, 1, {});
+    recorder.Walk(HKEY_CURRENT_USER,
+                  WalkOptions::Tree(scratch.Sub(hyou) + "\\", kOddNumberedTypes));
     ASSERT_EQ(recorder.visits.size(), 2u);
     EXPECT_EQ(recorder.visits[0].path, scratch.Sub(hyou));
 
@@ -294,8 +321,8 @@ TEST(Multibyte, TrailBytesAreNeverTakenForBackslashes) {
     // "\\x" is not in "<kanji>x": the backslash there is half of a character.
     ASSERT_TRUE(PlantString(HKEY_CURRENT_USER, scratch.Sub(hyou + "x"), "w", "y"));
     recorder.visits.clear();
-    WalkKey(HKEY_CURRENT_USER, scratch.Sub(hyou + "x"), true, RecordValue, &recorder, nullptr,
-            nullptr, 1, {"\\x"});
+    recorder.WalkValues(HKEY_CURRENT_USER,
+                        WalkOptions::Tree(scratch.Sub(hyou + "x"), kOddNumberedTypes, {"\\x"}));
     EXPECT_EQ(recorder.visits.size(), 1u);
 }
 

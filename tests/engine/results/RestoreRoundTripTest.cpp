@@ -59,7 +59,7 @@ TEST(RestoreRoundTrip, ImportingTheBackupGivesBackEveryKeyAndValueExactly) {
     ASSERT_EQ(report.outcomes, std::vector<DeleteOutcome>{DeleteOutcome::Deleted});
     ASSERT_FALSE(KeyExists(HKEY_CURRENT_USER, tree));
 
-    RegeditRun run = RegeditImport(report.backupPath, RegistryEditorPath(), true);
+    RegeditRun run = RegeditImport(report.backupPath, RegistryEditorPath(), RegeditWait::UntilEnd);
     EXPECT_TRUE(run.started);
     EXPECT_TRUE(run.finished);
     EXPECT_EQ(DescribeTree(HKEY_CURRENT_USER, tree), before);
@@ -82,7 +82,8 @@ TEST(RestoreRoundTrip, MultibyteNamesAndTextComeBackExactly) {
         DeleteItems({{"HKEY_CURRENT_USER", tree, "", "", KeyRowMarker}}, folder.path(), nullptr);
     ASSERT_TRUE(report.backupOk) << report.backupError;
     ASSERT_FALSE(KeyExists(HKEY_CURRENT_USER, tree));
-    EXPECT_TRUE(RegeditImport(report.backupPath, RegistryEditorPath(), true).finished);
+    EXPECT_TRUE(
+        RegeditImport(report.backupPath, RegistryEditorPath(), RegeditWait::UntilEnd).finished);
     EXPECT_EQ(DescribeTree(HKEY_CURRENT_USER, tree), before);
 }
 

@@ -4,6 +4,7 @@
 
 #include "TestSupport.h"
 #include "common/AnsiText.h"
+#include "search/SearchEngine.h"
 #include "settings/ConfigStore.h"
 #include "common/AnsiText.h"
 
@@ -317,7 +318,7 @@ TEST_F(ConfigStoreMultibyteTest, KeywordCutNeverSplitsADoubleByteCharacter) {
     EXPECT_EQ(CutKeyword(keyword), std::string(498, 'a'));
     keyword = std::string(497, 'a') + "\x95\x5C" + "b";
     EXPECT_EQ(CutKeyword(keyword), std::string(497, 'a') + "\x95\x5C");
-    EXPECT_EQ(SplitText("\x83\x5C,\x95\x5C\\x", ",\\", true),
+    EXPECT_EQ(SplitText("\x83\x5C,\x95\x5C\\x", ",\\", EmptyFields::Drop),
               (std::vector<std::string>{"\x83\x5C", "\x95\x5C", "x"}));
 }
 

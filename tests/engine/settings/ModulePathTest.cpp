@@ -13,21 +13,21 @@ TEST(ModulePath, FolderIsEverythingBeforeTheLastBackslash) {
 }
 
 TEST(ModulePath, BaseNameDropsOnlyTheLastExtension) {
-    EXPECT_EQ(BaseNameOfPath("C:\\Zdv\\a.b.exe", false), "a.b");
-    EXPECT_EQ(BaseNameOfPath("C:\\Zdv\\a.b.exe", true), "a.b.exe");
-    EXPECT_EQ(BaseNameOfPath("C:name.exe", false), "name");
-    EXPECT_EQ(BaseNameOfPath("C:name.exe", true), "name.exe");
-    EXPECT_EQ(BaseNameOfPath("name.exe", false), "name");
+    EXPECT_EQ(BaseNameOfPath("C:\\Zdv\\a.b.exe", Extension::Drop), "a.b");
+    EXPECT_EQ(BaseNameOfPath("C:\\Zdv\\a.b.exe", Extension::Keep), "a.b.exe");
+    EXPECT_EQ(BaseNameOfPath("C:name.exe", Extension::Drop), "name");
+    EXPECT_EQ(BaseNameOfPath("C:name.exe", Extension::Keep), "name.exe");
+    EXPECT_EQ(BaseNameOfPath("name.exe", Extension::Drop), "name");
     // A dot in a folder name is not the file's extension.
-    EXPECT_EQ(BaseNameOfPath("C:\\v1.2\\program", false), "program");
+    EXPECT_EQ(BaseNameOfPath("C:\\v1.2\\program", Extension::Drop), "program");
 }
 
 TEST(ModulePath, RunningProgramIsFoundFromItsOwnPath) {
     std::string path = ModulePath(nullptr);
     std::string folder = ModuleFolder(nullptr);
     ASSERT_FALSE(folder.empty());
-    EXPECT_EQ(ModuleBaseName(nullptr, false), "tests_engine_settings");
-    EXPECT_EQ(folder + "\\" + ModuleBaseName(nullptr, true), path);
+    EXPECT_EQ(ModuleBaseName(nullptr, Extension::Drop), "tests_engine_settings");
+    EXPECT_EQ(folder + "\\" + ModuleBaseName(nullptr, Extension::Keep), path);
     EXPECT_NE(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
@@ -35,7 +35,7 @@ TEST(ModulePath, MultibyteNamesEndingInBackslashBytesStayWhole) {
     ASSERT_EQ(GetACP(), 932u);
     const std::string table = "\x95\x5C";  // ends in a backslash byte
     EXPECT_EQ(FolderOfPath("C:\\" + table + "\\" + table + ".exe"), "C:\\" + table);
-    EXPECT_EQ(BaseNameOfPath("C:\\" + table + "\\" + table + ".exe", false), table);
+    EXPECT_EQ(BaseNameOfPath("C:\\" + table + "\\" + table + ".exe", Extension::Drop), table);
     EXPECT_EQ(FolderOfPath("C:\\" + table + ".exe"), "C:");
 }
 

@@ -12,6 +12,7 @@
 #include "app/AboutDialog.h"
 #include "app/WebSite.h"
 #include "text/LanguageTable.h"
+#include "Version.h"
 #include "resource.h"
 #include "framework/ShellOpen.h"
 
@@ -77,7 +78,7 @@ TEST_F(AboutBoxTest, ShowsNameVersionThanksAndLinksToTheWebSite) {
     AboutDialog about;
     ASSERT_NE(about.Create(nullptr), nullptr);
     EXPECT_EQ(WindowText(about.Item(IDC_APP_NAME)), "ZazaDaziveveVivozed");
-    EXPECT_EQ(WindowText(about.Item(IDC_APP_VERSION)), "1.0");
+    EXPECT_EQ(WindowText(about.Item(IDC_APP_VERSION)), ZDV_VERSION_TEXT);
     EXPECT_EQ(WindowText(about.hwnd()), GetText("_AboutDialog"));
     const std::string thanks = WindowText(about.Item(IDC_THANKS_LIST));
     EXPECT_EQ(thanks, GetText("_Thankyoulist", 1));

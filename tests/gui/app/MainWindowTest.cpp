@@ -13,6 +13,7 @@
 #include "app/WebSite.h"
 #include "text/LanguageTable.h"
 #include "common/UniqueHandle.h"
+#include "Version.h"
 #include "resource.h"
 #include "framework/Prompt.h"
 #include "framework/ShellOpen.h"
@@ -227,7 +228,7 @@ TEST_F(MainWindowTest, CaptionIsNameAndVersionWhateverTheLanguageFileSays) {
     Open(file);
     char caption[256] = {};
     GetWindowTextA(m_frame->hwnd(), caption, sizeof(caption));
-    EXPECT_STREQ(caption, "ZazaDaziveveVivozed (1.0)");
+    EXPECT_STREQ(caption, "ZazaDaziveveVivozed (" ZDV_VERSION_TEXT ")");
 }
 
 TEST_F(MainWindowTest, WithoutALanguageFileTheKeysShow) {

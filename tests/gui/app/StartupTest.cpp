@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <thread>
 
 #include "GuiTestSupport.h"
 #include "TestSupport.h"
@@ -50,10 +51,18 @@ TEST(Startup, WithoutAnXmlParserOnlyTheMessageShowsAndTheExitCodeIsZero) {
     bool windowShown = false;
     options.onShown = [&windowShown](MainFrame&) { windowShown = true; };
 
-    const int exitCode = RunProgram(GetModuleHandleA(nullptr), SW_SHOWNORMAL, options);
+    // On a thread of its own, to see that the early exit leaves COM as it found it.
+    int exitCode = -1;
+    HRESULT comAfterwards = E_FAIL;
+    std::thread([&] {
+        exitCode = RunProgram(GetModuleHandleA(nullptr), SW_SHOWNORMAL, options);
+        comAfterwards = CoInitialize(nullptr);
+        CoUninitialize();
+    }).join();
     SetMessageBoxHook(previous);
 
     EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(comAfterwards, S_OK);  // S_FALSE: the run left COM initialised
     EXPECT_FALSE(windowShown);
     EXPECT_EQ(shown.count, 1);
     LanguageFileScope language(ShippedLanguageFile());

@@ -329,7 +329,7 @@ TEST_F(ResultListTest, DeletionBacksUpFirstAndKeepsFailedRowsSelected) {
 
     std::vector<BackupRow> files = ListBackups(backups.path());
     ASSERT_EQ(files.size(), 1u);
-    EXPECT_TRUE(RegeditImport(files[0].path, RegistryEditorPath(), true).finished);
+    EXPECT_TRUE(RegeditImport(files[0].path, RegistryEditorPath(), RegeditWait::UntilEnd).finished);
     EXPECT_EQ(DescribeTree(scratch.root(), scratch.path()), before);
 
     // No backup, no deletion.

@@ -1,0 +1,108 @@
+// The release's installer, installed and taken away again silently, as an
+// administrator deploying the program would: what it puts where, and what a
+// user's settings and backups become.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <functional>
+#include <string>
+
+#include "GuiTestSupport.h"
+#include "TestSupport.h"
+#include "Version.h"
+
+namespace {
+
+const char kUninstallKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZazaDaziveveVivozed";
+
+std::string ShellFolder(int id) {
+    char path[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Runs a command line and waits for it; false when it did not start or end in time.
+bool RunAndWait(std::string commandLine) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        return false;
+    }
+    UniqueKernelHandle thread(process.hThread), handle(process.hProcess);
+    return WaitForSingleObject(handle.get(), 120000) == WAIT_OBJECT_0;
+}
+
+// The uninstaller copies itself away and returns at once: wait for its work.
+bool WaitFor(const std::function<bool()>& done) {
+    for (int i = 0; i < 600 && !done(); ++i)
+        Sleep(100);
+    return done();
+}
+
+std::string UninstallValue(const char* name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | KEY_WOW64_64KEY, &key) !=
+        ERROR_SUCCESS) {
+        return std::string();
+    }
+    UniqueRegKey owner(key);
+    char text[1024] = {};
+    DWORD size = sizeof(text) - 1;
+    RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
+    return text;
+}
+
+TEST(Installer, InstallsAndUninstallsKeepingTheUsersSettingsAndBackupsUnlessAsked) {
+    const std::string setup =
+        BuildFolder() + "\\release\\ZazaDaziveveVivozed-" ZDV_VERSION_TEXT "-win64-setup.exe";
+    const std::string folder = ShellFolder(CSIDL_PROGRAM_FILES) + "\\ZazaDaziveveVivozed";
+    const std::string shortcut = ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\ZazaDaziveveVivozed.lnk";
+    const std::string config = folder + "\\config.xml";
+    const std::string backup = folder + "\\Data\\ZazaDaziveveVivozed\\Backup\\kept.reg";
+    ASSERT_TRUE(Exists(setup)) << setup;
+
+    ASSERT_TRUE(RunAndWait("\"" + setup + "\" /S"));
+    for (const char* file : {"ZazaDaziveveVivozed.exe", "zdv.exe", "ZazaDaziveveVivozed.language",
+                             "config.xml", "ReadMe.txt", "Uninstall.exe"}) {
+        EXPECT_TRUE(Exists(folder + "\\" + file)) << file;
+    }
+    EXPECT_TRUE(Exists(shortcut));
+    EXPECT_EQ(UninstallValue("DisplayVersion"), ZDV_VERSION_TEXT);
+    const std::string uninstall = UninstallValue("QuietUninstallString");
+    EXPECT_EQ(uninstall, "\"" + folder + "\\Uninstall.exe\" /S");
+
+    // The user changes a setting and the cleaner writes a backup.
+    const std::string settings = ReadWholeFile(config) + "<!-- the user's -->";
+    ASSERT_TRUE(WriteWholeFile(config, settings));
+    ASSERT_TRUE(CreateDirectoryA((folder + "\\Data").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((folder + "\\Data\\ZazaDaziveveVivozed").c_str(), nullptr));
+    ASSERT_TRUE(
+        CreateDirectoryA((folder + "\\Data\\ZazaDaziveveVivozed\\Backup").c_str(), nullptr));
+    ASSERT_TRUE(WriteWholeFile(backup, "REGEDIT4\r\n"));
+
+    ASSERT_TRUE(RunAndWait(uninstall));
+    EXPECT_TRUE(WaitFor([&] { return UninstallValue("DisplayName").empty(); }));
+    EXPECT_TRUE(WaitFor([&] { return !Exists(folder + "\\Uninstall.exe"); }));
+    EXPECT_FALSE(Exists(folder + "\\ZazaDaziveveVivozed.exe"));
+    EXPECT_FALSE(Exists(shortcut));
+    EXPECT_EQ(ReadWholeFile(backup), "REGEDIT4\r\n");
+    EXPECT_EQ(ReadWholeFile(config), settings);
+
+    // Installing again keeps the settings; removing with /REMOVEDATA takes all.
+    ASSERT_TRUE(RunAndWait("\"" + setup + "\" /S"));
+    EXPECT_EQ(ReadWholeFile(config), settings);
+    ASSERT_TRUE(RunAndWait(uninstall + " /REMOVEDATA"));
+    EXPECT_TRUE(WaitFor([&] { return !Exists(folder); }));
+}
+
+}  // namespace
