@@ -64,14 +64,16 @@ void SortRowsByColumn(HWND list, int column, bool descending) {
     context.descending = descending;
     const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
     for (int row = 0; row < count; ++row) {
-        char text[kSortTextBuffer] = {};
         LVITEMA item = {};
-        item.mask = LVIF_PARAM | LVIF_TEXT;
+        item.mask = LVIF_PARAM;
         item.iItem = row;
-        item.iSubItem = column;
-        item.pszText = text;
-        item.cchTextMax = kSortTextBuffer;
         SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        char text[kSortTextBuffer] = {};
+        LVITEMA cell = {};
+        cell.iSubItem = column;
+        cell.pszText = text;
+        cell.cchTextMax = kSortTextBuffer;
+        SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&cell));
         context.keys.push_back({item.lParam, text, std::atof(text)});
     }
     std::sort(context.keys.begin(), context.keys.end(),

@@ -122,8 +122,8 @@ TEST_F(BackupPageTest, ListsTheBackupFolderInFiveColumns) {
 }
 
 TEST_F(BackupPageTest, SortsSizesAsNumbersAndShowingThePageAgainKeepsTheChosenFile) {
-    Backup("b(b).reg", std::string(10, 'x'));
-    Backup("a(a).reg", std::string(100, 'x'));
+    Backup("b(b).reg", std::string(100, 'x'));
+    Backup("a(a).reg", std::string(10, 'x'));
     Backup("c(c).reg", std::string(9, 'x'));
     Open();
     const std::string firstInFolder = Cell(0, 4);
