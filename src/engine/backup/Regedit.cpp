@@ -20,7 +20,8 @@ bool StartsWithLine(const std::string& text, const std::string& line) {
 RegeditRun Launch(const std::string& program, const std::string& parameters, RegeditWait wait) {
     SHELLEXECUTEINFOA info = {};
     info.cbSize = sizeof(info);
-    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    // Every caller reports a failed start itself, in its own words.
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     info.lpFile = program.c_str();
     info.lpParameters = parameters.c_str();
     info.nShow = SW_SHOWNORMAL;

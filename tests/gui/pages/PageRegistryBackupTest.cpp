@@ -246,6 +246,10 @@ TEST_F(BackupPageTest, FailuresAreReportedNeverAsSuccess) {
     Page().SetEditorProgram("");
     Click(IDC_RESTORE_FROM_FILE);
     EXPECT_EQ(Page().StatusText(), GetText("_PageRegistryBackupNoEditor"));
+    Page().SetEditorProgram(m_folder.Missing("regedit.exe"));
+    Click(IDC_RESTORE_FROM_FILE);
+    EXPECT_EQ(Page().StatusText(),
+              PathText("_PageRegistryBackupEditorNotStarted", m_folder.Missing("regedit.exe")));
 }
 
 TEST_F(BackupPageTest, ClosingWhileTheEditorRunsAsksFirstAndTheProgramStillEnds) {
