@@ -73,4 +73,25 @@ TEST(Regedit, ExportsTheWholeRegistryAndImportsABackup) {
               "key .\n  value \"v\" type 4 bytes 05 00 00 00\nkey Empty\n");
 }
 
+TEST(Regedit, OnlyAFirstLineTheEditorAcceptsMakesARegistryFile) {
+    ScratchFolder folder("header");
+    const struct {
+        std::string content;
+        bool registryFile;
+    } cases[] = {
+        {"REGEDIT4\r\n[HKEY_CURRENT_USER\\x]\r\n", true},
+        {"\xff\xfe" + Utf16("Windows Registry Editor Version 5.00\r\n"), true},
+        {"\xff\xfe" + Utf16("REGEDIT4"), true},
+        {Utf16("REGEDIT4\r\n"), false},
+        {"\xef\xbb\xbfREGEDIT4\r\n", false},
+        {"REGEDIT 4\r\n", false},
+        {"", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(HasRegistryFileHeader(folder.MakeFile("file.reg", c.content)), c.registryFile)
+            << c.content;
+    }
+    EXPECT_FALSE(HasRegistryFileHeader(folder.Missing("none.reg")));
+}
+
 }  // namespace
