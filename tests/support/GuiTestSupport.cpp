@@ -4,16 +4,8 @@
 #include "settings/ModulePath.h"
 #include "framework/Window.h"
 
-std::string BuildFolder() {
-    return FolderOfPath(ModuleFolder(nullptr));
-}
-
 std::string ProgramPath() {
     return BuildFolder() + "\\ZazaDaziveveVivozed.exe";
-}
-
-std::string ShippedLanguageFile() {
-    return BuildFolder() + "\\ZazaDaziveveVivozed.language";
 }
 
 ChildProgram::ChildProgram(const std::string& path) {

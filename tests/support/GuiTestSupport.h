@@ -9,10 +9,7 @@
 
 #include "common/UniqueHandle.h"
 
-// The build folder: the test programs sit one folder below it.
-std::string BuildFolder();
 std::string ProgramPath();
-std::string ShippedLanguageFile();
 
 // A started copy of a program; killed at the end if it still runs.
 class ChildProgram {

@@ -69,7 +69,7 @@ class AboutBoxTest : public ::testing::Test {
         CoInitialize(nullptr);
     }
     void TearDown() override { CoUninitialize(); }
-    LanguageFileScope m_language{ShippedLanguageFile()};
+    LanguageFileScope m_language = LanguageFileScope(ShippedLanguageFile());
 };
 
 }  // namespace
