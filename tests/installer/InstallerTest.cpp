@@ -25,10 +25,6 @@ std::string ShellFolder(int id) {
     return path;
 }
 
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 // Runs a command line and waits for it; false when it did not start or end in time.
 bool RunAndWait(std::string commandLine) {
     STARTUPINFOA startup = {};
@@ -69,14 +65,14 @@ TEST(Installer, InstallsAndUninstallsKeepingTheUsersSettingsAndBackupsUnlessAske
     const std::string shortcut = ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\ZazaDaziveveVivozed.lnk";
     const std::string config = folder + "\\config.xml";
     const std::string backup = folder + "\\Data\\ZazaDaziveveVivozed\\Backup\\kept.reg";
-    ASSERT_TRUE(Exists(setup)) << setup;
+    ASSERT_TRUE(FileExists(setup)) << setup;
 
     ASSERT_TRUE(RunAndWait("\"" + setup + "\" /S"));
     for (const char* file : {"ZazaDaziveveVivozed.exe", "zdv.exe", "ZazaDaziveveVivozed.language",
                              "config.xml", "ReadMe.txt", "Uninstall.exe"}) {
-        EXPECT_TRUE(Exists(folder + "\\" + file)) << file;
+        EXPECT_TRUE(FileExists(folder + "\\" + file)) << file;
     }
-    EXPECT_TRUE(Exists(shortcut));
+    EXPECT_TRUE(FileExists(shortcut));
     EXPECT_EQ(UninstallValue("DisplayVersion"), ZDV_VERSION_TEXT);
     const std::string uninstall = UninstallValue("QuietUninstallString");
     EXPECT_EQ(uninstall, "\"" + folder + "\\Uninstall.exe\" /S");
@@ -84,17 +80,16 @@ TEST(Installer, InstallsAndUninstallsKeepingTheUsersSettingsAndBackupsUnlessAske
     // The user changes a setting and the cleaner writes a backup.
     const std::string settings = ReadWholeFile(config) + "<!-- the user's -->";
     ASSERT_TRUE(WriteWholeFile(config, settings));
-    ASSERT_TRUE(CreateDirectoryA((folder + "\\Data").c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryA((folder + "\\Data\\ZazaDaziveveVivozed").c_str(), nullptr));
-    ASSERT_TRUE(
-        CreateDirectoryA((folder + "\\Data\\ZazaDaziveveVivozed\\Backup").c_str(), nullptr));
+    ASSERT_EQ(SHCreateDirectoryExA(
+                  nullptr, (folder + "\\Data\\ZazaDaziveveVivozed\\Backup").c_str(), nullptr),
+              ERROR_SUCCESS);
     ASSERT_TRUE(WriteWholeFile(backup, "REGEDIT4\r\n"));
 
     ASSERT_TRUE(RunAndWait(uninstall));
     EXPECT_TRUE(WaitFor([&] { return UninstallValue("DisplayName").empty(); }));
-    EXPECT_TRUE(WaitFor([&] { return !Exists(folder + "\\Uninstall.exe"); }));
-    EXPECT_FALSE(Exists(folder + "\\ZazaDaziveveVivozed.exe"));
-    EXPECT_FALSE(Exists(shortcut));
+    EXPECT_TRUE(WaitFor([&] { return !FileExists(folder + "\\Uninstall.exe"); }));
+    EXPECT_FALSE(FileExists(folder + "\\ZazaDaziveveVivozed.exe"));
+    EXPECT_FALSE(FileExists(shortcut));
     EXPECT_EQ(ReadWholeFile(backup), "REGEDIT4\r\n");
     EXPECT_EQ(ReadWholeFile(config), settings);
 
@@ -102,7 +97,7 @@ TEST(Installer, InstallsAndUninstallsKeepingTheUsersSettingsAndBackupsUnlessAske
     ASSERT_TRUE(RunAndWait("\"" + setup + "\" /S"));
     EXPECT_EQ(ReadWholeFile(config), settings);
     ASSERT_TRUE(RunAndWait(uninstall + " /REMOVEDATA"));
-    EXPECT_TRUE(WaitFor([&] { return !Exists(folder); }));
+    EXPECT_TRUE(WaitFor([&] { return !FileExists(folder); }));
 }
 
 }  // namespace
