@@ -56,11 +56,6 @@ bool PlantValue(HKEY root, const std::string& path, const std::string& name, DWO
                            static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
 }
 
-bool PlantValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
-                const void* data, DWORD size) {
-    return PlantValue(root, path, name, type, std::string(static_cast<const char*>(data), size));
-}
-
 bool PlantString(HKEY root, const std::string& path, const std::string& name,
                  const std::string& text, DWORD type) {
     return PlantValue(root, path, name, type, std::string(text.c_str(), text.size() + 1));

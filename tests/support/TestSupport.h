@@ -35,8 +35,6 @@ class ScratchKey {
 bool PlantKey(HKEY root, const std::string& path);
 bool PlantValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
                 const std::string& data);
-bool PlantValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
-                const void* data, DWORD size);
 bool PlantString(HKEY root, const std::string& path, const std::string& name,
                  const std::string& text, DWORD type = REG_SZ);
 bool PlantDword(HKEY root, const std::string& path, const std::string& name, DWORD value);
