@@ -14,7 +14,7 @@ std::string ProgramPath();
 // A started copy of a program; killed at the end if it still runs.
 class ChildProgram {
   public:
-    explicit ChildProgram(const std::string& path);
+    explicit ChildProgram(const std::string& path, const std::string& arguments = "");
     ~ChildProgram();
     ChildProgram(const ChildProgram&) = delete;
     ChildProgram& operator=(const ChildProgram&) = delete;
