@@ -54,6 +54,7 @@ TEST(Zdv, RejectsBadArgumentsWithExitTwoAndBadFilesWithExitOneAndOneLine) {
          "unknown root key 'HKXX' in --roots (use HKCR,HKCU,HKLM,HKU,HKCC)"},
         {"search a --roots ,", 2, "unknown root key '' in --roots (use HKCR,HKCU,HKLM,HKU,HKCC)"},
         {"search a --format", 2, "--format needs a value"},
+        {"search a --format xml", 2, "unknown format 'xml' (use tsv or json)"},
         {"search " + std::string(500, 'k') + " --keys", 2, "KEYWORD is longer than 499 bytes"},
         {"export only.reg", 2, "export needs a file and at least one key path"},
         {"export x.reg HKCU\\Software", 2,

@@ -65,6 +65,14 @@ TEST(PathFromText, ExtractsOnlyPlainLocalFilePaths) {
         EXPECT_EQ(Judge(c.text), c.path) << c.text;
 }
 
+TEST(CountOccurrences, CountsWithoutOverlapAndOptionallyIgnoresCase) {
+    EXPECT_EQ(CountOccurrences("C:\\a c:\\b", ":\\", LetterCase::Ignore), 2u);
+    EXPECT_EQ(CountOccurrences("aaaa", "aa", LetterCase::Match), 2u);
+    EXPECT_EQ(CountOccurrences("abAB", "ab", LetterCase::Match), 1u);
+    EXPECT_EQ(CountOccurrences("abAB", "ab", LetterCase::Ignore), 2u);
+    EXPECT_EQ(CountOccurrences("", "ab", LetterCase::Ignore), 0u);
+}
+
 // The fixed drives as the drive bit mask gives them.
 std::string FixedLettersFromMask() {
     std::string letters;

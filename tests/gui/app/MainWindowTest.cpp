@@ -91,17 +91,17 @@ TEST_F(MainWindowTest, StartsOnTheCleanerPageWithTheFirstItemSelected) {
     Open();
     ASSERT_EQ(Selector().PageCount(), 3u);
     EXPECT_EQ(Selector().CurrentPage(), 0);
-    EXPECT_EQ(Selector().Page(0), m_frame->CleanerPage().hwnd());
-    EXPECT_EQ(Selector().Page(1), m_frame->SearchPage().hwnd());
-    EXPECT_EQ(Selector().Page(2), m_frame->BackupPage().hwnd());
-    EXPECT_TRUE(IsWindowVisible(m_frame->CleanerPage().hwnd()));
-    EXPECT_FALSE(IsWindowVisible(m_frame->SearchPage().hwnd()));
-    EXPECT_FALSE(IsWindowVisible(m_frame->BackupPage().hwnd()));
     EXPECT_EQ(SendMessageA(Selector().Tree(), TVM_GETNEXTITEM, TVGN_CARET, 0),
               reinterpret_cast<LRESULT>(TreeItem(0)));
-    EXPECT_EQ(TreeItemText(0), GetText("_PageRegistryCleanerTitle"));
-    EXPECT_EQ(TreeItemText(1), GetText("_PageRegistrySearchTitle"));
-    EXPECT_EQ(TreeItemText(2), GetText("_PageRegistryBackupTitle"));
+    const HWND pages[] = {m_frame->CleanerPage().hwnd(), m_frame->SearchPage().hwnd(),
+                          m_frame->BackupPage().hwnd()};
+    const char* titles[] = {"_PageRegistryCleanerTitle", "_PageRegistrySearchTitle",
+                            "_PageRegistryBackupTitle"};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(Selector().Page(i), pages[i]);
+        EXPECT_EQ(IsWindowVisible(pages[i]) != FALSE, i == 0);
+        EXPECT_EQ(TreeItemText(i), GetText(titles[i]));
+    }
     char text[64] = {};
     GetMenuStringA(GetMenu(m_frame->hwnd()), IDM_EXIT, text, sizeof(text), MF_BYCOMMAND);
     EXPECT_EQ(text, GetText("_Exit"));
