@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/AnsiText.h"
+#include "common/UniqueHandle.h"
 #include "settings/ModulePath.h"
 #include "text/LanguageTable.h"
 
@@ -41,13 +42,9 @@ ScratchKey::~ScratchKey() {
 }
 
 bool PlantKey(HKEY root, const std::string& path) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
+    UniqueRegKey key;
+    return RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(),
+                           nullptr) == ERROR_SUCCESS;
 }
 
 bool PlantValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
@@ -75,11 +72,8 @@ bool RemoveValue(HKEY root, const std::string& path, const std::string& name) {
 }
 
 bool KeyExists(HKEY root, const std::string& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
+    UniqueRegKey key;
+    return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
 bool ValueExists(HKEY root, const std::string& path, const std::string& name) {
@@ -240,29 +234,26 @@ ZdvOutcome RunZdv(const std::string& arguments, std::string exe, ZdvOutput outpu
     std::string outPath = folder.path() + "\\out" + run + ".txt";
     std::string errPath = folder.path() + "\\err" + run + ".txt";
     ZdvOutcome outcome;
-    HANDLE out = InheritableFile(outPath, output == ZdvOutput::File ? GENERIC_WRITE : GENERIC_READ);
-    HANDLE err = InheritableFile(errPath);
-    if (out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE) {
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof(startup);
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-        startup.hStdOutput = out;
-        startup.hStdError = err;
-        std::string commandLine = "\"" + exe + "\" " + arguments;
-        PROCESS_INFORMATION process = {};
-        if (CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                           nullptr, nullptr, &startup, &process)) {
-            CloseHandle(process.hThread);
-            WaitForSingleObject(process.hProcess, 120000);
-            GetExitCodeProcess(process.hProcess, &outcome.exitCode);
-            CloseHandle(process.hProcess);
-        }
+    UniqueFileHandle out(
+        InheritableFile(outPath, output == ZdvOutput::File ? GENERIC_WRITE : GENERIC_READ));
+    UniqueFileHandle err(InheritableFile(errPath));
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = out.get();
+    startup.hStdError = err.get();
+    std::string commandLine = "\"" + exe + "\" " + arguments;
+    PROCESS_INFORMATION process = {};
+    if (out && err &&
+        CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                       nullptr, nullptr, &startup, &process)) {
+        UniqueKernelHandle thread(process.hThread), child(process.hProcess);
+        WaitForSingleObject(child.get(), 120000);
+        GetExitCodeProcess(child.get(), &outcome.exitCode);
     }
-    if (out != INVALID_HANDLE_VALUE)
-        CloseHandle(out);
-    if (err != INVALID_HANDLE_VALUE)
-        CloseHandle(err);
+    out.reset();
+    err.reset();
     outcome.out = ReadWholeFile(outPath);
     outcome.err = ReadWholeFile(errPath);
     return outcome;
