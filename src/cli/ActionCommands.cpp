@@ -32,27 +32,6 @@ bool IsFile(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// A file the registry editor can import: REGEDIT4, or its own Unicode form.
-bool LooksLikeRegistryFile(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return false;
-    char head[80] = {};
-    std::size_t length = std::fread(head, 1, sizeof(head), file);
-    std::fclose(file);
-    std::string text(head, length);
-    if (text.compare(0, 3, "\xef\xbb\xbf") == 0)
-        text.erase(0, 3);
-    if (text.compare(0, 2, "\xff\xfe") == 0) {
-        std::string narrow;
-        for (std::size_t i = 2; i + 1 < text.size(); i += 2)
-            narrow += text[i];
-        text = narrow;
-    }
-    return text.compare(0, 8, "REGEDIT4") == 0 ||
-           text.compare(0, 36, "Windows Registry Editor Version 5.00") == 0;
-}
-
 int ExportFailure(const std::string& keyPath, ExportResult result) {
     std::string why = result == ExportResult::Missing ? "no such key" : "could not be read whole";
     std::fprintf(stderr, "zdv: %s: %s\n", keyPath.c_str(), why.c_str());
@@ -168,8 +147,9 @@ int RunBackupCommand(const Arguments& args) {
     // older file of that name as it was.
     std::string partial = path + ".partial";
     DeleteFileA(partial.c_str());
+    const ExportTarget before = ExportTargetBefore(partial);
     int status = RunRegedit(RegeditExport, partial);
-    if (status == kExitOk && GetFileSizeLow(partial) <= 0) {
+    if (status == kExitOk && !ExportWritten(partial, before)) {
         status = Failure("the registry editor wrote no backup to " + path);
     }
     if (status == kExitOk &&
@@ -188,7 +168,7 @@ int RunRestoreCommand(const Arguments& args) {
     std::string path = FullPath(args[0]);
     if (!IsFile(path))
         return Failure("no such file: " + args[0]);
-    if (!LooksLikeRegistryFile(path))
+    if (!HasRegistryFileHeader(path))
         return Failure(args[0] + " is not a registry file");
     return RunRegedit(RegeditImport, path);
 }

@@ -13,7 +13,7 @@
 namespace {
 
 const char kUsage[] =
-    "usage: zdv scan   [--tasks LIST] [--format tsv|json] [--quiet]\n"
+    "usage: zdv scan   [--tasks LIST] [--format tsv|json] [--quiet] [--summary]\n"
     "       zdv search KEYWORD [--keys] [--values] [--data] [--wildcard] [--full-word] [--case]\n"
     "                  [--roots LIST] [--format tsv|json] [--quiet]\n"
     "       zdv export FILE KEYPATH...\n"

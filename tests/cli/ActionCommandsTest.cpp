@@ -1,10 +1,14 @@
+// zdv's exit statuses and messages, and the commands that change the registry
+// or the backup folder.
+
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
 
 namespace {
 
-const std::string kUninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const std::string kUninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+const std::string kPid = std::to_string(GetCurrentProcessId());
 
 // A copy of zdv.exe with the language file beside it, so that its backup
 // folder is a scratch folder of the test's own.
@@ -29,43 +33,74 @@ class ProgramCopy {
     std::string m_exe;
 };
 
-void Plant(HKEY root, const std::string& path, const std::string& name, DWORD type,
-           const std::string& data) {
-    ASSERT_TRUE(PlantValue(root, path, name, type, data.data(), static_cast<DWORD>(data.size())));
+TEST(Zdv, RejectsBadArgumentsWithExitTwoAndBadFilesWithExitOneAndOneLine) {
+    ScratchFolder folder("zdvargs");
+    const std::string missing = folder.Missing("none.reg");
+    const std::string notes = folder.MakeFile("notes.reg", "just some notes\r\n");
+    const std::string badList = "bad task list '0': expected task numbers 1 to 11, such as 1-3,11";
+    const struct {
+        std::string arguments;
+        DWORD exitCode;
+        std::string message;
+    } cases[] = {
+        {"scan --tasks 0", 2, "scan: " + badList},
+        {"scan --tasks", 2, "scan: --tasks needs a value"},
+        {"scan --format xml", 2, "scan: unknown format 'xml' (use tsv or json)"},
+        {"scan 6", 2, "scan: unknown argument '6'"},
+        {"search", 2, "search needs a KEYWORD"},
+        {"search a b", 2, "search takes one KEYWORD; unexpected 'b'"},
+        {"search a --everything", 2, "unknown search option '--everything'"},
+        {"search a --roots HKCU,HKXX", 2,
+         "unknown root key 'HKXX' in --roots (use HKCR,HKCU,HKLM,HKU,HKCC)"},
+        {"search a --roots ,", 2, "unknown root key '' in --roots (use HKCR,HKCU,HKLM,HKU,HKCC)"},
+        {"search a --format", 2, "--format needs a value"},
+        {"search a --format xml", 2, "unknown format 'xml' (use tsv or json)"},
+        {"search " + std::string(500, 'k') + " --keys", 2, "KEYWORD is longer than 499 bytes"},
+        {"export only.reg", 2, "export needs a file and at least one key path"},
+        {"export x.reg HKCU\\Software", 2,
+         "export: 'HKCU\\Software' is not a key path such as HKEY_CURRENT_USER\\Software\\Name"},
+        {"export --bogus x.reg HKEY_CURRENT_USER\\Software", 2, "export: unknown option '--bogus'"},
+        {"backups extra", 2, "backups takes no arguments"},
+        {"backup a b", 2, "backup takes at most one file"},
+        {"restore a b", 2, "restore needs exactly one file"},
+        {"clean --tasks 0 --yes", 2, "clean: " + badList},
+        {"clean --tasks", 2, "clean: --tasks needs a value"},
+        {"clean --now", 2, "clean: unknown argument '--now'"},
+        {"clean --tasks 5", 2, "clean deletes what the scan finds; add --yes to confirm"},
+        {"restore \"" + missing + "\"", 1, "no such file: " + missing},
+        {"restore \"" + notes + "\"", 1, notes + " is not a registry file"},
+    };
+    for (const auto& c : cases) {
+        ZdvOutcome outcome = RunZdv(c.arguments);
+        EXPECT_EQ(outcome.exitCode, c.exitCode) << c.arguments;
+        // Standard error is a text stream: its line ends are CR LF.
+        EXPECT_EQ(outcome.err, "zdv: " + c.message + "\r\n") << c.arguments;
+        EXPECT_EQ(outcome.out, "") << c.arguments;
+    }
 }
 
-std::string Field(const std::string& line, std::size_t index) {
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < index; ++i)
-        start = line.find('\t', start) + 1;
-    return line.substr(start, line.find('\t', start) - start);
+TEST(Zdv, EveryCommandThatPrintsRowsStopsWithFailureWhenTheyCannotBeWritten) {
+    ProgramCopy program;
+    PlantedKey entry(HKEY_LOCAL_MACHINE, kUninstall + "ZdvEmpty" + kPid);  // task 5 finds it
+    // Every key of every root matches: without the stop this walks the whole registry.
+    for (const char* command :
+         {"search * --wildcard --keys", "scan --tasks 10", "clean --tasks 5 --yes", "backups"}) {
+        ZdvOutcome outcome = program.Run(command, ZdvOutput::Unwritable);
+        EXPECT_EQ(outcome.exitCode, 1u) << command;
+        EXPECT_EQ(outcome.err, "zdv: standard output could not be written\r\n") << command;
+    }
 }
 
-// What the cleaner deletes comes back exactly from the backup it wrote.
+// What the cleaner deletes comes back exactly from the backup it wrote. (Every
+// value type's way through a backup is proved by the restore round trip.)
 TEST(ZdvClean, AKeyItDeletesComesBackExactlyWithRestore) {
     ProgramCopy program;
-    const std::string entry = kUninstall + "\\ZdvBroken" + std::to_string(GetCurrentProcessId());
-    Plant(HKEY_LOCAL_MACHINE, entry, "UninstallString", REG_SZ,
-          std::string("C:\\zdvmissing\\uninstall.exe", 28));
-    Plant(HKEY_LOCAL_MACHINE, entry, "DisplayName", REG_SZ, std::string("Tool \"2\" \\ x", 13));
-    Plant(HKEY_LOCAL_MACHINE, entry, "EstimatedSize", REG_DWORD, std::string("\x10\x27\0\0", 4));
-    Plant(HKEY_LOCAL_MACHINE, entry, "Icon", REG_EXPAND_SZ, std::string("%windir%\\a.ico", 15));
-    Plant(HKEY_LOCAL_MACHINE, entry, "Blob", REG_BINARY, std::string(70, '\x5a'));
-    Plant(HKEY_LOCAL_MACHINE, entry, "List", REG_MULTI_SZ, std::string("a\0b\0\0", 5));
-    Plant(HKEY_LOCAL_MACHINE, entry, "Marker", REG_NONE, "");
-    Plant(HKEY_LOCAL_MACHINE, entry, "Time", REG_QWORD, std::string("\1\2\3\4\5\6\7\x80", 8));
-    Plant(HKEY_LOCAL_MACHINE, entry, "Requirements", REG_RESOURCE_REQUIREMENTS_LIST,
-          std::string("\x01\x02", 2));
-    Plant(HKEY_LOCAL_MACHINE, entry, "Split", REG_SZ, std::string("one\0two", 8));
-    ASSERT_TRUE(PlantKey(HKEY_LOCAL_MACHINE, entry + "\\Empty\\Also Empty"));
-    Plant(HKEY_LOCAL_MACHINE, entry + "\\Sub", "", REG_SZ, std::string("default", 8));
+    PlantedKey planted(HKEY_LOCAL_MACHINE, kUninstall + "ZdvBroken" + kPid);
+    const std::string& entry = planted.path();
+    PlantString(HKEY_LOCAL_MACHINE, entry, "UninstallString", "C:\\zdvmissing\\uninstall.exe");
+    PlantString(HKEY_LOCAL_MACHINE, entry, "DisplayName", "Tool \"2\" \\ x");
+    PlantDword(HKEY_LOCAL_MACHINE, entry + "\\Sub", "", 10000);
     const std::string before = DescribeTree(HKEY_LOCAL_MACHINE, entry);
-
-    ZdvOutcome refused = program.Run("clean --tasks 5");
-    EXPECT_EQ(refused.exitCode, 2u);
-    EXPECT_EQ(refused.out, "");
-    EXPECT_NE(refused.err.find("--yes"), std::string::npos);
-    ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, entry));
 
     ZdvOutcome cleaned = program.Run("clean --tasks 5 --yes");
     EXPECT_EQ(cleaned.exitCode, 0u) << cleaned.out << cleaned.err;
@@ -75,9 +110,8 @@ TEST(ZdvClean, AKeyItDeletesComesBackExactlyWithRestore) {
     const std::string backup = Field(lines[0], 1);
     EXPECT_EQ(backup.rfind(program.BackupFolder() + "\\", 0), 0u) << backup;
     EXPECT_EQ(backup.substr(backup.size() - 21), "(Before cleaning).reg");
-    std::vector<std::string> ours = Lines(cleaned.out, "ZdvBroken");
-    ASSERT_EQ(ours.size(), 1u);
-    EXPECT_EQ(ours[0], "5\tHKEY_LOCAL_MACHINE\t" + entry + "\t\t\t-1\tdeleted");
+    EXPECT_EQ(Lines(cleaned.out, "ZdvBroken"),
+              std::vector<std::string>{"5\tHKEY_LOCAL_MACHINE\t" + entry + "\t\t\t-1\tdeleted"});
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, entry));
 
     ZdvOutcome listed = program.Run("backups");
@@ -90,39 +124,22 @@ TEST(ZdvClean, AKeyItDeletesComesBackExactlyWithRestore) {
     ZdvOutcome restored = program.Run("restore \"" + backup + "\"");
     EXPECT_EQ(restored.exitCode, 0u) << restored.err;
     EXPECT_EQ(DescribeTree(HKEY_LOCAL_MACHINE, entry), before);
-    RemoveTree(HKEY_LOCAL_MACHINE, entry);
-}
-
-TEST(Zdv, EveryCommandThatPrintsRowsStopsWithFailureWhenTheyCannotBeWritten) {
-    ProgramCopy program;
-    const std::string entry = kUninstall + "\\ZdvEmpty" + std::to_string(GetCurrentProcessId());
-    ASSERT_TRUE(PlantKey(HKEY_LOCAL_MACHINE, entry));  // task 5 finds it; clean makes a backup
-    // Every key of every root matches: without the stop this walks the whole registry.
-    for (const char* command :
-         {"search * --wildcard --keys", "scan --tasks 10", "clean --tasks 5 --yes", "backups"}) {
-        ZdvOutcome outcome = program.Run(command, ZdvOutput::Unwritable);
-        EXPECT_EQ(outcome.exitCode, 1u) << command;
-        EXPECT_EQ(outcome.err, "zdv: standard output could not be written\r\n") << command;
-    }
-    RemoveTree(HKEY_LOCAL_MACHINE, entry);
 }
 
 TEST(ZdvClean, DeletesNothingWhenTheBackupFolderCannotBeMade) {
     ProgramCopy program;
     // A file where the program's "Data" folder would go.
     program.folder().MakeFile("Data", "in the way");
-    const std::string entry = kUninstall + "\\ZdvBlocked" + std::to_string(GetCurrentProcessId());
-    Plant(HKEY_LOCAL_MACHINE, entry, "UninstallString", REG_SZ,
-          std::string("C:\\zdvmissing\\remove.exe", 25));
+    PlantedKey entry(HKEY_LOCAL_MACHINE, kUninstall + "ZdvBlocked" + kPid, "UninstallString",
+                     "C:\\zdvmissing\\remove.exe");
     ZdvOutcome outcome = program.Run("clean --tasks 5 --yes");
     EXPECT_EQ(outcome.exitCode, 1u);
     EXPECT_EQ(outcome.out, "");
     EXPECT_NE(outcome.err.find("nothing was deleted"), std::string::npos) << outcome.err;
-    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, entry));
-    RemoveTree(HKEY_LOCAL_MACHINE, entry);
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, entry.path()));
 }
 
-TEST(ZdvExport, WritesTheKeyTreesNamedInOrder) {
+TEST(ZdvExport, WritesTheKeyTreesNamedInOrderAndNamesThoseNotThere) {
     ScratchKey scratch;
     ScratchFolder folder("zdvexport");
     PlantString(scratch.root(), scratch.Sub("B"), "b", "2");
@@ -133,51 +150,32 @@ TEST(ZdvExport, WritesTheKeyTreesNamedInOrder) {
     ZdvOutcome outcome = RunZdv("export \"" + file + "\" \"" + b + "\" \"" + a + "\"");
     EXPECT_EQ(outcome.exitCode, 0u) << outcome.err;
     EXPECT_EQ(ReadWholeFile(file),
-              "REGEDIT4\r\n[" + b + "]\r\n\"b\"=\"2\"\r\n[" + a + "]\r\n\"a\"=\"1\"\r\n");
+              RegText({"[" + b + "]", "\"b\"=\"2\"", "[" + a + "]", "\"a\"=\"1\""}));
 
-    // A key that is not there is named, and the others are still written.
     outcome = RunZdv("export \"" + file + "\" \"" + a + "\\Missing\" \"" + a + "\"");
     EXPECT_EQ(outcome.exitCode, 1u);
-    EXPECT_NE(outcome.err.find("Missing: no such key"), std::string::npos) << outcome.err;
-    EXPECT_EQ(ReadWholeFile(file), "REGEDIT4\r\n[" + a + "]\r\n\"a\"=\"1\"\r\n");
-}
-
-TEST(ZdvActions, RejectBadArgumentsWithOneLineAndExitTwo) {
-    for (const char* arguments :
-         {"export", "export only.reg", "export x.reg HKCU\\Software",
-          "export --bogus x.reg HKEY_CURRENT_USER\\Software", "backups extra", "backup a b",
-          "restore", "restore a b", "clean --tasks 0 --yes", "clean --tasks", "clean --now"}) {
-        ZdvOutcome outcome = RunZdv(arguments);
-        EXPECT_EQ(outcome.exitCode, 2u) << arguments;
-        EXPECT_EQ(outcome.out, "") << arguments;
-        EXPECT_EQ(outcome.err.rfind("zdv: ", 0), 0u) << outcome.err;
-        EXPECT_EQ(Lines(outcome.err).size(), 1u) << outcome.err;
-    }
-}
-
-TEST(ZdvRestore, RefusesAMissingFileOrOneThatIsNoRegistryFile) {
-    ScratchFolder folder("zdvrestore");
-    ZdvOutcome outcome = RunZdv("restore \"" + folder.Missing("none.reg") + "\"");
-    EXPECT_EQ(outcome.exitCode, 1u);
-    EXPECT_NE(outcome.err.find("no such file"), std::string::npos) << outcome.err;
-    std::string text = folder.MakeFile("notes.reg", "just some notes\r\n");
-    outcome = RunZdv("restore \"" + text + "\"");
-    EXPECT_EQ(outcome.exitCode, 1u);
-    EXPECT_NE(outcome.err.find("is not a registry file"), std::string::npos) << outcome.err;
+    EXPECT_EQ(outcome.err, "zdv: " + a + "\\Missing: no such key\r\n");
+    EXPECT_EQ(ReadWholeFile(file), RegText({"[" + a + "]", "\"a\"=\"1\""}));
 }
 
 // One whole-registry export: it takes the registry editor several seconds.
-TEST(ZdvBackup, WritesAFullBackupIntoTheBackupFolder) {
+TEST(ZdvBackup, WritesTheWholeRegistryIntoTheBackupFolder) {
     ProgramCopy program;
+    ScratchKey scratch;
+    PlantString(scratch.root(), scratch.Sub("Marker"), "name", "value");
     ZdvOutcome outcome = program.Run("backup");
     EXPECT_EQ(outcome.exitCode, 0u) << outcome.err;
     std::vector<std::string> lines = Lines(outcome.out);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].rfind(program.BackupFolder() + "\\", 0), 0u) << lines[0];
     EXPECT_EQ(lines[0].substr(lines[0].size() - 10), "(Full).reg");
-    std::string text = ReadWholeFile(lines[0]);
-    EXPECT_GT(text.size(), 1000u);
+    // The editor writes UTF-16, the user's keys under HKEY_USERS and the user's id.
+    std::string text = ReadWholeFile(lines[0]), marker = "\\" + scratch.Sub("Marker") + "]";
+    std::string wide;
+    for (char c : marker)
+        wide += std::string(1, c) + '\0';
     EXPECT_EQ(text.substr(0, 2), "\xff\xfe");
+    EXPECT_NE(text.find(wide), std::string::npos);
     std::vector<std::string> rows = Lines(program.Run("backups").out);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(Field(rows[0], 2), std::to_string(text.size()));

@@ -25,21 +25,9 @@ std::string ShellFolder(int id) {
     return path;
 }
 
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// Runs a command line and waits for it; false when it did not start or end in time.
-bool RunAndWait(std::string commandLine) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-        return false;
-    }
-    UniqueKernelHandle thread(process.hThread), handle(process.hProcess);
-    return WaitForSingleObject(handle.get(), 120000) == WAIT_OBJECT_0;
+// Runs a program and waits for it; false when it did not start or end in time.
+bool RunAndWait(const std::string& path, const std::string& arguments) {
+    return ChildProgram(path, arguments).WaitForExit(120000) >= 0;
 }
 
 // The uninstaller copies itself away and returns at once: wait for its work.
@@ -50,16 +38,7 @@ bool WaitFor(const std::function<bool()>& done) {
 }
 
 std::string UninstallValue(const char* name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | KEY_WOW64_64KEY, &key) !=
-        ERROR_SUCCESS) {
-        return std::string();
-    }
-    UniqueRegKey owner(key);
-    char text[1024] = {};
-    DWORD size = sizeof(text) - 1;
-    RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
-    return text;
+    return ReadStringValue(HKEY_LOCAL_MACHINE, kUninstallKey, name);
 }
 
 TEST(Installer, InstallsAndUninstallsKeepingTheUsersSettingsAndBackupsUnlessAsked) {
@@ -69,40 +48,39 @@ TEST(Installer, InstallsAndUninstallsKeepingTheUsersSettingsAndBackupsUnlessAske
     const std::string shortcut = ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\ZazaDaziveveVivozed.lnk";
     const std::string config = folder + "\\config.xml";
     const std::string backup = folder + "\\Data\\ZazaDaziveveVivozed\\Backup\\kept.reg";
-    ASSERT_TRUE(Exists(setup)) << setup;
+    ASSERT_TRUE(FileExists(setup)) << setup;
 
-    ASSERT_TRUE(RunAndWait("\"" + setup + "\" /S"));
+    ASSERT_TRUE(RunAndWait(setup, "/S"));
     for (const char* file : {"ZazaDaziveveVivozed.exe", "zdv.exe", "ZazaDaziveveVivozed.language",
                              "config.xml", "ReadMe.txt", "Uninstall.exe"}) {
-        EXPECT_TRUE(Exists(folder + "\\" + file)) << file;
+        EXPECT_TRUE(FileExists(folder + "\\" + file)) << file;
     }
-    EXPECT_TRUE(Exists(shortcut));
+    EXPECT_TRUE(FileExists(shortcut));
     EXPECT_EQ(UninstallValue("DisplayVersion"), ZDV_VERSION_TEXT);
-    const std::string uninstall = UninstallValue("QuietUninstallString");
-    EXPECT_EQ(uninstall, "\"" + folder + "\\Uninstall.exe\" /S");
+    const std::string uninstaller = folder + "\\Uninstall.exe";
+    EXPECT_EQ(UninstallValue("QuietUninstallString"), "\"" + uninstaller + "\" /S");
 
     // The user changes a setting and the cleaner writes a backup.
     const std::string settings = ReadWholeFile(config) + "<!-- the user's -->";
     ASSERT_TRUE(WriteWholeFile(config, settings));
-    ASSERT_TRUE(CreateDirectoryA((folder + "\\Data").c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryA((folder + "\\Data\\ZazaDaziveveVivozed").c_str(), nullptr));
-    ASSERT_TRUE(
-        CreateDirectoryA((folder + "\\Data\\ZazaDaziveveVivozed\\Backup").c_str(), nullptr));
+    ASSERT_EQ(SHCreateDirectoryExA(
+                  nullptr, (folder + "\\Data\\ZazaDaziveveVivozed\\Backup").c_str(), nullptr),
+              ERROR_SUCCESS);
     ASSERT_TRUE(WriteWholeFile(backup, "REGEDIT4\r\n"));
 
-    ASSERT_TRUE(RunAndWait(uninstall));
+    ASSERT_TRUE(RunAndWait(uninstaller, "/S"));
     EXPECT_TRUE(WaitFor([&] { return UninstallValue("DisplayName").empty(); }));
-    EXPECT_TRUE(WaitFor([&] { return !Exists(folder + "\\Uninstall.exe"); }));
-    EXPECT_FALSE(Exists(folder + "\\ZazaDaziveveVivozed.exe"));
-    EXPECT_FALSE(Exists(shortcut));
+    EXPECT_TRUE(WaitFor([&] { return !FileExists(folder + "\\Uninstall.exe"); }));
+    EXPECT_FALSE(FileExists(folder + "\\ZazaDaziveveVivozed.exe"));
+    EXPECT_FALSE(FileExists(shortcut));
     EXPECT_EQ(ReadWholeFile(backup), "REGEDIT4\r\n");
     EXPECT_EQ(ReadWholeFile(config), settings);
 
     // Installing again keeps the settings; removing with /REMOVEDATA takes all.
-    ASSERT_TRUE(RunAndWait("\"" + setup + "\" /S"));
+    ASSERT_TRUE(RunAndWait(setup, "/S"));
     EXPECT_EQ(ReadWholeFile(config), settings);
-    ASSERT_TRUE(RunAndWait(uninstall + " /REMOVEDATA"));
-    EXPECT_TRUE(WaitFor([&] { return !Exists(folder); }));
+    ASSERT_TRUE(RunAndWait(uninstaller, "/S /REMOVEDATA"));
+    EXPECT_TRUE(WaitFor([&] { return !FileExists(folder); }));
 }
 
 }  // namespace

@@ -4,23 +4,15 @@
 #include "settings/ModulePath.h"
 #include "framework/Window.h"
 
-std::string BuildFolder() {
-    return FolderOfPath(ModuleFolder(nullptr));
-}
-
 std::string ProgramPath() {
     return BuildFolder() + "\\ZazaDaziveveVivozed.exe";
 }
 
-std::string ShippedLanguageFile() {
-    return BuildFolder() + "\\ZazaDaziveveVivozed.language";
-}
-
-ChildProgram::ChildProgram(const std::string& path) {
+ChildProgram::ChildProgram(const std::string& path, const std::string& arguments) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    std::string commandLine = "\"" + path + "\"";
+    std::string commandLine = "\"" + path + "\" " + arguments;
     if (CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                        FolderOfPath(path).c_str(), &startup, &process)) {
         CloseHandle(process.hThread);

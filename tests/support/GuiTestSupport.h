@@ -9,15 +9,12 @@
 
 #include "common/UniqueHandle.h"
 
-// The build folder: the test programs sit one folder below it.
-std::string BuildFolder();
 std::string ProgramPath();
-std::string ShippedLanguageFile();
 
 // A started copy of a program; killed at the end if it still runs.
 class ChildProgram {
   public:
-    explicit ChildProgram(const std::string& path);
+    explicit ChildProgram(const std::string& path, const std::string& arguments = "");
     ~ChildProgram();
     ChildProgram(const ChildProgram&) = delete;
     ChildProgram& operator=(const ChildProgram&) = delete;

@@ -1,8 +1,14 @@
 #include "TestSupport.h"
 
+#include <gtest/gtest.h>
+
+#include "common/AnsiText.h"
+#include "common/UniqueHandle.h"
+#include "settings/ModulePath.h"
 #include "text/LanguageTable.h"
 
-#include <shlwapi.h>
+#include <shellapi.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <fstream>
@@ -10,32 +16,13 @@
 
 namespace {
 
-void MakeFolders(const std::string& path) {
-    for (std::size_t pos = 3; pos <= path.size(); ++pos) {
-        if (pos == path.size() || path[pos] == '\\')
-            CreateDirectoryA(path.substr(0, pos).c_str(), nullptr);
-    }
-}
-
 void RemoveFolderTree(const std::string& path) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = data.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string full = path + "\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveFolderTree(full);
-            } else {
-                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(full.c_str());
-            }
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryA(path.c_str());
+    const std::string from = path + std::string(2, '\0');  // a list of one
+    SHFILEOPSTRUCTA operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    SHFileOperationA(&operation);
 }
 
 }  // namespace
@@ -55,55 +42,80 @@ ScratchKey::~ScratchKey() {
 }
 
 bool PlantKey(HKEY root, const std::string& path) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
+    UniqueRegKey key;
+    return RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(),
+                           nullptr) == ERROR_SUCCESS;
 }
 
 bool PlantValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
-                const void* data, DWORD size) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
-    LONG result = RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS;
+                const std::string& data) {
+    return RegSetKeyValueA(root, path.c_str(), name.c_str(), type, data.data(),
+                           static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
 }
 
 bool PlantString(HKEY root, const std::string& path, const std::string& name,
                  const std::string& text, DWORD type) {
-    return PlantValue(root, path, name, type, text.c_str(), static_cast<DWORD>(text.size() + 1));
+    return PlantValue(root, path, name, type, std::string(text.c_str(), text.size() + 1));
 }
 
 bool PlantDword(HKEY root, const std::string& path, const std::string& name, DWORD value) {
-    return PlantValue(root, path, name, REG_DWORD, &value, sizeof(value));
+    return PlantValue(root, path, name, REG_DWORD,
+                      std::string(reinterpret_cast<const char*>(&value), sizeof(value)));
 }
 
 bool RemoveTree(HKEY root, const std::string& path) {
-    return SHDeleteKeyA(root, path.c_str()) == ERROR_SUCCESS;
+    return RegDeleteTreeA(root, path.c_str()) == ERROR_SUCCESS;
 }
 
 bool RemoveValue(HKEY root, const std::string& path, const std::string& name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
-        return false;
-    LONG result = RegDeleteValueA(key, name.c_str());
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS;
+    return RegDeleteKeyValueA(root, path.c_str(), name.c_str()) == ERROR_SUCCESS;
 }
 
 bool KeyExists(HKEY root, const std::string& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
+    UniqueRegKey key;
+    return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+}
+
+bool ValueExists(HKEY root, const std::string& path, const std::string& name) {
+    return RegGetValueA(root, path.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, nullptr,
+                        nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+PlantedKey::PlantedKey(HKEY root, std::string path)
+    : m_root(root), m_path(std::move(path)), m_existed(KeyExists(root, m_path)) {
+    PlantKey(root, m_path);
+}
+
+PlantedKey::~PlantedKey() {
+    if (!m_existed) {
+        RemoveTree(m_root, m_path);
+        return;
+    }
+    for (auto saved = m_saved.rbegin(); saved != m_saved.rend(); ++saved) {
+        if (saved->existed) {
+            PlantValue(m_root, m_path, saved->name, saved->type, saved->data);
+        } else {
+            RemoveValue(m_root, m_path, saved->name);
+        }
+    }
+}
+
+void PlantedKey::Value(const std::string& name, DWORD type, const std::string& data) {
+    Saved saved = {name, false, REG_NONE, std::string(1 << 16, '\0')};
+    DWORD size = static_cast<DWORD>(saved.data.size());
+    saved.existed = RegGetValueA(m_root, m_path.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND,
+                                 &saved.type, &saved.data[0], &size) == ERROR_SUCCESS;
+    saved.data.resize(saved.existed ? size : 0);
+    m_saved.push_back(saved);
+    EXPECT_TRUE(PlantValue(m_root, m_path, name, type, data)) << m_path << ":" << name;
+}
+
+void PlantedKey::String(const std::string& name, const std::string& text, DWORD type) {
+    Value(name, type, std::string(text.c_str(), text.size() + 1));
+}
+
+void PlantedKey::Dword(const std::string& name, DWORD value) {
+    Value(name, REG_DWORD, std::string(reinterpret_cast<const char*>(&value), sizeof(value)));
 }
 
 namespace {
@@ -119,16 +131,13 @@ void DescribeKey(HKEY root, const std::string& path, const std::string& relative
     std::vector<char> name(32768);
     std::vector<BYTE> data(1 << 20);
     for (DWORD i = 0;; ++i) {
-        DWORD nameLength = static_cast<DWORD>(name.size());
-        DWORD dataLength = static_cast<DWORD>(data.size());
-        DWORD type = 0;
+        DWORD nameLength = 32768, dataLength = 1 << 20, type = 0;
         if (RegEnumValueA(key, i, name.data(), &nameLength, nullptr, &type, data.data(),
                           &dataLength) != ERROR_SUCCESS) {
             break;
         }
-        char head[64];
-        std::snprintf(head, sizeof(head), "\" type %lu bytes", static_cast<unsigned long>(type));
-        out += "  value \"" + std::string(name.data(), nameLength) + head;
+        out += "  value \"" + std::string(name.data(), nameLength) + "\" type " +
+               std::to_string(type) + " bytes";
         for (DWORD b = 0; b < dataLength; ++b) {
             char hex[4];
             std::snprintf(hex, sizeof(hex), " %02x", data[b]);
@@ -138,7 +147,7 @@ void DescribeKey(HKEY root, const std::string& path, const std::string& relative
     }
     std::vector<std::string> children;
     for (DWORD i = 0;; ++i) {
-        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD nameLength = 32768;
         if (RegEnumKeyExA(key, i, name.data(), &nameLength, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS) {
             break;
@@ -146,10 +155,9 @@ void DescribeKey(HKEY root, const std::string& path, const std::string& relative
         children.emplace_back(name.data(), nameLength);
     }
     RegCloseKey(key);
-    for (const std::string& child : children) {
-        std::string childRelative = relative == "." ? child : relative + "\\" + child;
-        DescribeKey(root, path + "\\" + child, childRelative, out);
-    }
+    for (const std::string& child : children)
+        DescribeKey(root, path + "\\" + child, relative == "." ? child : relative + "\\" + child,
+                    out);
 }
 
 }  // namespace
@@ -160,10 +168,30 @@ std::string DescribeTree(HKEY root, const std::string& path) {
     return out;
 }
 
+std::string RowText(int image, const std::string& root, const std::string& key,
+                    const std::string& value, const std::string& data, int type) {
+    return std::to_string(image) + "|" + root + "|" + key + "|" + value + "|" + data + "|" +
+           std::to_string(type);
+}
+
+void RecordingSink::AddRow(int image, const std::string& root, const std::string& key,
+                           const std::string& value, const std::string& data, int type) {
+    rows.push_back(RowText(image, root, key, value, data, type));
+    if (stop && rows.size() == stopAfterRows)
+        stop->store(true);
+}
+
+std::string RegText(const std::vector<std::string>& lines) {
+    std::string text = "REGEDIT4\r\n";
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    return text;
+}
+
 ScratchFolder::ScratchFolder(const std::string& name) {
     m_path = "C:\\zdvtest\\" + name + std::to_string(GetCurrentProcessId());
     RemoveFolderTree(m_path);
-    MakeFolders(m_path);
+    SHCreateDirectoryExA(nullptr, m_path.c_str(), nullptr);
 }
 
 ScratchFolder::~ScratchFolder() {
@@ -172,14 +200,14 @@ ScratchFolder::~ScratchFolder() {
 
 std::string ScratchFolder::MakeFile(const std::string& relative, const std::string& content) const {
     std::string full = m_path + "\\" + relative;
-    MakeFolders(full.substr(0, full.rfind('\\')));
+    SHCreateDirectoryExA(nullptr, full.substr(0, full.rfind('\\')).c_str(), nullptr);
     WriteWholeFile(full, content);
     return full;
 }
 
 std::string ScratchFolder::MakeFolder(const std::string& relative) const {
     std::string full = m_path + "\\" + relative;
-    MakeFolders(full);
+    SHCreateDirectoryExA(nullptr, full.c_str(), nullptr);
     return full;
 }
 
@@ -206,29 +234,26 @@ ZdvOutcome RunZdv(const std::string& arguments, std::string exe, ZdvOutput outpu
     std::string outPath = folder.path() + "\\out" + run + ".txt";
     std::string errPath = folder.path() + "\\err" + run + ".txt";
     ZdvOutcome outcome;
-    HANDLE out = InheritableFile(outPath, output == ZdvOutput::File ? GENERIC_WRITE : GENERIC_READ);
-    HANDLE err = InheritableFile(errPath);
-    if (out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE) {
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof(startup);
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-        startup.hStdOutput = out;
-        startup.hStdError = err;
-        std::string commandLine = "\"" + exe + "\" " + arguments;
-        PROCESS_INFORMATION process = {};
-        if (CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                           nullptr, nullptr, &startup, &process)) {
-            CloseHandle(process.hThread);
-            WaitForSingleObject(process.hProcess, 120000);
-            GetExitCodeProcess(process.hProcess, &outcome.exitCode);
-            CloseHandle(process.hProcess);
-        }
+    UniqueFileHandle out(
+        InheritableFile(outPath, output == ZdvOutput::File ? GENERIC_WRITE : GENERIC_READ));
+    UniqueFileHandle err(InheritableFile(errPath));
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = out.get();
+    startup.hStdError = err.get();
+    std::string commandLine = "\"" + exe + "\" " + arguments;
+    PROCESS_INFORMATION process = {};
+    if (out && err &&
+        CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                       nullptr, nullptr, &startup, &process)) {
+        UniqueKernelHandle thread(process.hThread), child(process.hProcess);
+        WaitForSingleObject(child.get(), 120000);
+        GetExitCodeProcess(child.get(), &outcome.exitCode);
     }
-    if (out != INVALID_HANDLE_VALUE)
-        CloseHandle(out);
-    if (err != INVALID_HANDLE_VALUE)
-        CloseHandle(err);
+    out.reset();
+    err.reset();
     outcome.out = ReadWholeFile(outPath);
     outcome.err = ReadWholeFile(errPath);
     return outcome;
@@ -259,12 +284,35 @@ bool WriteWholeFile(const std::string& path, const std::string& content) {
     return static_cast<bool>(out);
 }
 
-LanguageFileScope::LanguageFileScope(const std::string& path) : m_previous(Language().File()) {
-    Language().SetFile(path);
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-LanguageFileScope::~LanguageFileScope() {
-    Language().SetFile(m_previous);
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(entry.cFileName);
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+    return names;
+}
+
+std::string Field(const std::string& line, std::size_t index, char separator) {
+    std::vector<std::string> fields = SplitText(line, std::string(1, separator), EmptyFields::Keep);
+    return index < fields.size() ? fields[index] : std::string();
+}
+
+std::string BuildFolder() {
+    return FolderOfPath(ModuleFolder(nullptr));
+}
+
+std::string ShippedLanguageFile() {
+    return BuildFolder() + "\\ZazaDaziveveVivozed.language";
 }
 
 bool WriteLanguageFile(const std::string& path, const std::vector<std::string>& lines) {
@@ -272,4 +320,22 @@ bool WriteLanguageFile(const std::string& path, const std::vector<std::string>& 
     for (const std::string& line : lines)
         content += line + "\r\n";
     return WriteWholeFile(path, content);
+}
+
+LanguageFileScope::LanguageFileScope(const std::string& path)
+    : m_path(path), m_previous(Language().File()) {
+    Language().SetFile(path);
+}
+
+LanguageFileScope::LanguageFileScope(const std::vector<std::string>& lines)
+    : m_previous(Language().File()) {
+    static int scopes = 0;
+    m_folder = std::make_unique<ScratchFolder>("language" + std::to_string(++scopes) + "-");
+    m_path = m_folder->path() + "\\test.language";
+    EXPECT_TRUE(WriteLanguageFile(m_path, lines));
+    Language().SetFile(m_path);
+}
+
+LanguageFileScope::~LanguageFileScope() {
+    Language().SetFile(m_previous);
 }

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "common/UniqueHandle.h"
+
 // The registry editor to start: regedit.exe in the Windows folder, or empty
 // when it is not there. Never a bare name for the shell to look up, so that no
 // program of that name in the current folder or on the path runs in its place.
@@ -13,9 +15,10 @@
 std::string RegistryEditorPath();
 
 struct RegeditRun {
-    bool started = false;   // the shell started the program
-    bool finished = false;  // it was waited for and has ended
-    DWORD exitCode = 0;     // its exit code, when finished
+    bool started = false;        // the shell started the program
+    bool finished = false;       // it was waited for and has ended
+    DWORD exitCode = 0;          // its exit code, when finished
+    UniqueKernelHandle process;  // the running program, when not waited for
 };
 
 enum class RegeditWait { UntilEnd, No };
@@ -25,6 +28,22 @@ enum class RegeditWait { UntilEnd, No };
 RegeditRun RegeditExport(const std::string& filePath, const std::string& program, RegeditWait wait);
 // "/s "path" ": the editor imports the file without asking.
 RegeditRun RegeditImport(const std::string& filePath, const std::string& program, RegeditWait wait);
+
+// Whether the file can be read and its first line is a registry file header,
+// "REGEDIT4" or "Windows Registry Editor Version 5.00", in the ANSI code page
+// or in UTF-16 after its byte-order mark: the only files the editor imports.
+bool HasRegistryFileHeader(const std::string& path);
+
+// An export's target as it was before the editor started. The editor's exit
+// code proves nothing (Wine's is 0 even when it fails), so an export counts as
+// written only when its file exists, was written since then (an older file of
+// that name does not count), is not empty and has a registry file header.
+struct ExportTarget {
+    bool existed = false;
+    FILETIME lastWrite = {};
+};
+ExportTarget ExportTargetBefore(const std::string& path);
+bool ExportWritten(const std::string& path, const ExportTarget& before);
 
 // The parameter texts of the two launches.
 std::string RegeditExportParameters(const std::string& filePath);

@@ -22,6 +22,28 @@ std::size_t CharLength(const std::string& text, std::size_t pos) {
     return 1;
 }
 
+int CompareCharacters(const std::string& a, const std::string& b) {
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        const std::size_t lengthA = CharLength(a, i);
+        const std::size_t lengthB = CharLength(b, j);
+        unsigned valueA = static_cast<unsigned char>(a[i]);
+        unsigned valueB = static_cast<unsigned char>(b[j]);
+        if (lengthA == 2)
+            valueA = (valueA << 8) | static_cast<unsigned char>(a[i + 1]);
+        if (lengthB == 2)
+            valueB = (valueB << 8) | static_cast<unsigned char>(b[j + 1]);
+        if (valueA != valueB)
+            return valueA < valueB ? -1 : 1;
+        i += lengthA;
+        j += lengthB;
+    }
+    if (i < a.size())
+        return 1;
+    return j < b.size() ? -1 : 0;
+}
+
 std::size_t FindText(const std::string& text, const std::string& part, std::size_t start) {
     if (part.empty())
         return start <= text.size() ? start : std::string::npos;

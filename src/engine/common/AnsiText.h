@@ -22,6 +22,11 @@ inline bool ContainsText(const std::string& text, const std::string& part) {
 // by a trail byte, else 1.
 std::size_t CharLength(const std::string& text, std::size_t pos);
 
+// Compares two texts character by character, a double-byte character
+// counting as its lead byte times 256 plus its trail byte (the order of the C
+// runtime's _mbscmp): negative, zero or positive.
+int CompareCharacters(const std::string& a, const std::string& b);
+
 // Data bytes read as text up to the first NUL, never beyond length.
 std::string DataAsText(const unsigned char* data, unsigned long length);
 

@@ -104,6 +104,9 @@ void MainFrame::Close() {
         !AskYesNo(m_hwnd, GetText("_MainDialogCancelConfirm"))) {
         return;
     }
+    // Closing does not stop the editor: it finishes its export or import alone.
+    if (m_backup.EditorRunning() && !AskYesNo(m_hwnd, GetText("_MainDialogEditorRunningConfirm")))
+        return;
     DestroyWindow(m_hwnd);
     PostQuitMessage(IDM_EXIT);
 }

@@ -1,7 +1,49 @@
 #include "pages/PageRegistryBackup.h"
 
-#include "text/LanguageTable.h"
+#include <commctrl.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "backup/Regedit.h"
+#include "framework/FileDialogs.h"
+#include "framework/ProcessWait.h"
+#include "framework/Prompt.h"
 #include "resource.h"
+#include "settings/ModulePath.h"
+#include "text/FormatText.h"
+#include "text/LanguageTable.h"
+
+namespace {
+
+struct ColumnSpec {
+    const char* headerKey;
+    int width;
+    ListSortKind kind;
+};
+
+// Date, time, size, type and the full path, which is never shown.
+const ColumnSpec kColumns[] = {
+    {"_PageRegistryBackupListCol2", 100, kSortAsText},
+    {"_PageRegistryBackupListCol3", 100, kSortAsText},
+    {"_PageRegistryBackupListCol4", 100, kSortAsNumber},
+    {"_PageRegistryBackupListCol5", 100, kSortAsText},
+    {"_PageRegistryBackupListCol1", 0, kSortAsText},
+};
+constexpr int kPathColumn = 4;
+
+constexpr int kButtons[] = {IDC_BACKUP, IDC_RESTORE, IDC_BACKUP_TO_FILE, IDC_RESTORE_FROM_FILE,
+                            IDC_BACKUP_DELETE};
+
+std::string ChooseRegistryFile(HWND owner, bool forSaving) {
+    std::vector<FileFilter> filters = {{GetText("_PageRegistryBackupRegFilter"), "*.reg"}};
+    if (!forSaving)
+        return ChooseFileToOpen(owner, filters);
+    filters.push_back({GetText("_PageRegistryBackupAllFilter"), "*.*"});
+    return ChooseFileToSave(owner, filters, "reg");
+}
+
+}  // namespace
 
 PageRegistryBackup::PageRegistryBackup()
     : PageDialog(IDD_PAGE_REGISTRY_BACKUP, {{IDC_BACKUP_LIST, kLayoutSizeX | kLayoutSizeY},
@@ -10,12 +52,281 @@ PageRegistryBackup::PageRegistryBackup()
                                             {IDC_BACKUP_TO_FILE, kLayoutMoveX},
                                             {IDC_RESTORE_FROM_FILE, kLayoutMoveX},
                                             {IDC_BACKUP_DELETE, kLayoutMoveX},
-                                            {IDC_STATUS, kLayoutSizeX | kLayoutMoveY}}) {}
+                                            {IDC_STATUS, kLayoutSizeX | kLayoutMoveY}}),
+      m_backupFolder(BackupFolderPath()),
+      m_editorProgram(RegistryEditorPath()),
+      m_chooseFile(&ChooseRegistryFile) {}
 
 PageRegistryBackup::~PageRegistryBackup() {
     Destroy();
 }
 
 void PageRegistryBackup::InitPage() {
+    HWND list = Item(IDC_BACKUP_LIST);
+    m_list.Attach(list);
+    if (LoadPictureStrip(m_rowPicture, IDB_BACKUP_ROW, 16, 16, 2)) {
+        SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL,
+                     reinterpret_cast<LPARAM>(m_rowPicture.list.get()));
+    }
+    int index = 0;
+    for (const ColumnSpec& column : kColumns) {
+        m_list.InsertColumn(index++, GetText(column.headerKey), LVCFMT_LEFT, column.width, -1,
+                            column.kind);
+    }
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     SetStatusText(GetText("_PageRegistryBackupState1"));
+    RefreshBackupList();
+}
+
+void PageRegistryBackup::AfterResize() {
+    FitColumns();
+}
+
+// Equal shares of the list's width for the visible columns.
+void PageRegistryBackup::FitColumns() {
+    HWND list = m_list.hwnd();
+    if (!list)
+        return;
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    const int visible = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) - 1;
+    if (visible <= 0)
+        return;
+    RECT client = {};
+    GetClientRect(list, &client);
+    for (int column = 0; column < visible; ++column)
+        SendMessageA(list, LVM_SETCOLUMNWIDTH, column, MAKELPARAM(client.right / visible, 0));
+}
+
+bool PageRegistryBackup::OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&) {
+    // Shown by ShowWindow, not uncovered by a parent: the folder may hold new backups.
+    if (message == WM_SHOWWINDOW && wParam && lParam == 0)
+        RefreshBackupList();
+    return false;
+}
+
+void PageRegistryBackup::OnDestroy() {
+    if (m_editorWait)
+        m_editorWait->pageGone = true;
+    m_editorWait.reset();
+}
+
+bool PageRegistryBackup::OnCommand(int id, int, HWND) {
+    using Command = bool (PageRegistryBackup::*)();
+    static const std::pair<int, Command> kCommands[] = {
+        {IDC_BACKUP, &PageRegistryBackup::OnBackup},
+        {IDC_BACKUP_TO_FILE, &PageRegistryBackup::OnBackupToFile},
+        {IDC_RESTORE, &PageRegistryBackup::OnRestore},
+        {IDC_RESTORE_FROM_FILE, &PageRegistryBackup::OnRestoreFromFile},
+        {IDC_BACKUP_DELETE, &PageRegistryBackup::OnDelete},
+    };
+    for (const auto& command : kCommands) {
+        if (command.first != id)
+            continue;
+        // One command at a time: the buttons are disabled while one waits.
+        if (EditorRunning())
+            return true;
+        // A page that went away reports the command unhandled, so that the
+        // dialog code does not touch it either.
+        return (this->*command.second)();
+    }
+    return false;
+}
+
+bool PageRegistryBackup::OnBackup() {
+    SetStatusText(GetText("_PageRegistryBackupState2"));
+    const std::string folder = FolderWithBackslash(m_backupFolder);
+    const std::string path = folder + MakeBackupName("_PageRegistryBackupType1", folder);
+    if (!CreatePathFolders(path)) {
+        ShowPathText("_PageRegistryBackupExportFailed", path);
+        return true;
+    }
+    return Export(path);
+}
+
+bool PageRegistryBackup::OnBackupToFile() {
+    const std::string path = m_chooseFile(GetActiveWindow(), true);
+    if (path.empty())
+        return true;
+    SetStatusText(GetText("_PageRegistryBackupState2"));
+    return Export(path);
+}
+
+bool PageRegistryBackup::OnRestore() {
+    const std::string path = SelectedBackup();
+    if (path.empty()) {
+        ShowMessage(m_hwnd, GetText("_PageRegistryBackupPleaseSelectAItem"),
+                    MB_OK | MB_ICONINFORMATION);
+        return true;
+    }
+    if (!AskYesNo(m_hwnd, FormatPath(GetText("_PageRegistryBackupAreYouSureRestoreFile", 1), path)))
+        return true;
+    return Import(path);
+}
+
+bool PageRegistryBackup::OnRestoreFromFile() {
+    // Choosing the file is the confirmation.
+    const std::string path = m_chooseFile(GetActiveWindow(), false);
+    return path.empty() || Import(path);
+}
+
+bool PageRegistryBackup::OnDelete() {
+    const std::string path = SelectedBackup();
+    if (path.empty()) {
+        ShowMessage(m_hwnd, GetText("_PageRegistryBackupPleaseSelectAItem"),
+                    MB_OK | MB_ICONINFORMATION);
+        return true;
+    }
+    if (!AskYesNo(m_hwnd, FormatPath(GetText("_PageRegistryBackupAreYouSureDeleteFile", 1), path)))
+        return true;
+    SetStatusText(GetText("_PageRegistryBackupState4"));
+    const bool deleted = DeleteFileA(path.c_str()) != FALSE;
+    RefreshBackupList();
+    if (deleted) {
+        SetStatusText(GetText("_PageRegistryBackupState7"));
+    } else {
+        ShowPathText("_PageRegistryBackupDeleteFailed", path);
+    }
+    return true;
+}
+
+bool PageRegistryBackup::Export(const std::string& path) {
+    const ExportTarget before = ExportTargetBefore(path);
+    const EditorEnd end = RunEditor(true, path);
+    if (end == EditorEnd::Interrupted)
+        return false;
+    if (end == EditorEnd::Ended) {
+        ShowPathText(ExportWritten(path, before) ? "_PageRegistryBackupState3"
+                                                 : "_PageRegistryBackupExportFailed",
+                     path);
+    }
+    RefreshBackupList();
+    return true;
+}
+
+bool PageRegistryBackup::Import(const std::string& path) {
+    // The editor reports nothing about a file it cannot import.
+    if (!HasRegistryFileHeader(path)) {
+        ShowPathText("_PageRegistryBackupNotARegistryFile", path);
+        return true;
+    }
+    SetStatusText(GetText("_PageRegistryBackupState4"));
+    const EditorEnd end = RunEditor(false, path);
+    if (end == EditorEnd::Ended)
+        ShowPathText("_PageRegistryBackupState5", path);
+    return end != EditorEnd::Interrupted;
+}
+
+PageRegistryBackup::EditorEnd PageRegistryBackup::RunEditor(bool exportAll,
+                                                            const std::string& path) {
+    if (m_editorProgram.empty()) {
+        SetStatusText(GetText("_PageRegistryBackupNoEditor"));
+        return EditorEnd::Failed;
+    }
+    RegeditRun run = exportAll ? RegeditExport(path, m_editorProgram, RegeditWait::No)
+                               : RegeditImport(path, m_editorProgram, RegeditWait::No);
+    if (!run.started) {
+        ShowPathText("_PageRegistryBackupEditorNotStarted", m_editorProgram);
+        return EditorEnd::Failed;
+    }
+    if (!run.process)
+        return EditorEnd::Ended;
+
+    auto wait = std::make_shared<EditorWait>();
+    m_editorWait = wait;
+    HWND focus = GetFocus();
+    const bool focusOnButton = GetParent(focus) == m_hwnd && focus != m_list.hwnd();
+    if (focusOnButton)
+        SetFocus(m_list.hwnd());
+    SetButtonsEnabled(false);
+    const ProcessWaitEnd end =
+        WaitForProcessDispatching(run.process.get(), [wait] { return wait->pageGone; });
+    if (wait->pageGone)
+        return EditorEnd::Interrupted;
+    m_editorWait.reset();
+    SetButtonsEnabled(true);
+    if (focusOnButton && GetFocus() == m_list.hwnd())
+        SetFocus(focus);
+    // The program is ending while the editor still works: its result is unknown.
+    return end == ProcessWaitEnd::Quit ? EditorEnd::Interrupted : EditorEnd::Ended;
+}
+
+void PageRegistryBackup::SetButtonsEnabled(bool enabled) {
+    for (int id : kButtons)
+        EnableWindow(Item(id), enabled);
+}
+
+void PageRegistryBackup::ShowPathText(const char* key, const std::string& path) {
+    SetStatusText(FormatPath(GetText(key), path));
+}
+
+int PageRegistryBackup::SelectedRow() const {
+    const int row = static_cast<int>(
+        SendMessageA(m_list.hwnd(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (row < 0)
+        return -1;
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    SendMessageA(m_list.hwnd(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    return item.lParam >= 0 && item.lParam < static_cast<LPARAM>(m_rowPaths.size())
+               ? static_cast<int>(item.lParam)
+               : -1;
+}
+
+std::string PageRegistryBackup::SelectedBackup() const {
+    const int row = SelectedRow();
+    return row < 0 ? std::string() : m_rowPaths[static_cast<std::size_t>(row)];
+}
+
+void PageRegistryBackup::RefreshBackupList() {
+    HWND list = m_list.hwnd();
+    if (!list)
+        return;
+    const std::string selectedPath = SelectedBackup();
+    // Its place in the order the folder listed the files in.
+    const int selectedRow = SelectedRow();
+    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    m_rowPaths.clear();
+    for (const BackupRow& row : ListBackups(m_backupFolder))
+        AddRow(row);
+
+    const int count = static_cast<int>(m_rowPaths.size());
+    auto same = std::find(m_rowPaths.begin(), m_rowPaths.end(), selectedPath);
+    int target = std::min(selectedRow, count - 1);
+    if (!selectedPath.empty() && same != m_rowPaths.end())
+        target = static_cast<int>(same - m_rowPaths.begin());
+    if (target >= 0) {
+        LVITEMA state = {};
+        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        state.state = LVIS_SELECTED | LVIS_FOCUSED;
+        if (SendMessageA(list, LVM_SETITEMSTATE, target, reinterpret_cast<LPARAM>(&state)))
+            SendMessageA(list, LVM_ENSUREVISIBLE, target, FALSE);
+    }
+    // A vertical scroll bar may have come or gone with the rows.
+    FitColumns();
+}
+
+void PageRegistryBackup::AddRow(const BackupRow& row) {
+    HWND list = m_list.hwnd();
+    const int index = static_cast<int>(m_rowPaths.size());
+    std::string date = row.date;
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    item.iItem = index;
+    item.pszText = &date[0];
+    item.iImage = 0;
+    item.lParam = index;
+    const int inserted =
+        static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    if (inserted < 0)
+        return;
+    m_rowPaths.push_back(row.path);
+    const std::string* texts[] = {&row.time, &row.size, &row.type, &row.path};
+    for (int column = 1; column <= kPathColumn; ++column) {
+        std::string text = *texts[column - 1];
+        LVITEMA sub = {};
+        sub.iSubItem = column;
+        sub.pszText = &text[0];
+        SendMessageA(list, LVM_SETITEMTEXTA, inserted, reinterpret_cast<LPARAM>(&sub));
+    }
 }

@@ -5,6 +5,7 @@
 
 #include "TestSupport.h"
 #include "backup/BackupStore.h"
+#include "common/UniqueHandle.h"
 
 namespace {
 
@@ -15,120 +16,62 @@ std::vector<BackupRow> SortedRows(const std::string& folder) {
     return rows;
 }
 
-bool SetCreationTime(const std::string& path, WORD year, WORD month, WORD day, WORD hour) {
-    SYSTEMTIME universal = {};
-    universal.wYear = year;
-    universal.wMonth = month;
-    universal.wDay = day;
-    universal.wHour = hour;
-    universal.wMinute = 5;
-    universal.wSecond = 3;
+// Each row as "name|type|size", and " date time" when asked.
+std::vector<std::string> Describe(const std::vector<BackupRow>& rows, bool withTime = false) {
+    std::vector<std::string> out;
+    for (const BackupRow& row : rows) {
+        out.push_back(row.path.substr(row.path.rfind('\\') + 1) + "|" + row.type + "|" + row.size +
+                      (withTime ? " " + row.date + " " + row.time : ""));
+    }
+    return out;
+}
+
+bool SetCreationTime(const std::string& path, WORD month) {
+    SYSTEMTIME universal = {2006, month, 0, 1, 9, 5, 3, 0};
     FILETIME time;
-    if (!SystemTimeToFileTime(&universal, &time))
-        return false;
-    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
+    UniqueFileHandle file(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
     // Wine keeps no creation time of its own on Linux; it reports the older of
     // the change and modification times, so both are set.
-    BOOL ok = SetFileTime(file, &time, &time, &time);
-    CloseHandle(file);
-    return ok != FALSE;
+    return file && SystemTimeToFileTime(&universal, &time) &&
+           SetFileTime(file.get(), &time, &time, &time);
 }
 
 TEST(BackupList, ListsEveryRegFileWithTheTypeFromItsName) {
     ScratchFolder folder("list");
+    for (const char* name :
+         {"notes.reg", "Old(1).REG", "(x).reg", "2006-01-01 09-05-03(Before (auto)).reg",
+          "2006-01-01 09-05-03(Full) (2).reg", "x.reg.bak", "x.txt", "y.reg\\inside.reg"}) {
+        folder.MakeFile(name, "1");
+    }
     folder.MakeFile("2006-01-01 09-05-03(Full).reg", "12345");
-    folder.MakeFile("notes.reg");
-    folder.MakeFile("Old(1).REG");
-    folder.MakeFile("(x).reg");
-    folder.MakeFile("2006-01-01 09-05-03(Before (auto)).reg");
-    folder.MakeFile("2006-01-01 09-05-03(Full) (2).reg");
-    folder.MakeFile("x.reg.bak");
-    folder.MakeFile("x.txt");
-    folder.MakeFile("y.reg\\inside.reg");
-
-    std::vector<BackupRow> rows = SortedRows(folder.path());
-    ASSERT_EQ(rows.size(), 6u);
-    const std::string base = folder.path() + "\\";
-    EXPECT_EQ(rows[0].path, base + "(x).reg");
-    EXPECT_EQ(rows[0].type, ".reg");
-    EXPECT_EQ(rows[1].path, base + "2006-01-01 09-05-03(Before (auto)).reg");
-    EXPECT_EQ(rows[1].type, "Before ");
-    EXPECT_EQ(rows[2].path, base + "2006-01-01 09-05-03(Full) (2).reg");
-    EXPECT_EQ(rows[2].type, "Full");
-    EXPECT_EQ(rows[3].path, base + "2006-01-01 09-05-03(Full).reg");
-    EXPECT_EQ(rows[3].type, "Full");
-    EXPECT_EQ(rows[3].size, "5");
-    EXPECT_EQ(rows[4].path, base + "Old(1).REG");
-    EXPECT_EQ(rows[4].type, "1");
-    EXPECT_EQ(rows[5].path, base + "notes.reg");
-    EXPECT_EQ(rows[5].type, "");
-
+    std::vector<std::string> rows = Describe(SortedRows(folder.path()));
+    EXPECT_EQ(rows, (std::vector<std::string>{
+                        "(x).reg|.reg|1", "2006-01-01 09-05-03(Before (auto)).reg|Before |1",
+                        "2006-01-01 09-05-03(Full) (2).reg|Full|1",
+                        "2006-01-01 09-05-03(Full).reg|Full|5", "Old(1).REG|1|1", "notes.reg||1"}));
     // The same files, whichever way the folder is written.
-    std::vector<BackupRow> again = SortedRows(folder.path() + "\\");
-    ASSERT_EQ(again.size(), rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        EXPECT_EQ(again[i].path, rows[i].path);
-}
-
-TEST(BackupList, AMissingOrEmptyFolderListsNothing) {
-    ScratchFolder folder("nothing");
-    EXPECT_TRUE(ListBackups(folder.path()).empty());
+    EXPECT_EQ(Describe(SortedRows(folder.path() + "\\")), rows);
     EXPECT_TRUE(ListBackups(folder.Missing("absent")).empty());
 }
 
 TEST(BackupList, ShowsTheCreationTimeInTheZonesLocalTimeOfThatDate) {
     ScratchFolder folder("times");
-    std::string winter = folder.MakeFile("winter.reg");
-    std::string summer = folder.MakeFile("summer.reg");
-    ASSERT_TRUE(SetCreationTime(winter, 2006, 1, 1, 9));
-    ASSERT_TRUE(SetCreationTime(summer, 2006, 7, 1, 9));
-    std::vector<BackupRow> rows = SortedRows(folder.path());
-    ASSERT_EQ(rows.size(), 2u);
+    ASSERT_TRUE(SetCreationTime(folder.MakeFile("winter.reg"), 1));
+    ASSERT_TRUE(SetCreationTime(folder.MakeFile("summer.reg"), 7));
     // Europe/London: no offset in January, one hour in July.
-    EXPECT_EQ(rows[0].path, summer);
-    EXPECT_EQ(rows[0].date, "2006-07-01");
-    EXPECT_EQ(rows[0].time, "10:05:03");
-    EXPECT_EQ(rows[1].date, "2006-01-01");
-    EXPECT_EQ(rows[1].time, "09:05:03");
+    EXPECT_EQ(Describe(SortedRows(folder.path()), true),
+              (std::vector<std::string>{"summer.reg||1 2006-07-01 10:05:03",
+                                        "winter.reg||1 2006-01-01 09:05:03"}));
 }
 
 TEST(BackupList, AFileGoneBeforeItsRowIsBuiltShowsZeroTimesAndSizeMinusOne) {
     ScratchFolder folder("gone");
     WIN32_FIND_DATAA entry = {};
     std::strcpy(entry.cFileName, "2006-01-01 09-05-03(Full).reg");
-    BackupRow row = MakeBackupRow(folder.Missing(entry.cFileName), entry);
-    EXPECT_EQ(row.date, "0000-00-00");
-    EXPECT_EQ(row.time, "00:00:00");
-    EXPECT_EQ(row.size, "-1");
-    EXPECT_EQ(row.type, "Full");
-    SYSTEMTIME creation, access, write;
-    EXPECT_FALSE(GetFileTimes(folder.Missing("x.reg"), &creation, &access, &write));
-    EXPECT_EQ(write.wYear, 0);
-    EXPECT_EQ(GetFileSizeLow(folder.Missing("x.reg")), -1);
-}
-
-TEST(FindFiles, MatchesLongNamesInAnyCaseAgainstEachPattern) {
-    ScratchFolder folder("find");
-    folder.MakeFile("a.TXT");
-    folder.MakeFile("b.log");
-    folder.MakeFile("c.dat");
-    folder.MakeFolder("d.txt");
-    std::vector<std::string> names;
-    FindFiles(
-        folder.path(), {"*.txt", "B.*"},
-        [&names](const std::string& path, const WIN32_FIND_DATAA&) { names.push_back(path); });
-    std::sort(names.begin(), names.end());
-    std::vector<std::string> expected = {folder.path() + "\\a.TXT", folder.path() + "\\b.log"};
-    EXPECT_EQ(names, expected);
-}
-
-TEST(BackupName, BackupTypeIsReadBackFromTheName) {
-    EXPECT_EQ(BackupTypeFromName("2005-03-07 14-05-09(Full).reg"), "Full");
-    EXPECT_EQ(BackupTypeFromName("2005-03-07 14-05-09(Full) (3).reg"), "Full");
-    EXPECT_EQ(BackupTypeFromName("notes.reg"), "");
+    EXPECT_EQ(
+        Describe({MakeBackupRow(folder.Missing(entry.cFileName), entry)}, true),
+        std::vector<std::string>{"2006-01-01 09-05-03(Full).reg|Full|-1 0000-00-00 00:00:00"});
 }
 
 }  // namespace

@@ -38,3 +38,12 @@ TEST(SplitText, EarliestSeparatorEndsEachField) {
     EXPECT_EQ(SplitText("a;b,c", ",;", EmptyFields::Drop), (Fields{"a", "b", "c"}));
     EXPECT_EQ(SplitText("no separator", ",", EmptyFields::Drop), Fields{"no separator"});
 }
+
+TEST(CompareCharactersMultibyte, DoubleByteCharactersCompareWhole) {
+    // Half-width katakana (one byte, 0xB1) comes before hiragana (0x82 0xA0),
+    // although its byte is the greater.
+    EXPECT_LT(CompareCharacters("\xb1", "\x82\xa0"), 0);
+    EXPECT_GT(CompareCharacters("\x82\xa0", "\xb1"), 0);
+    EXPECT_EQ(CompareCharacters("\x82\xa0z", "\x82\xa0z"), 0);
+    EXPECT_LT(CompareCharacters("ab", "abc"), 0);
+}

@@ -6,137 +6,98 @@
 
 namespace {
 
-struct Visit {
-    std::string kind;  // "key" or "value"
-    std::string path;
-    std::string name;
-    DWORD type;
-    std::string text;
-};
-
+// What a walk visits, as "key <path>" and "value <path>:<name>" with paths
+// relative to base, and the text of each value.
 struct Recorder {
-    std::vector<Visit> visits;
+    explicit Recorder(std::string walkBase) : base(std::move(walkBase)) {}
+    std::string base;
+    std::vector<std::string> visits, texts;
     StopFlag* stopAfterFirstValue = nullptr;
 
-    void OnValue(const WalkedValue& v) {
-        visits.push_back({"value", v.keyPath, std::string(v.name), v.type,
-                          FormatValueData(v.type, v.data, v.dataLength)});
-        if (stopAfterFirstValue)
-            stopAfterFirstValue->store(true);
+    std::string Relative(const std::string& path) const {
+        return path.compare(0, base.size(), base) == 0 ? path.substr(base.size()) : "!" + path;
     }
-    void OnKey(const WalkedKey& key) { visits.push_back({"key", key.path, "", 0, ""}); }
-
-    void Walk(HKEY root, const WalkOptions& options) {
-        WalkKey(
-            root, options, [this](const WalkedValue& v) { OnValue(v); },
-            [this](const WalkedKey& key) { OnKey(key); });
-    }
-    void WalkValues(HKEY root, const WalkOptions& options) {
-        WalkKey(root, options, [this](const WalkedValue& v) { OnValue(v); });
+    // Walks reporting values and, unless valuesOnly, keys.
+    Recorder& Walk(HKEY root, const WalkOptions& options, bool valuesOnly = false) {
+        auto onValue = [this](const WalkedValue& v) {
+            visits.push_back("value " + Relative(v.keyPath) + ":" + std::string(v.name));
+            texts.push_back(FormatValueData(v.type, v.data, v.dataLength));
+            if (stopAfterFirstValue)
+                stopAfterFirstValue->store(true);
+        };
+        auto onKey = [this](const WalkedKey& key) {
+            visits.push_back("key " + Relative(key.path));
+        };
+        if (valuesOnly) {
+            WalkKey(root, options, onValue);
+        } else {
+            WalkKey(root, options, onValue, onKey);
+        }
+        return *this;
     }
 };
 
-std::vector<std::string> Describe(const std::vector<Visit>& visits, const std::string& base) {
-    std::vector<std::string> out;
-    for (const Visit& v : visits) {
-        std::string path =
-            v.path.compare(0, base.size(), base) == 0 ? v.path.substr(base.size()) : "!" + v.path;
-        out.push_back(v.kind == "key" ? "key " + path : "value " + path + ":" + v.name);
-    }
-    return out;
-}
-
-TEST(RootKeyTable, NamesAndHandlesConvertBothWays) {
-    EXPECT_EQ(RootKeyName(HKEY_LOCAL_MACHINE), "HKEY_LOCAL_MACHINE");
-    EXPECT_EQ(RootKeyName(HKEY_DYN_DATA), "HKEY_DYN_DATA");
-    EXPECT_EQ(RootKeyName(nullptr), "");
-    EXPECT_EQ(RootKeyFromName("hkey_local_machine"), HKEY_LOCAL_MACHINE);
-    EXPECT_EQ(RootKeyFromName("Hkey_Users"), HKEY_USERS);
-    EXPECT_EQ(RootKeyFromName("HKEY_USERS "), nullptr);
-    EXPECT_EQ(RootKeyFromName("HKCU"), nullptr);
-    EXPECT_EQ(RootKeyFromName("HKEY_LOCAL_MACHINE\\"), nullptr);
-    std::size_t count = 0;
-    const RootKeyEntry* table = RootKeyTable(&count);
-    ASSERT_EQ(count, 7u);
-    EXPECT_STREQ(table[0].name, "HKEY_CLASSES_ROOT");
-    EXPECT_STREQ(table[6].name, "HKEY_DYN_DATA");
-}
-
 TEST(SplitKeyPath, TrimsOuterBackslashesAndKeepsInnerOnes) {
-    SplitPath split = SplitKeyPath("\\\\HKEY_USERS\\.DEFAULT\\Software\\\\");
-    ASSERT_TRUE(split.ok);
-    EXPECT_EQ(split.root, HKEY_USERS);
-    EXPECT_EQ(split.subKey, ".DEFAULT\\Software");
-
-    split = SplitKeyPath("HKEY_CURRENT_USER\\Software\\X\\");
-    ASSERT_TRUE(split.ok);
-    EXPECT_EQ(split.root, HKEY_CURRENT_USER);
-    EXPECT_EQ(split.subKey, "Software\\X");
-
-    split = SplitKeyPath("hkey_current_user\\\\Odd");
-    ASSERT_TRUE(split.ok);
-    EXPECT_EQ(split.subKey, "\\Odd");
-
-    EXPECT_FALSE(SplitKeyPath("HKEY_CURRENT_USER").ok);
-    EXPECT_FALSE(SplitKeyPath("HKEY_CURRENT_USER\\").ok);
-    EXPECT_FALSE(SplitKeyPath("HKCU\\Software").ok);
-    EXPECT_FALSE(SplitKeyPath("").ok);
-    EXPECT_FALSE(SplitKeyPath("\\\\").ok);
-}
-
-TEST(FormatValueData, StringsStopAtTheFirstNulAndNeverPassTheLength) {
-    const BYTE withNul[] = {'a', 'b', 0, 'c', 0};
-    EXPECT_EQ(FormatValueData(REG_SZ, withNul, sizeof(withNul)), "ab");
-    EXPECT_EQ(FormatValueData(REG_EXPAND_SZ, reinterpret_cast<const BYTE*>("%windir%\\x"), 11),
-              "%windir%\\x");
-    const BYTE unterminated[] = {'a', 'b', 'c', 'd'};
-    EXPECT_EQ(FormatValueData(REG_SZ, unterminated, 3), "abc");
-    EXPECT_EQ(FormatValueData(REG_SZ, unterminated, 0), "");
-}
-
-TEST(FormatValueData, BinaryShowsTwentyBytesThenDots) {
-    std::vector<BYTE> bytes(25);
-    for (int i = 0; i < 25; ++i)
-        bytes[i] = static_cast<BYTE>(i);
-    EXPECT_EQ(FormatValueData(REG_BINARY, bytes.data(), 25),
-              "00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f 10 11 12 13...");
-    EXPECT_EQ(FormatValueData(REG_BINARY, bytes.data(), 20),
-              "00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f 10 11 12 13");
-    const BYTE ff[] = {0xff, 0xAB};
-    EXPECT_EQ(FormatValueData(REG_BINARY, ff, 2), "ff ab");
-    EXPECT_EQ(FormatValueData(REG_BINARY, ff, 0), "");
-}
-
-TEST(FormatValueData, DwordShowsHexAndSignedDecimal) {
-    DWORD value = 0x80000000;
-    EXPECT_EQ(FormatValueData(REG_DWORD, reinterpret_cast<BYTE*>(&value), 4),
-              "0x80000000 (-2147483648)");
-    value = 0xFFFFFFFF;
-    EXPECT_EQ(FormatValueData(REG_DWORD, reinterpret_cast<BYTE*>(&value), 4), "0xffffffff (-1)");
-    value = 10;
-    EXPECT_EQ(FormatValueData(REG_DWORD, reinterpret_cast<BYTE*>(&value), 4), "0x0000000a (10)");
-    // Short data has no number to read.
-    EXPECT_EQ(FormatValueData(REG_DWORD, reinterpret_cast<BYTE*>(&value), 2), "");
-}
-
-TEST(FormatValueData, MultiStringJoinsUpToTheEmptyString) {
-    const BYTE list[] = {'a', 0, 'b', 0, 0};
-    EXPECT_EQ(FormatValueData(REG_MULTI_SZ, list, sizeof(list)), "a b");
-    const BYTE empty[] = {0};
-    EXPECT_EQ(FormatValueData(REG_MULTI_SZ, empty, 1), "");
-    const BYTE unterminated[] = {'a', 0, 'b', 'c'};
-    EXPECT_EQ(FormatValueData(REG_MULTI_SZ, unterminated, sizeof(unterminated)), "a bc");
-    const BYTE afterEmpty[] = {'a', 0, 0, 'z', 0, 0};
-    EXPECT_EQ(FormatValueData(REG_MULTI_SZ, afterEmpty, sizeof(afterEmpty)), "a");
-}
-
-TEST(FormatValueData, OtherTypesShowNothing) {
-    const BYTE bytes[] = {1, 2, 3, 4, 5, 6, 7, 8};
-    for (DWORD type :
-         std::vector<DWORD>{REG_NONE, REG_DWORD_BIG_ENDIAN, REG_LINK, REG_RESOURCE_LIST, REG_QWORD,
-                            static_cast<DWORD>(0x1234)}) {
-        EXPECT_EQ(FormatValueData(type, bytes, sizeof(bytes)), "") << type;
+    const struct {
+        const char* path;
+        HKEY root;
+        const char* subKey;
+    } cases[] = {{"\\\\HKEY_USERS\\.DEFAULT\\Software\\\\", HKEY_USERS, ".DEFAULT\\Software"},
+                 {"HKEY_CURRENT_USER\\Software\\X\\", HKEY_CURRENT_USER, "Software\\X"},
+                 {"hkey_current_user\\\\Odd", HKEY_CURRENT_USER, "\\Odd"}};
+    for (const auto& c : cases) {
+        SplitPath split = SplitKeyPath(c.path);
+        EXPECT_TRUE(split.ok && split.root == c.root && split.subKey == c.subKey) << c.path;
     }
+    for (const char* bad : {"HKEY_CURRENT_USER", "HKEY_CURRENT_USER\\", "HKCU\\Software",
+                            "HKEY_USERS \\x", "", "\\\\"})
+        EXPECT_FALSE(SplitKeyPath(bad).ok) << bad;
+}
+
+TEST(FormatValueData, ShowsEachTypeAsTheListsShowIt) {
+    std::string sequence;
+    for (char c = 0; c < 25; ++c)
+        sequence += c;
+    const std::string twenty = "00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f 10 11 12 13";
+    const struct {
+        DWORD type;
+        std::string data, text;
+    } cases[] = {
+        // Strings stop at the first NUL.
+        {REG_SZ, std::string("ab\0c\0", 5), "ab"},
+        {REG_EXPAND_SZ, std::string("%windir%\\x\0", 11), "%windir%\\x"},
+        {REG_SZ, "", ""},
+        // Twenty bytes, then dots.
+        {REG_BINARY, sequence, twenty + "..."},
+        {REG_BINARY, sequence.substr(0, 20), twenty},
+        {REG_BINARY, "\xff\xAB", "ff ab"},
+        {REG_BINARY, "", ""},
+        // Hex and signed decimal; short data has no number to read.
+        {REG_DWORD, std::string("\0\0\0\x80", 4), "0x80000000 (-2147483648)"},
+        {REG_DWORD, "\xff\xff\xff\xff", "0xffffffff (-1)"},
+        {REG_DWORD, std::string("\x0a\0\0\0", 4), "0x0000000a (10)"},
+        {REG_DWORD, std::string("\x0a\0", 2), ""},
+        // Joined up to the empty string.
+        {REG_MULTI_SZ, std::string("a\0b\0\0", 5), "a b"},
+        {REG_MULTI_SZ, std::string("\0", 1), ""},
+        {REG_MULTI_SZ, std::string("a\0bc", 4), "a bc"},
+        {REG_MULTI_SZ, std::string("a\0\0z\0\0", 6), "a"},
+        // Other types show nothing.
+        {REG_NONE, "12345678", ""},
+        {REG_DWORD_BIG_ENDIAN, "12345678", ""},
+        {REG_LINK, "12345678", ""},
+        {REG_RESOURCE_LIST, "12345678", ""},
+        {REG_QWORD, "12345678", ""},
+        {0x1234, "12345678", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FormatValueData(c.type, reinterpret_cast<const BYTE*>(c.data.data()),
+                                  static_cast<DWORD>(c.data.size())),
+                  c.text)
+            << c.type << " " << c.text;
+    }
+    // Never past the length, terminated or not.
+    EXPECT_EQ(FormatValueData(REG_SZ, reinterpret_cast<const BYTE*>("abcd"), 3), "abc");
 }
 
 class WalkTest : public ::testing::Test {
@@ -155,14 +116,12 @@ class WalkTest : public ::testing::Test {
         ASSERT_TRUE(PlantString(root, scratch.Sub("C"), "a_sz", "text"));
         ASSERT_TRUE(PlantString(root, scratch.Sub("C"), "b_expand", "%x%", REG_EXPAND_SZ));
         ASSERT_TRUE(PlantDword(root, scratch.Sub("C"), "c_dword", 7));
-        ASSERT_TRUE(PlantValue(root, scratch.Sub("C"), "d_binary", REG_BINARY, "\x01\x02", 2));
-        ASSERT_TRUE(PlantValue(root, scratch.Sub("C"), "e_none", REG_NONE, "\x01", 1));
+        ASSERT_TRUE(PlantValue(root, scratch.Sub("C"), "d_binary", REG_BINARY, "\x01\x02"));
+        ASSERT_TRUE(PlantValue(root, scratch.Sub("C"), "e_none", REG_NONE, "\x01"));
     }
 
     std::vector<std::string> Walk(const WalkOptions& options) {
-        Recorder recorder;
-        recorder.Walk(root, options);
-        return Describe(recorder.visits, scratch.path());
+        return Recorder{scratch.path()}.Walk(root, options).visits;
     }
 
     HKEY root = HKEY_CURRENT_USER;
@@ -170,20 +129,18 @@ class WalkTest : public ::testing::Test {
 };
 
 TEST_F(WalkTest, VisitsDepthFirstPreOrderWithValuesBeforeChildren) {
-    std::vector<std::string> expected = {
-        "key ",
-        "key \\A",
-        "value \\A:a1",
-        "value \\A:a2",
-        "key \\A\\Deep",
-        "value \\A\\Deep:d",
-        "key \\B",
-        "key \\B\\MyClsidTool",
-        "value \\B\\MyClsidTool:m",
-        "key \\C",
-        "value \\C:a_sz",
-        "value \\C:d_binary",
-    };
+    std::vector<std::string> expected = {"key ",
+                                         "key \\A",
+                                         "value \\A:a1",
+                                         "value \\A:a2",
+                                         "key \\A\\Deep",
+                                         "value \\A\\Deep:d",
+                                         "key \\B",
+                                         "key \\B\\MyClsidTool",
+                                         "value \\B\\MyClsidTool:m",
+                                         "key \\C",
+                                         "value \\C:a_sz",
+                                         "value \\C:d_binary"};
     EXPECT_EQ(Walk(WalkOptions::Tree(scratch.path(), kOddNumberedTypes)), expected);
 }
 
@@ -198,6 +155,9 @@ TEST_F(WalkTest, TypeMaskIsTestedOnTheTypeNumber) {
     all.includeRegNone = true;
     visits = Walk(all);
     EXPECT_EQ(visits.back(), "value \\C:e_none");
+    // Own values only: the sub keys are not entered.
+    EXPECT_EQ(Walk(WalkOptions::OwnValues(scratch.Sub("A"), kOddNumberedTypes)),
+              (std::vector<std::string>{"key \\A", "value \\A:a1", "value \\A:a2"}));
 }
 
 TEST_F(WalkTest, ExclusionIsACaseInsensitiveSubstringAtEveryLevel) {
@@ -213,44 +173,33 @@ TEST_F(WalkTest, ExclusionIsACaseInsensitiveSubstringAtEveryLevel) {
     EXPECT_EQ(Walk(WalkOptions::Tree(scratch.Sub("A\\Deep"), kOddNumberedTypes, {""})).size(), 2u);
 }
 
-TEST_F(WalkTest, RecurseOffVisitsOnlyTheStartKeysOwnValues) {
-    EXPECT_EQ(Walk(WalkOptions::OwnValues(scratch.Sub("A"), kOddNumberedTypes)),
-              (std::vector<std::string>{"key \\A", "value \\A:a1", "value \\A:a2"}));
-}
-
-TEST_F(WalkTest, StartPathIsTrimmedOfBackslashes) {
-    Recorder recorder;
-    recorder.Walk(root,
-                  WalkOptions::Tree("\\\\" + scratch.Sub("A\\Deep") + "\\", kOddNumberedTypes));
-    ASSERT_EQ(recorder.visits.size(), 2u);
-    EXPECT_EQ(recorder.visits[0].path, scratch.Sub("A\\Deep"));
-    EXPECT_EQ(recorder.visits[1].text, "deep");
-}
-
-TEST_F(WalkTest, MissingStartKeyVisitsNothing) {
+TEST_F(WalkTest, StartPathIsTrimmedOfBackslashesAndAMissingOneVisitsNothing) {
+    Recorder recorder = Recorder{scratch.path()}.Walk(
+        root, WalkOptions::Tree("\\\\" + scratch.Sub("A\\Deep") + "\\"));
+    EXPECT_EQ(recorder.visits, (std::vector<std::string>{"key \\A\\Deep", "value \\A\\Deep:d"}));
+    EXPECT_EQ(recorder.texts, std::vector<std::string>{"deep"});
     EXPECT_TRUE(Walk(WalkOptions::Tree(scratch.Sub("Nope"))).empty());
 }
 
 TEST_F(WalkTest, StopFlagEndsTheWalkAtOnce) {
     StopFlag stop{false};
-    Recorder recorder;
+    Recorder recorder{scratch.path()};
     recorder.stopAfterFirstValue = &stop;
     WalkOptions options = WalkOptions::Tree(scratch.path(), kOddNumberedTypes);
     options.stop = &stop;
     recorder.Walk(root, options);
-    auto visits = Describe(recorder.visits, scratch.path());
-    EXPECT_EQ(visits, (std::vector<std::string>{"key ", "key \\A", "value \\A:a1"}));
+    EXPECT_EQ(recorder.visits, (std::vector<std::string>{"key ", "key \\A", "value \\A:a1"}));
 }
 
 TEST_F(WalkTest, LongNamesAndLargeDataAreReadWhole) {
     std::string longName(255, 'n');
     std::string bigData(100000, 'd');
     ASSERT_TRUE(PlantString(root, scratch.Sub("Big\\" + std::string(200, 'k')), longName, bigData));
-    Recorder recorder;
-    recorder.WalkValues(root, WalkOptions::Tree(scratch.Sub("Big"), kOddNumberedTypes));
-    ASSERT_EQ(recorder.visits.size(), 1u);
-    EXPECT_EQ(recorder.visits[0].name, longName);
-    EXPECT_EQ(recorder.visits[0].text, bigData);
+    Recorder recorder{scratch.Sub("Big")};
+    recorder.Walk(root, WalkOptions::Tree(scratch.Sub("Big")), true);
+    EXPECT_EQ(recorder.visits,
+              std::vector<std::string>{"value \\" + std::string(200, 'k') + ":" + longName});
+    EXPECT_EQ(recorder.texts, std::vector<std::string>{bigData});
 }
 
 TEST_F(WalkTest, EnumSubKeysListsDirectChildrenWithTheTrimmedParentPath) {
@@ -309,11 +258,10 @@ TEST(Multibyte, TrailBytesAreNeverTakenForBackslashes) {
     const std::string hyou = "\x95\x5c";  // a kanji whose trail byte is a backslash
     ScratchKey scratch("Mb");
     ASSERT_TRUE(PlantString(HKEY_CURRENT_USER, scratch.Sub(hyou), "v", "x"));
-    Recorder recorder;
-    recorder.Walk(HKEY_CURRENT_USER,
-                  WalkOptions::Tree(scratch.Sub(hyou) + "\\", kOddNumberedTypes));
-    ASSERT_EQ(recorder.visits.size(), 2u);
-    EXPECT_EQ(recorder.visits[0].path, scratch.Sub(hyou));
+    Recorder recorder{scratch.path()};
+    recorder.Walk(HKEY_CURRENT_USER, WalkOptions::Tree(scratch.Sub(hyou) + "\\"));
+    EXPECT_EQ(recorder.visits,
+              (std::vector<std::string>{"key \\" + hyou, "value \\" + hyou + ":v"}));
 
     SplitPath split = SplitKeyPath("HKEY_CURRENT_USER\\" + scratch.Sub(hyou) + "\\");
     ASSERT_TRUE(split.ok);
@@ -321,9 +269,9 @@ TEST(Multibyte, TrailBytesAreNeverTakenForBackslashes) {
     // "\\x" is not in "<kanji>x": the backslash there is half of a character.
     ASSERT_TRUE(PlantString(HKEY_CURRENT_USER, scratch.Sub(hyou + "x"), "w", "y"));
     recorder.visits.clear();
-    recorder.WalkValues(HKEY_CURRENT_USER,
-                        WalkOptions::Tree(scratch.Sub(hyou + "x"), kOddNumberedTypes, {"\\x"}));
-    EXPECT_EQ(recorder.visits.size(), 1u);
+    recorder.Walk(HKEY_CURRENT_USER, WalkOptions::Tree(scratch.Sub(hyou + "x"), kAllTypes, {"\\x"}),
+                  true);
+    EXPECT_EQ(recorder.visits, std::vector<std::string>{"value \\" + hyou + "x:w"});
 }
 
 }  // namespace

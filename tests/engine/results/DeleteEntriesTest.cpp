@@ -19,29 +19,6 @@ RegistryItem ValueItem(const std::string& path, const std::string& name, int typ
     return {"HKEY_CURRENT_USER", path, name, "", type};
 }
 
-bool ValueExists(const std::string& path, const std::string& name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key) != 0)
-        return false;
-    LONG result = RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr);
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS;
-}
-
-std::vector<std::string> FilesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(entry.cFileName);
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
-    return names;
-}
-
 // Sets a key's access list from its text form; the owner may always set it again.
 bool SetKeyAccess(const std::string& path, const char* sddl) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -82,48 +59,48 @@ class RecordingProgress : public ProgressSink {
     std::string log;
 };
 
-TEST(DeleteKeyTree, DeletesTheKeyWithEverythingBelowIt) {
+TEST(DeleteEntry, DeletesAKeyWithEverythingBelowItOrOneValue) {
     ScratchKey scratch;
+    const std::string top = "ZdvTopLevel" + std::to_string(GetCurrentProcessId());
     PlantString(scratch.root(), scratch.Sub("Tree\\A\\B"), "v", "x");
     PlantString(scratch.root(), scratch.Sub("Sibling"), "v", "x");
-    EXPECT_EQ(DeleteKeyTree(kHkcu + scratch.Sub("Tree")), DeleteOutcome::Deleted);
-    EXPECT_FALSE(KeyExists(scratch.root(), scratch.Sub("Tree")));
-    EXPECT_TRUE(KeyExists(scratch.root(), scratch.Sub("Sibling")));
-    // Outer backslashes are no part of the path.
-    EXPECT_EQ(DeleteKeyTree("\\" + kHkcu + scratch.Sub("Sibling") + "\\"), DeleteOutcome::Deleted);
-    EXPECT_FALSE(KeyExists(scratch.root(), scratch.Sub("Sibling")));
-}
-
-TEST(DeleteKeyTree, DeletesAKeyDirectlyBelowARoot) {
-    std::string top = "ZdvTopLevel" + std::to_string(GetCurrentProcessId());
-    ASSERT_TRUE(PlantString(HKEY_CURRENT_USER, top + "\\Child", "v", "x"));
-    EXPECT_EQ(DeleteKeyTree(kHkcu + top), DeleteOutcome::Deleted);
+    PlantString(scratch.root(), top + "\\Child", "v", "x");
+    for (const char* name : {"", "named", "other"})
+        PlantString(scratch.root(), scratch.path(), name, "y");
+    LockedKey locked(scratch.Sub("Locked"));
+    const std::string path = kHkcu + scratch.path();
+    const struct {
+        std::string path;
+        const char* value;  // nullptr: the whole key
+        DeleteOutcome outcome;
+    } cases[] = {
+        {path + "\\Tree", nullptr, DeleteOutcome::Deleted},
+        // Outer backslashes are no part of the path.
+        {"\\" + path + "\\Sibling\\", nullptr, DeleteOutcome::Deleted},
+        {kHkcu + top, nullptr, DeleteOutcome::Deleted},
+        {path + "\\Never", nullptr, DeleteOutcome::AlreadyGone},
+        {path + "\\No\\Parent", nullptr, DeleteOutcome::AlreadyGone},
+        {"HKEY_CURRENT_USER\\", nullptr, DeleteOutcome::Failed},
+        {"HKEY_NOWHERE\\Software", nullptr, DeleteOutcome::Failed},
+        {path + "\\Locked", nullptr, DeleteOutcome::Failed},
+        {path, "", DeleteOutcome::Deleted},
+        {path, "named", DeleteOutcome::Deleted},
+        {path, "named", DeleteOutcome::AlreadyGone},
+        {path + "\\Missing", "named", DeleteOutcome::AlreadyGone},
+        {path + "\\Locked", "locked", DeleteOutcome::Failed},
+        {"HKEY_CURRENT_USER", "named", DeleteOutcome::Failed},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.value ? DeleteValue(c.path, c.value) : DeleteKeyTree(c.path), c.outcome)
+            << c.path << " " << (c.value ? c.value : "(key)");
+    }
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, top));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software"));
-}
-
-TEST(DeleteKeyTree, ReportsAMissingKeyAsGoneAndABadPathAsFailed) {
-    ScratchKey scratch;
-    EXPECT_EQ(DeleteKeyTree(kHkcu + scratch.Sub("Never")), DeleteOutcome::AlreadyGone);
-    EXPECT_EQ(DeleteKeyTree(kHkcu + scratch.Sub("No\\Parent")), DeleteOutcome::AlreadyGone);
-    EXPECT_EQ(DeleteKeyTree("HKEY_CURRENT_USER\\"), DeleteOutcome::Failed);
-    EXPECT_EQ(DeleteKeyTree("HKEY_NOWHERE\\Software"), DeleteOutcome::Failed);
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software"));
-}
-
-TEST(DeleteValue, DeletesNamedAndDefaultValuesOnly) {
-    ScratchKey scratch;
-    PlantString(scratch.root(), scratch.path(), "", "default");
-    PlantString(scratch.root(), scratch.path(), "named", "x");
-    PlantString(scratch.root(), scratch.path(), "other", "y");
-    EXPECT_EQ(DeleteValue(kHkcu + scratch.path(), ""), DeleteOutcome::Deleted);
-    EXPECT_FALSE(ValueExists(scratch.path(), ""));
-    EXPECT_TRUE(ValueExists(scratch.path(), "named"));
-    EXPECT_EQ(DeleteValue(kHkcu + scratch.path(), "named"), DeleteOutcome::Deleted);
-    EXPECT_TRUE(ValueExists(scratch.path(), "other"));
-    EXPECT_EQ(DeleteValue(kHkcu + scratch.path(), "named"), DeleteOutcome::AlreadyGone);
-    EXPECT_EQ(DeleteValue(kHkcu + scratch.Sub("Missing"), "named"), DeleteOutcome::AlreadyGone);
-    EXPECT_EQ(DeleteValue("HKEY_CURRENT_USER", "named"), DeleteOutcome::Failed);
+    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, scratch.path(), "other"));
+    // Still there: opening it is refused, not reported as missing.
+    HKEY probe = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, scratch.Sub("Locked").c_str(), 0, KEY_READ, &probe),
+              ERROR_ACCESS_DENIED);
 }
 
 TEST(DeleteItems, WithoutBackupDeletesInOrderAndReportsEachEntry) {
@@ -164,38 +141,17 @@ TEST(DeleteItems, WritesTheBackupIntoNewFoldersBeforeDeletingAnything) {
     EXPECT_EQ(progress.log,
               "begin _RegistryListViewProgressState1 3;0;1;2;end;"
               "begin _RegistryListViewProgressState2 3;0;1;2;end;");
-
+    // "2005-03-07 14-05-09(type).reg"
     std::vector<std::string> names = FilesIn(backupFolder);
     ASSERT_EQ(names.size(), 1u);
     EXPECT_EQ(report.backupPath, backupFolder + "\\" + names[0]);
-    // "2005-03-07 14-05-09(type).reg"
-    ASSERT_EQ(names[0].size(), 19u + 30u);
     EXPECT_EQ(names[0].substr(19), "(_PageRegistryBackupType2).reg");
-    EXPECT_EQ(names[0][4], '-');
-    EXPECT_EQ(names[0][10], ' ');
-    EXPECT_EQ(names[0][13], '-');
     std::string key = kHkcu + scratch.path();
     EXPECT_EQ(ReadWholeFile(report.backupPath),
-              "REGEDIT4\r\n"
-              "[" +
-                  key +
-                  "\\K]\r\n"
-                  "[" +
-                  key +
-                  "\\K\\Sub]\r\n\"deep\"=\"1\"\r\n"
-                  "[" +
-                  key + "]\r\n\"v\"=\"2\"\r\n");
+              RegText({"[" + key + "\\K]", "[" + key + "\\K\\Sub]", "\"deep\"=\"1\"",
+                       "[" + key + "]", "\"v\"=\"2\""}));
     EXPECT_FALSE(KeyExists(scratch.root(), scratch.Sub("K")));
-    EXPECT_FALSE(ValueExists(scratch.path(), "v"));
-
-    // A second deletion in the same second keeps the first backup.
-    PlantString(scratch.root(), scratch.path(), "w", "3");
-    DeleteReport second =
-        DeleteItems({ValueItem(scratch.path(), "w")}, backupFolder + "\\", nullptr);
-    ASSERT_TRUE(second.backupOk);
-    EXPECT_NE(second.backupPath, report.backupPath);
-    EXPECT_EQ(FilesIn(backupFolder).size(), 2u);
-    EXPECT_NE(ReadWholeFile(report.backupPath), "");
+    EXPECT_FALSE(ValueExists(scratch.root(), scratch.path(), "v"));
 }
 
 TEST(DeleteItems, DeletesNothingWhenTheBackupCannotBeWritten) {
@@ -211,60 +167,39 @@ TEST(DeleteItems, DeletesNothingWhenTheBackupCannotBeWritten) {
     EXPECT_NE(report.backupError, "");
     EXPECT_TRUE(report.outcomes.empty());
     EXPECT_TRUE(report.AnyFailed());
-    EXPECT_TRUE(ValueExists(scratch.path(), "v"));
+    EXPECT_TRUE(ValueExists(scratch.root(), scratch.path(), "v"));
     EXPECT_TRUE(KeyExists(scratch.root(), scratch.Sub("K")));
     EXPECT_EQ(ReadWholeFile(blocker), "not a folder");
 }
 
-TEST(DeleteItems, KeepsAnEntryThatCouldNotBeReadIntoTheBackup) {
+TEST(DeleteItems, KeepsWhatCouldNotBeReadIntoTheBackupWholeAndWritesNoBackupOfNothing) {
     ScratchKey scratch;
     ScratchFolder folder("partial");
     // No line of a .reg file can hold a value name with a line break.
     PlantString(scratch.root(), scratch.Sub("Odd"), "two\nlines", "x");
-    PlantString(scratch.root(), scratch.path(), "v", "x");
-    DeleteReport report = DeleteItems({KeyItem(scratch.Sub("Odd")), ValueItem(scratch.path(), "v")},
-                                      folder.path(), nullptr);
-    ASSERT_TRUE(report.backupOk);
-    std::vector<DeleteOutcome> expected = {DeleteOutcome::NotBackedUp, DeleteOutcome::Deleted};
-    EXPECT_EQ(report.outcomes, expected);
-    EXPECT_TRUE(report.AnyFailed());
-    EXPECT_TRUE(KeyExists(scratch.root(), scratch.Sub("Odd")));
-    EXPECT_FALSE(ValueExists(scratch.path(), "v"));
-}
-
-TEST(DeleteItems, ReportsEntriesThatAccessRulesKeepAsFailed) {
-    ScratchKey scratch;
-    LockedKey locked(scratch.Sub("Locked"));
-    EXPECT_EQ(DeleteKeyTree(kHkcu + scratch.Sub("Locked")), DeleteOutcome::Failed);
-    EXPECT_EQ(DeleteValue(kHkcu + scratch.Sub("Locked"), "locked"), DeleteOutcome::Failed);
-    DeleteReport report = DeleteItems({KeyItem(scratch.Sub("Locked"))}, "", nullptr);
-    EXPECT_EQ(report.outcomes, std::vector<DeleteOutcome>{DeleteOutcome::Failed});
-    // Still there: opening it is refused, not reported as missing.
-    HKEY probe = nullptr;
-    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, scratch.Sub("Locked").c_str(), 0, KEY_READ, &probe),
-              ERROR_ACCESS_DENIED);
-}
-
-TEST(DeleteItems, KeepsATreeWithASubKeyTheBackupCouldNotRead) {
-    ScratchKey scratch;
-    ScratchFolder folder("locked");
     PlantString(scratch.root(), scratch.Sub("Tree"), "readable", "x");
     PlantString(scratch.root(), scratch.Sub("Tree\\Open"), "readable", "y");
     LockedKey locked(scratch.Sub("Tree\\Locked"));
-    DeleteReport report = DeleteItems({KeyItem(scratch.Sub("Tree"))}, folder.path(), nullptr);
+    PlantString(scratch.root(), scratch.path(), "v", "x");
+    DeleteReport report = DeleteItems(
+        {KeyItem(scratch.Sub("Odd")), KeyItem(scratch.Sub("Tree")), ValueItem(scratch.path(), "v")},
+        folder.path(), nullptr);
     ASSERT_TRUE(report.backupOk);
-    EXPECT_EQ(report.outcomes, std::vector<DeleteOutcome>{DeleteOutcome::NotBackedUp});
+    std::vector<DeleteOutcome> expected = {DeleteOutcome::NotBackedUp, DeleteOutcome::NotBackedUp,
+                                           DeleteOutcome::Deleted};
+    EXPECT_EQ(report.outcomes, expected);
+    EXPECT_TRUE(report.AnyFailed());
+    EXPECT_TRUE(KeyExists(scratch.root(), scratch.Sub("Odd")));
     // Nothing of the tree went, not even the parts that were backed up.
     EXPECT_TRUE(KeyExists(scratch.root(), scratch.Sub("Tree\\Open")));
-    EXPECT_TRUE(ValueExists(scratch.Sub("Tree"), "readable"));
-}
+    EXPECT_TRUE(ValueExists(scratch.root(), scratch.Sub("Tree"), "readable"));
+    EXPECT_FALSE(ValueExists(scratch.root(), scratch.path(), "v"));
 
-TEST(DeleteItems, NoEntriesWriteNoBackup) {
-    ScratchFolder folder("empty");
-    DeleteReport report = DeleteItems({}, folder.path(), nullptr);
+    ScratchFolder empty("empty");
+    report = DeleteItems({}, empty.path(), nullptr);
     EXPECT_TRUE(report.backupOk);
     EXPECT_TRUE(report.outcomes.empty());
-    EXPECT_TRUE(FilesIn(folder.path()).empty());
+    EXPECT_TRUE(FilesIn(empty.path()).empty());
 }
 
 }  // namespace

@@ -14,8 +14,7 @@ std::string Sequence(int count) {
 }
 
 void Plant(const std::string& path, const std::string& name, DWORD type, const std::string& data) {
-    ASSERT_TRUE(PlantValue(HKEY_CURRENT_USER, path, name, type, data.data(),
-                           static_cast<DWORD>(data.size())));
+    ASSERT_TRUE(PlantValue(HKEY_CURRENT_USER, path, name, type, data));
 }
 
 // The cleaner's path to undo: the backup written before a deletion, imported

@@ -3,78 +3,52 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "text/LanguageTable.h"
 #include "search/SearchEngine.h"
 
 namespace {
 
-SearchOptions Mode(const std::string& keyword, bool wildcard, bool fullWord, bool caseSensitive) {
+using Texts = std::vector<std::string>;
+
+// mode: any of "w" (wildcard), "f" (full word), "c" (letter case matters),
+// "k", "v", "d" (key names, value names, data: all three when none is given).
+SearchOptions Options(const std::string& keyword, const std::string& mode = "") {
+    auto has = [&mode](char c) { return mode.find(c) != std::string::npos; };
     SearchOptions options;
     options.keyword = keyword;
-    options.useWildcard = wildcard;
-    options.fullWordMatch = fullWord;
-    options.caseSensitive = caseSensitive;
+    options.useWildcard = has('w');
+    options.fullWordMatch = has('f');
+    options.caseSensitive = has('c');
+    const bool all = !has('k') && !has('v') && !has('d');
+    options.includeKey = all || has('k');
+    options.includeValue = all || has('v');
+    options.includeData = all || has('d');
+    options.searchHkcu = true;
     return options;
 }
 
-TEST(MatchText, SubstringModeFindsKeywordAnywhereIgnoringCase) {
-    SearchOptions run = Mode("run", false, false, false);
-    EXPECT_TRUE(MatchText("Run", run));
-    EXPECT_TRUE(MatchText("RunOnce", run));
-    EXPECT_TRUE(MatchText("C:\\RUN\\tool.exe", run));
-    EXPECT_FALSE(MatchText("Ru n", run));
-    EXPECT_FALSE(MatchText("", run));
-
-    SearchOptions upper = Mode("RUN", false, false, false);
-    EXPECT_TRUE(MatchText("prerunning", upper));
-
-    SearchOptions exactCase = Mode("Run", false, false, true);
-    EXPECT_TRUE(MatchText("RunOnce", exactCase));
-    EXPECT_FALSE(MatchText("RUNONCE", exactCase));
-    EXPECT_FALSE(MatchText("run", exactCase));
-}
-
-TEST(MatchText, FullWordModeWantsTheWholeText) {
-    SearchOptions run = Mode("run", false, true, false);
-    EXPECT_TRUE(MatchText("Run", run));
-    EXPECT_TRUE(MatchText("RUN", run));
-    EXPECT_FALSE(MatchText("RunOnce", run));
-    EXPECT_FALSE(MatchText(" run", run));
-
-    SearchOptions exactCase = Mode("run", false, true, true);
-    EXPECT_TRUE(MatchText("run", exactCase));
-    EXPECT_FALSE(MatchText("Run", exactCase));
-}
-
-TEST(MatchText, WildcardModeMatchesTheWholeText) {
-    SearchOptions star = Mode("a*c", true, false, false);
-    EXPECT_TRUE(MatchText("abc", star));
-    EXPECT_TRUE(MatchText("ac", star));
-    EXPECT_TRUE(MatchText("ABC", star));
-    EXPECT_FALSE(MatchText("abcd", star));
-    EXPECT_FALSE(MatchText("xabc", star));
-
-    SearchOptions question = Mode("a?c", true, false, false);
-    EXPECT_TRUE(MatchText("abc", question));
-    EXPECT_FALSE(MatchText("ac", question));
-    EXPECT_FALSE(MatchText("abbc", question));
-
-    SearchOptions all = Mode("*", true, false, false);
-    EXPECT_TRUE(MatchText("", all));
-    EXPECT_TRUE(MatchText("anything at all", all));
-
-    SearchOptions exactCase = Mode("A*", true, false, true);
-    EXPECT_TRUE(MatchText("Abc", exactCase));
-    EXPECT_FALSE(MatchText("abc", exactCase));
-}
-
-TEST(MatchText, WildcardWithFullWordTakesTheStarLiterally) {
-    SearchOptions options = Mode("a*", true, true, false);
-    EXPECT_TRUE(MatchText("a*", options));
-    EXPECT_TRUE(MatchText("A*", options));
-    EXPECT_FALSE(MatchText("abc", options));
-    EXPECT_FALSE(MatchText("a", options));
-    EXPECT_FALSE(MatchText("a**", options));
+TEST(MatchText, EachModeMatchesWhatItPromises) {
+    const struct {
+        std::string keyword, mode;
+        Texts matching, other;
+    } cases[] = {
+        {"run", "", {"Run", "RunOnce", "C:\\RUN\\tool.exe"}, {"Ru n", ""}},
+        {"RUN", "", {"prerunning"}, {}},
+        {"Run", "c", {"RunOnce"}, {"RUNONCE", "run"}},
+        {"run", "f", {"Run", "RUN"}, {"RunOnce", " run"}},
+        {"run", "fc", {"run"}, {"Run"}},
+        {"a*c", "w", {"abc", "ac", "ABC"}, {"abcd", "xabc"}},
+        {"a?c", "w", {"abc"}, {"ac", "abbc"}},
+        {"*", "w", {"", "anything at all"}, {}},
+        {"A*", "wc", {"Abc"}, {"abc"}},
+        // With full word the star is taken literally.
+        {"a*", "wf", {"a*", "A*"}, {"abc", "a", "a**"}},
+    };
+    for (const auto& c : cases) {
+        for (const std::string& text : c.matching)
+            EXPECT_TRUE(MatchText(text, Options(c.keyword, c.mode))) << c.keyword << " " << text;
+        for (const std::string& text : c.other)
+            EXPECT_FALSE(MatchText(text, Options(c.keyword, c.mode))) << c.keyword << " " << text;
+    }
 }
 
 TEST(MatchText, MultibyteTrailBytesAreNeverMatched) {
@@ -83,199 +57,114 @@ TEST(MatchText, MultibyteTrailBytesAreNeverMatched) {
     ASSERT_EQ(GetACP(), 932u);
     const std::string so = "\x83\x5c";
     const std::string a = "\x83\x41";
-    EXPECT_FALSE(MatchText("x" + so + "y", Mode("\\", false, false, false)));
-    EXPECT_FALSE(MatchText(a, Mode("a", false, false, false)));
-    EXPECT_FALSE(MatchText(a, Mode("A", false, false, true)));
-    EXPECT_TRUE(MatchText("Key" + a + "Name", Mode("key" + a, false, false, false)));
-    EXPECT_TRUE(MatchText(a, Mode(a, false, true, false)));
+    EXPECT_FALSE(MatchText("x" + so + "y", Options("\\")));
+    EXPECT_FALSE(MatchText(a, Options("a")));
+    EXPECT_FALSE(MatchText(a, Options("A", "c")));
+    EXPECT_TRUE(MatchText("Key" + a + "Name", Options("key" + a)));
+    EXPECT_TRUE(MatchText(a, Options(a, "f")));
     // "?" stands for one byte, so a double-byte character needs two.
-    EXPECT_TRUE(MatchText(a, Mode("??", true, false, false)));
-    EXPECT_FALSE(MatchText(a, Mode("?", true, false, false)));
+    EXPECT_TRUE(MatchText(a, Options("??", "w")));
+    EXPECT_FALSE(MatchText(a, Options("?", "w")));
 }
-
-// Rows a run gives, as text, with the scratch key's path cut off the front.
-struct Row {
-    int image;
-    RegistryItem item;
-};
-
-class RecordingSink : public RowSink {
-  public:
-    void AddRow(int image, const std::string& rootName, const std::string& keyPath,
-                const std::string& valueName, const std::string& dataText, int type) override {
-        rows.push_back({image, {rootName, keyPath, valueName, dataText, type}});
-        if (stopAfterRows > 0 && rows.size() == stopAfterRows)
-            stop->store(true);
-    }
-
-    std::vector<Row> rows;
-    std::size_t stopAfterRows = 0;
-    StopFlag* stop = nullptr;
-};
 
 class SearchRunTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        languageFile = folder.MakeFile("search.language",
-                                       "[String]\r\n"
-                                       "_PageRegistrySearchKeyFlagString=<key>\r\n"
-                                       "_PageRegistrySearchState2=Looking at %s\r\n"
-                                       "_PageRegistrySearchState3=Done.\r\n");
-        previousLanguageFile = Language().File();
-        Language().SetFile(languageFile);
-    }
-    void TearDown() override { Language().SetFile(previousLanguageFile); }
-
     std::string Path(const std::string& relative = std::string()) const {
         return relative.empty() ? scratch.path() : scratch.Sub(relative);
     }
 
-    static SearchOptions InCurrentUser(const std::string& keyword) {
-        SearchOptions options;
-        options.keyword = keyword;
-        options.includeKey = options.includeValue = options.includeData = true;
-        options.searchHkcu = true;
-        return options;
+    // The rows under the scratch key as "image|key|value|data|type", the key
+    // relative to the scratch key ("." for the scratch key itself).
+    Texts Under(const Texts& rows) const {
+        Texts out;
+        const std::string& base = scratch.path();
+        for (const std::string& row : rows) {
+            const std::string key = Field(row, 2, '|');
+            if (key.compare(0, base.size(), base) != 0 ||
+                (key.size() > base.size() && key[base.size()] != '\\')) {
+                continue;
+            }
+            std::string relative = key.size() == base.size() ? "." : key.substr(base.size() + 1);
+            out.push_back(Field(row, 0, '|') + "|" + relative + "|" + Field(row, 3, '|') + "|" +
+                          Field(row, 4, '|') + "|" + Field(row, 5, '|'));
+        }
+        return out;
     }
 
-    // Each row under the scratch key as "image|key|column 3|column 4|type",
-    // the key relative to the scratch key ("." for the scratch key itself).
-    std::vector<std::string> Search(const SearchOptions& options) {
+    Texts Search(const SearchOptions& options) {
         RecordingSink sink;
         SearchRun(options, sink, SearchStatus(), nullptr);
         return Under(sink.rows);
     }
 
-    std::vector<std::string> Under(const std::vector<Row>& rows) const {
-        std::vector<std::string> out;
-        const std::string& base = scratch.path();
-        for (const Row& row : rows) {
-            const std::string& key = row.item.keyPath;
-            if (key.compare(0, base.size(), base) != 0)
-                continue;
-            if (key.size() > base.size() && key[base.size()] != '\\')
-                continue;
-            std::string relative = key.size() == base.size() ? "." : key.substr(base.size() + 1);
-            out.push_back(std::to_string(row.image) + "|" + relative + "|" + row.item.valueName +
-                          "|" + row.item.dataText + "|" + std::to_string(row.item.type));
-        }
-        return out;
-    }
-
+    LanguageFileScope language{{"_PageRegistrySearchKeyFlagString=<key>",
+                                "_PageRegistrySearchState2=Looking at %s",
+                                "_PageRegistrySearchState3=Done."}};
     ScratchKey scratch{"Search"};
-    ScratchFolder folder{"search"};
-    std::string languageFile;
-    std::string previousLanguageFile;
 };
 
-using Rows = std::vector<std::string>;
-
-TEST_F(SearchRunTest, KeywordFindsKeysValueNamesAndDataInWalkOrder) {
-    ASSERT_TRUE(PlantKey(HKEY_CURRENT_USER, Path("Run\\Nested")));
+TEST_F(SearchRunTest, OptionsApplyToKeyNamesValueNamesAndDataInWalkOrder) {
+    ASSERT_TRUE(PlantKey(HKEY_CURRENT_USER, Path("Run\\RunOnce")));
+    ASSERT_TRUE(PlantString(HKEY_CURRENT_USER, Path("Run"), "run", "RUN"));
+    ASSERT_TRUE(PlantString(HKEY_CURRENT_USER, Path("Run"), "Runner", "Run"));
     ASSERT_TRUE(PlantString(HKEY_CURRENT_USER, Path("Apps"), "RunOnce", "x"));
     ASSERT_TRUE(PlantString(HKEY_CURRENT_USER, Path("Apps"), "Path", "C:\\RUN\\tool.exe"));
     ASSERT_TRUE(PlantString(HKEY_CURRENT_USER, Path("Apps"), "Other", "nothing"));
     ASSERT_TRUE(PlantString(HKEY_CURRENT_USER, Path("Apps"), "Expand", "%RUNDIR%", REG_EXPAND_SZ));
-
-    SearchOptions options = InCurrentUser("run");
-    EXPECT_EQ(Search(options), (Rows{"1|Apps|Expand|%RUNDIR%|2", "1|Apps|Path|C:\\RUN\\tool.exe|1",
-                                     "1|Apps|RunOnce|x|1", "0|Run|<key>||-1"}));
-
-    options.includeValue = options.includeData = false;
-    EXPECT_EQ(Search(options), (Rows{"0|Run|<key>||-1"}));
-
-    options.includeKey = false;
-    options.includeValue = true;
-    EXPECT_EQ(Search(options), (Rows{"1|Apps|RunOnce|x|1"}));
-
-    options.includeValue = false;
-    options.includeData = true;
-    EXPECT_EQ(Search(options),
-              (Rows{"1|Apps|Expand|%RUNDIR%|2", "1|Apps|Path|C:\\RUN\\tool.exe|1"}));
-
-    options = InCurrentUser("RUN");
-    options.caseSensitive = true;
-    EXPECT_EQ(Search(options),
-              (Rows{"1|Apps|Expand|%RUNDIR%|2", "1|Apps|Path|C:\\RUN\\tool.exe|1"}));
-}
-
-TEST_F(SearchRunTest, FullWordFindsOnlyWholeNamesAndData) {
-    ASSERT_TRUE(PlantKey(HKEY_CURRENT_USER, Path("Run\\RunOnce")));
-    ASSERT_TRUE(PlantString(HKEY_CURRENT_USER, Path("Run"), "run", "RUN"));
-    ASSERT_TRUE(PlantString(HKEY_CURRENT_USER, Path("Run"), "Runner", "Run"));
-    ASSERT_TRUE(PlantString(HKEY_CURRENT_USER, Path("Run"), "Other", "run it"));
-
-    SearchOptions options = InCurrentUser("run");
-    options.fullWordMatch = true;
-    EXPECT_EQ(Search(options), (Rows{"0|Run|<key>||-1", "1|Run|run|RUN|1", "1|Run|Runner|Run|1"}));
-
-    options.caseSensitive = true;
-    EXPECT_EQ(Search(options), (Rows{"1|Run|run|RUN|1"}));
-}
-
-TEST_F(SearchRunTest, WildcardsMatchWholeKeyNames) {
-    for (const char* name : {"abc", "ac", "abcd", "xabc"}) {
+    for (const char* name : {"abc", "xabc"})
         ASSERT_TRUE(PlantKey(HKEY_CURRENT_USER, Path(std::string("W\\") + name)));
-    }
-    ASSERT_TRUE(PlantKey(HKEY_CURRENT_USER, Path("W\\a*")));
-    SearchOptions options = InCurrentUser("a*c");
-    options.useWildcard = true;
-    EXPECT_EQ(Search(options), (Rows{"0|W\\abc|<key>||-1", "0|W\\ac|<key>||-1"}));
-
-    options.keyword = "A?C";
-    EXPECT_EQ(Search(options), (Rows{"0|W\\abc|<key>||-1"}));
-
-    options.keyword = "a*";
-    options.fullWordMatch = true;
-    EXPECT_EQ(Search(options), (Rows{"0|W\\a*|<key>||-1"}));
+    const std::string expand = "1|Apps|Expand|%RUNDIR%|2", path = "1|Apps|Path|C:\\RUN\\tool.exe|1";
+    const std::string runOnceValue = "1|Apps|RunOnce|x|1", runKey = "0|Run|<key>||-1";
+    const std::string run = "1|Run|run|RUN|1", runner = "1|Run|Runner|Run|1";
+    const std::string runOnceKey = "0|Run\\RunOnce|<key>||-1";
+    const struct {
+        std::string keyword, mode;
+        Texts rows;
+    } cases[] = {
+        // A value whose name and data both match gives one row.
+        {"run", "", {expand, path, runOnceValue, runKey, run, runner, runOnceKey}},
+        {"run", "k", {runKey, runOnceKey}},
+        {"run", "v", {runOnceValue, run, runner}},
+        {"run", "d", {expand, path, run, runner}},
+        {"RUN", "c", {expand, path, run}},
+        {"run", "f", {runKey, run, runner}},
+        {"run", "fc", {run}},
+        // Wildcards match a key's own name, not its path.
+        {"a*c", "w", {"0|W\\abc|<key>||-1"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Search(Options(c.keyword, c.mode)), c.rows) << c.keyword << " " << c.mode;
 }
 
 TEST_F(SearchRunTest, LoneStarFindsEveryKeyAndValueButNeverTypeZero) {
     ASSERT_TRUE(PlantString(HKEY_CURRENT_USER, Path("K"), "", "default"));
-    ASSERT_TRUE(PlantValue(HKEY_CURRENT_USER, Path("K"), "none", REG_NONE, "none", 4));
+    ASSERT_TRUE(PlantValue(HKEY_CURRENT_USER, Path("K"), "none", REG_NONE, "none"));
     ASSERT_TRUE(PlantDword(HKEY_CURRENT_USER, Path("K"), "number", 7));
-
-    SearchOptions options = InCurrentUser("*");
-    options.useWildcard = true;
     RecordingSink sink;
-    EXPECT_EQ(SearchRun(options, sink, SearchStatus(), nullptr), SearchEnd::Finished);
-    ASSERT_FALSE(sink.rows.empty());
+    EXPECT_EQ(SearchRun(Options("*", "w"), sink, SearchStatus(), nullptr), SearchEnd::Finished);
     // The root itself comes first, with an empty key path.
-    EXPECT_EQ(sink.rows[0].image, kSearchKeyImage);
-    EXPECT_EQ(sink.rows[0].item.rootKey, "HKEY_CURRENT_USER");
-    EXPECT_EQ(sink.rows[0].item.keyPath, "");
-    EXPECT_EQ(sink.rows[0].item.valueName, "<key>");
-    EXPECT_EQ(Under(sink.rows), (Rows{"0|.|<key>||-1", "0|K|<key>||-1", "1|K||default|1",
-                                      "2|K|number|0x00000007 (7)|4"}));
-
-    options = InCurrentUser("none");
-    EXPECT_EQ(Search(options), Rows{});
+    ASSERT_FALSE(sink.rows.empty());
+    EXPECT_EQ(sink.rows[0], "0|HKEY_CURRENT_USER||<key>||-1");
+    EXPECT_EQ(Under(sink.rows), (Texts{"0|.|<key>||-1", "0|K|<key>||-1", "1|K||default|1",
+                                       "2|K|number|0x00000007 (7)|4"}));
+    EXPECT_EQ(Search(Options("none")), Texts{});
 }
 
 TEST_F(SearchRunTest, ValueDataIsSearchedThroughItsDisplayText) {
-    std::vector<BYTE> early(25, 0x11), late(25, 0x11);
-    early[3] = 0x0a;
-    early[4] = 0x1b;
-    late[20] = 0x0a;
-    late[21] = 0x1b;
-    ASSERT_TRUE(PlantValue(HKEY_CURRENT_USER, Path("Data"), "early", REG_BINARY, early.data(), 25));
-    ASSERT_TRUE(PlantValue(HKEY_CURRENT_USER, Path("Data"), "late", REG_BINARY, late.data(), 25));
+    std::string early(25, '\x11'), late(25, '\x11');
+    early.replace(3, 2, "\x0a\x1b");
+    late.replace(20, 2, "\x0a\x1b");
+    ASSERT_TRUE(PlantValue(HKEY_CURRENT_USER, Path("Data"), "early", REG_BINARY, early));
+    ASSERT_TRUE(PlantValue(HKEY_CURRENT_USER, Path("Data"), "late", REG_BINARY, late));
     ASSERT_TRUE(PlantDword(HKEY_CURRENT_USER, Path("Data"), "dword", 255));
-    const char multi[] = "first\0FF second\0";
-    ASSERT_TRUE(
-        PlantValue(HKEY_CURRENT_USER, Path("Data"), "multi", REG_MULTI_SZ, multi, sizeof(multi)));
-
-    SearchOptions options = InCurrentUser("0a 1b");
-    options.includeKey = options.includeValue = false;
+    ASSERT_TRUE(PlantValue(HKEY_CURRENT_USER, Path("Data"), "multi", REG_MULTI_SZ,
+                           std::string("first\0FF second\0", 17)));
     EXPECT_EQ(
-        Search(options),
-        (Rows{"2|Data|early|11 11 11 0a 1b 11 11 11 11 11 11 11 11 11 11 11 11 11 11 11...|3"}));
-
-    options.keyword = "255";
-    EXPECT_EQ(Search(options), (Rows{"2|Data|dword|0x000000ff (255)|4"}));
-    options.keyword = "ff";
-    EXPECT_EQ(Search(options),
-              (Rows{"2|Data|dword|0x000000ff (255)|4", "1|Data|multi|first FF second|7"}));
+        Search(Options("0a 1b", "d")),
+        Texts{"2|Data|early|11 11 11 0a 1b 11 11 11 11 11 11 11 11 11 11 11 11 11 11 11...|3"});
+    EXPECT_EQ(Search(Options("255", "d")), Texts{"2|Data|dword|0x000000ff (255)|4"});
+    EXPECT_EQ(Search(Options("ff", "d")),
+              (Texts{"2|Data|dword|0x000000ff (255)|4", "1|Data|multi|first FF second|7"}));
 }
 
 TEST_F(SearchRunTest, MultibyteKeyNameIsNotCutAtATrailByte) {
@@ -286,29 +175,20 @@ TEST_F(SearchRunTest, MultibyteKeyNameIsNotCutAtATrailByte) {
         "A\x83\x5c"
         "B";
     ASSERT_TRUE(PlantKey(HKEY_CURRENT_USER, Path(name)));
-    SearchOptions options = InCurrentUser(name);
-    options.fullWordMatch = true;
-    EXPECT_EQ(Search(options), (Rows{"0|" + name + "|<key>||-1"}));
-}
-
-TEST_F(SearchRunTest, ValueWhoseNameAndDataBothMatchGivesOneRow) {
-    ASSERT_TRUE(PlantString(HKEY_CURRENT_USER, Path("Twice"), "needle", "needle too"));
-    EXPECT_EQ(Search(InCurrentUser("needle")), (Rows{"1|Twice|needle|needle too|1"}));
+    EXPECT_EQ(Search(Options(name, "f")), (Texts{"0|" + name + "|<key>||-1"}));
 }
 
 TEST_F(SearchRunTest, EmptyKeywordOrNoRootFinishesAtOnce) {
     ASSERT_TRUE(PlantKey(HKEY_CURRENT_USER, Path("needle")));
-    SearchOptions empty = InCurrentUser("");
-    SearchOptions noRoot = InCurrentUser("needle");
+    SearchOptions noRoot = Options("needle");
     noRoot.searchHkcu = false;
-    for (const SearchOptions& options : {empty, noRoot}) {
+    for (const SearchOptions& options : {Options(""), noRoot}) {
         RecordingSink sink;
-        std::vector<std::string> texts;
-        SearchEnd end = SearchRun(
-            options, sink, [&](const std::string& text) { texts.push_back(text); }, nullptr);
-        EXPECT_EQ(end, SearchEnd::Finished);
+        Texts texts;
+        auto status = [&](const std::string& text) { texts.push_back(text); };
+        EXPECT_EQ(SearchRun(options, sink, status, nullptr), SearchEnd::Finished);
         EXPECT_TRUE(sink.rows.empty());
-        EXPECT_EQ(texts, std::vector<std::string>{"Done."});
+        EXPECT_EQ(texts, Texts{"Done."});
     }
 }
 
@@ -316,57 +196,47 @@ TEST_F(SearchRunTest, StatusShowsEveryVisitedKeyThenTheEndText) {
     ASSERT_TRUE(PlantKey(HKEY_CURRENT_USER, Path("B")));
     ASSERT_TRUE(PlantKey(HKEY_CURRENT_USER, Path("a\\c")));
     RecordingSink sink;
-    std::vector<std::string> texts;
-    SearchRun(
-        InCurrentUser("zzz-not-there"), sink,
-        [&](const std::string& text) {
-            texts.push_back(text);
-            // A changed language file must not change the texts of a running search.
-            WriteWholeFile(languageFile,
-                           "[String]\r\n_PageRegistrySearchState2=Other %s\r\n"
-                           "_PageRegistrySearchState3=Done.\r\n");
-        },
-        nullptr);
+    Texts texts;
+    auto status = [&](const std::string& text) {
+        texts.push_back(text);
+        // A changed language file must not change the texts of a running search.
+        WriteLanguageFile(language.path(), {"_PageRegistrySearchState2=Other %s",
+                                            "_PageRegistrySearchState3=Done."});
+    };
+    SearchRun(Options("zzz-not-there"), sink, status, nullptr);
     ASSERT_GE(texts.size(), 5u);
     EXPECT_EQ(texts.front(), "Looking at ");
     EXPECT_EQ(texts.back(), "Done.");
-    std::vector<std::string> mine;
+    Texts mine;
     const std::string prefix = "Looking at " + Path();
     for (const std::string& text : texts) {
-        if (text == prefix || text.compare(0, prefix.size() + 1, prefix + "\\") == 0) {
+        if (text == prefix || text.compare(0, prefix.size() + 1, prefix + "\\") == 0)
             mine.push_back(text);
-        }
     }
-    EXPECT_EQ(mine,
-              (std::vector<std::string>{"Looking at " + Path(), "Looking at " + Path("a"),
-                                        "Looking at " + Path("a\\c"), "Looking at " + Path("B")}));
+    EXPECT_EQ(mine, (Texts{prefix, prefix + "\\a", prefix + "\\a\\c", prefix + "\\B"}));
 }
 
 TEST_F(SearchRunTest, StopEndsTheRunWithoutFurtherRowsOrStatus) {
-    for (const char* name : {"zdvstopmark1", "zdvstopmark2", "zdvstopmark3", "zdvstopmark4"}) {
+    for (const char* name : {"zdvstopmark1", "zdvstopmark2", "zdvstopmark3", "zdvstopmark4"})
         ASSERT_TRUE(PlantString(HKEY_CURRENT_USER, Path("Stop"), name, "x"));
-    }
     StopFlag stop{false};
     RecordingSink sink;
     sink.stop = &stop;
     sink.stopAfterRows = 2;
-    std::vector<std::string> texts;
-    SearchOptions options = InCurrentUser("zdvstopmark");
+    Texts texts;
+    auto status = [&](const std::string& text) { texts.push_back(text); };
+    SearchOptions options = Options("zdvstopmark");
     // HKEY_USERS holds the same keys again, so a stop that did not hold would show.
     options.searchHklm = options.searchHku = options.searchHkcc = true;
-    SearchEnd end = SearchRun(
-        options, sink, [&](const std::string& text) { texts.push_back(text); }, &stop);
-    EXPECT_EQ(end, SearchEnd::Stopped);
+    EXPECT_EQ(SearchRun(options, sink, status, &stop), SearchEnd::Stopped);
     EXPECT_EQ(sink.rows.size(), 2u);
-    EXPECT_EQ(Under(sink.rows), (Rows{"1|Stop|zdvstopmark1|x|1", "1|Stop|zdvstopmark2|x|1"}));
+    EXPECT_EQ(Under(sink.rows), (Texts{"1|Stop|zdvstopmark1|x|1", "1|Stop|zdvstopmark2|x|1"}));
     ASSERT_FALSE(texts.empty());
     EXPECT_EQ(texts.back(), "Looking at " + Path("Stop"));
 
     // A run asked to stop before it starts adds nothing and says nothing.
     texts.clear();
-    EXPECT_EQ(SearchRun(
-                  options, sink, [&](const std::string& text) { texts.push_back(text); }, &stop),
-              SearchEnd::Stopped);
+    EXPECT_EQ(SearchRun(options, sink, status, &stop), SearchEnd::Stopped);
     EXPECT_EQ(sink.rows.size(), 2u);
     EXPECT_TRUE(texts.empty());
 }
@@ -377,39 +247,29 @@ TEST(SearchRoots, AreWalkedInFixedOrderEachFromItsRoot) {
     // under HKEY_LOCAL_MACHINE.
     ScratchKey scratch("RootOrder");
     std::string name = "ZdvRootOrder" + std::to_string(GetCurrentProcessId());
-    std::string classes = "Software\\Classes\\" + name;
-    ASSERT_TRUE(PlantKey(HKEY_LOCAL_MACHINE, classes));
+    PlantedKey classes(HKEY_LOCAL_MACHINE, "Software\\Classes\\" + name);
+    PlantedKey config(HKEY_CURRENT_CONFIG, name);
     ASSERT_TRUE(PlantKey(HKEY_CURRENT_USER, scratch.Sub(name)));
-    ASSERT_TRUE(PlantKey(HKEY_CURRENT_CONFIG, name));
-
-    SearchOptions options;
-    options.keyword = name;
-    options.includeKey = true;
-    options.fullWordMatch = true;
     // Chosen in reverse, walked in the fixed order all the same.
-    options.searchHkcc = options.searchHku = options.searchHklm = options.searchHkcu =
-        options.searchHkcr = true;
+    SearchOptions options = Options(name, "fk");
+    options.searchHkcc = options.searchHku = options.searchHklm = options.searchHkcr = true;
     RecordingSink sink;
     SearchRun(options, sink, SearchStatus(), nullptr);
-    RemoveTree(HKEY_LOCAL_MACHINE, classes);
-    RemoveTree(HKEY_CURRENT_CONFIG, name);
 
-    std::vector<std::string> roots;
-    for (const Row& row : sink.rows) {
-        if (roots.empty() || roots.back() != row.item.rootKey)
-            roots.push_back(row.item.rootKey);
+    Texts roots;
+    for (const std::string& row : sink.rows) {
+        if (roots.empty() || roots.back() != Field(row, 1, '|'))
+            roots.push_back(Field(row, 1, '|'));
+        const std::string key = Field(row, 2, '|');
+        EXPECT_EQ(key.substr(key.size() - name.size()), name);
     }
-    EXPECT_EQ(roots, (std::vector<std::string>{"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",
-                                               "HKEY_LOCAL_MACHINE", "HKEY_USERS",
-                                               "HKEY_CURRENT_CONFIG"}));
+    EXPECT_EQ(roots, (Texts{"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
+                            "HKEY_USERS", "HKEY_CURRENT_CONFIG"}));
     ASSERT_GE(sink.rows.size(), 5u);
-    EXPECT_EQ(sink.rows[0].item.keyPath, name);
-    EXPECT_EQ(sink.rows[1].item.keyPath, scratch.Sub(name));
-    EXPECT_EQ(sink.rows[2].item.keyPath, classes);
-    EXPECT_EQ(sink.rows.back().item.keyPath, name);
-    for (const Row& row : sink.rows) {
-        EXPECT_EQ(row.item.keyPath.substr(row.item.keyPath.size() - name.size()), name);
-    }
+    EXPECT_EQ(Field(sink.rows[0], 2, '|'), name);
+    EXPECT_EQ(Field(sink.rows[1], 2, '|'), scratch.Sub(name));
+    EXPECT_EQ(Field(sink.rows[2], 2, '|'), classes.path());
+    EXPECT_EQ(Field(sink.rows.back(), 2, '|'), name);
 }
 
 }  // namespace

@@ -14,11 +14,6 @@ namespace {
 // worker until Release(), as a page busy with something else would.
 class RecordingListener : public SearchListener {
   public:
-    RecordingListener()
-        : m_firstRow(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
-          m_release(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
-          m_ended(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
-
     void SearchStarted() override {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_calls.push_back("started");
@@ -65,15 +60,16 @@ class RecordingListener : public SearchListener {
   private:
     std::mutex m_mutex;
     std::vector<std::string> m_calls;
-    UniqueKernelHandle m_firstRow, m_release, m_ended;
+    UniqueKernelHandle m_firstRow{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    UniqueKernelHandle m_release{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    UniqueKernelHandle m_ended{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
 };
 
 class SearchWorkerTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        for (const char* name : {"zdvworkmark1", "zdvworkmark2", "zdvworkmark3"}) {
+        for (const char* name : {"zdvworkmark1", "zdvworkmark2", "zdvworkmark3"})
             ASSERT_TRUE(PlantString(HKEY_CURRENT_USER, scratch.Sub("Work"), name, "x"));
-        }
         options.keyword = "zdvworkmark";
         options.includeValue = true;
         options.searchHkcu = true;

@@ -6,7 +6,6 @@
 #include "common/AnsiText.h"
 #include "search/SearchEngine.h"
 #include "settings/ConfigStore.h"
-#include "common/AnsiText.h"
 
 namespace {
 
@@ -28,10 +27,6 @@ const char kGoodFile[] =
     "    <plugins><plugin name=\"extra\">text of my own</plugin></plugins>\r\n"
     "  </zazadazivevevivozed>\r\n"
     "</config>\r\n";
-
-bool FileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 class ConfigStoreTest : public ::testing::Test {
   protected:
@@ -73,7 +68,7 @@ TEST_F(ConfigStoreTest, ShippedFileHoldsEveryElementWithEqualFactoryAndCustomVal
     EXPECT_EQ(store.Read(kWebsite, "url"), "https://www.example.com");
 }
 
-TEST_F(ConfigStoreTest, GoodFileGivesEachAttributeAsStringAndText) {
+TEST_F(ConfigStoreTest, AttributesReadAsStringOrTextAndMissingOnesAreCreatedOnWrite) {
     ConfigStore store;
     ASSERT_TRUE(store.Load(Plant(kGoodFile)));
     EXPECT_TRUE(store.Loaded());
@@ -83,36 +78,37 @@ TEST_F(ConfigStoreTest, GoodFileGivesEachAttributeAsStringAndText) {
     store.GetAttribute(node.get(), "custom", value.put());
     ASSERT_EQ(value.get()->vt, VT_BSTR);
     EXPECT_STREQ(value.get()->bstrVal, L"1,0,1");
-    EXPECT_EQ(store.GetAttributeText(node.get(), "default"), "1,1,1,1,1");
-    EXPECT_EQ(store.Read(kSearchKeyword, "custom"), "run");
+    store.GetAttribute(node.get(), "missing", value.put());
+    EXPECT_EQ(value.get()->vt, VT_EMPTY);
+    EXPECT_EQ(store.GetAttributeText(node.get(), "missing"), "");
     EXPECT_EQ(store.Read(kCleanerTasks, "custom"), "1,0,0,0,0,0,0,0,0,0,0");
-    EXPECT_FALSE(store.SelectNode("/config/zazadazivevevivozed/nothing"));
     EXPECT_FALSE(store.SelectNode("/zazadazivevevivozed/searchpage"));
+
+    EXPECT_TRUE(store.SetAttribute(node.get(), "missing", "0,1,0,1,0"));
+    // A missing element is skipped while the others work.
+    EXPECT_FALSE(store.Write("/config/zazadazivevevivozed/nothing", "custom", "lost"));
+    EXPECT_TRUE(store.Save());
+    EXPECT_EQ(Reread(kSearchRange, "missing"), "0,1,0,1,0");
+    EXPECT_EQ(Reread(kSearchRange, "default"), "1,1,1,1,1");
+    EXPECT_EQ(ReadWholeFile(m_file).find("lost"), std::string::npos);
 }
 
-TEST_F(ConfigStoreTest, MissingFileLeavesAnEmptyStoreThatNeverCreatesIt) {
+TEST_F(ConfigStoreTest, MissingMalformedOrEmptyFileLeavesAnEmptyStoreThatWritesNothing) {
     ConfigStore store;
     ASSERT_TRUE(store.Load(Plant(kGoodFile)));
-    std::string missing = m_folder.Missing("config.xml.missing");
     // A failed load must not keep the earlier document and path: a save would
     // then write the old settings somewhere.
+    std::string missing = m_folder.Missing("config.xml.missing");
     EXPECT_FALSE(store.Load(missing));
     EXPECT_FALSE(store.Loaded());
     EXPECT_FALSE(store.SelectNode(kSearchRange));
-    EXPECT_EQ(store.Read(kSearchRange, "custom"), "");
     EXPECT_FALSE(store.Write(kSearchRange, "custom", "0,0,0,0,0"));
     EXPECT_FALSE(store.Save());
     EXPECT_FALSE(FileExists(missing));
-    EXPECT_EQ(ReadWholeFile(m_file), kGoodFile);
-}
-
-TEST_F(ConfigStoreTest, MalformedOrEmptyFileIsNotLoadedAndNeverRewritten) {
-    const std::string broken[] = {
-        "<config><zazadazivevevivozed><searchpage>", "",
-        "<config><zazadazivevevivozed><options custom=\"1></zazadazivevevivozed></config>",
-        "not xml at all"};
-    for (const std::string& content : broken) {
-        ConfigStore store;
+    for (const std::string& content :
+         {std::string("<config><zazadazivevevivozed><searchpage>"), std::string(),
+          std::string("<config><zazadazivevevivozed><options custom=\"1></zazadazivevevivozed>"),
+          std::string("not xml at all")}) {
         EXPECT_FALSE(store.Load(Plant(content))) << content;
         EXPECT_EQ(store.Read(kSearchOptions, "custom"), "");
         EXPECT_FALSE(store.Write(kSearchOptions, "custom", "1"));
@@ -120,39 +116,6 @@ TEST_F(ConfigStoreTest, MalformedOrEmptyFileIsNotLoadedAndNeverRewritten) {
         EXPECT_EQ(ReadWholeFile(m_file), content);
         EXPECT_FALSE(FileExists(m_file + ".new"));
     }
-}
-
-TEST_F(ConfigStoreTest, MissingElementIsSkippedWhileTheOthersWork) {
-    std::string content = kGoodFile;
-    std::size_t start = content.find("      <searchkeyword");
-    content.erase(start, content.find('\n', start) + 1 - start);
-    ConfigStore store;
-    ASSERT_TRUE(store.Load(Plant(content)));
-    EXPECT_EQ(store.Read(kSearchKeyword, "custom"), "");
-    EXPECT_FALSE(store.Write(kSearchKeyword, "custom", "lost"));
-    EXPECT_TRUE(store.Write(kSearchOptions, "custom", "1,1,1,1,1,1"));
-    EXPECT_TRUE(store.Save());
-    EXPECT_EQ(Reread(kSearchOptions, "custom"), "1,1,1,1,1,1");
-    EXPECT_EQ(ReadWholeFile(m_file).find("searchkeyword"), std::string::npos);
-}
-
-TEST_F(ConfigStoreTest, MissingAttributeReadsEmptyAndIsCreatedOnWrite) {
-    std::string content = kGoodFile;
-    std::size_t start = content.find("custom=\"1,0,1\" ");
-    content.erase(start, std::string("custom=\"1,0,1\" ").size());
-    ConfigStore store;
-    ASSERT_TRUE(store.Load(Plant(content)));
-    ComPtr<IXMLDOMNode> node = store.SelectNode(kSearchRange);
-    ASSERT_TRUE(node);
-    UniqueVariant value;
-    store.GetAttribute(node.get(), "custom", value.put());
-    EXPECT_EQ(value.get()->vt, VT_EMPTY);
-    EXPECT_EQ(store.GetAttributeText(node.get(), "custom"), "");
-    EXPECT_TRUE(store.SetAttribute(node.get(), "custom", "0,1,0,1,0"));
-    EXPECT_EQ(store.GetAttributeText(node.get(), "custom"), "0,1,0,1,0");
-    EXPECT_TRUE(store.Save());
-    EXPECT_EQ(Reread(kSearchRange, "custom"), "0,1,0,1,0");
-    EXPECT_EQ(Reread(kSearchRange, "default"), "1,1,1,1,1");
 }
 
 TEST_F(ConfigStoreTest, UnknownContentSurvivesASave) {
@@ -176,51 +139,27 @@ TEST_F(ConfigStoreTest, UnknownContentSurvivesASave) {
 TEST_F(ConfigStoreTest, KeywordIsStoredCutTo499CharactersWithMarkupCharactersIntact) {
     std::string keyword = "<a href=\"x\">&amp;'";
     keyword += std::string(600 - keyword.size(), 'k');
-    std::string stored = CutKeyword(keyword);
-    EXPECT_EQ(stored, keyword.substr(0, 499));
+    ConfigStore store;
+    ASSERT_TRUE(store.Load(Plant(kGoodFile)));
+    for (const std::string& stored : {CutKeyword(keyword), CutKeyword("short"), std::string()}) {
+        EXPECT_TRUE(store.Write(kSearchKeyword, "custom", stored));
+        ASSERT_TRUE(store.Save());
+        EXPECT_EQ(Reread(kSearchKeyword, "custom"), stored);
+    }
+    EXPECT_EQ(CutKeyword(keyword), keyword.substr(0, 499));
     EXPECT_EQ(CutKeyword("short"), "short");
-    ConfigStore store;
-    ASSERT_TRUE(store.Load(Plant(kGoodFile)));
-    EXPECT_TRUE(store.Write(kSearchKeyword, "custom", stored));
-    ASSERT_TRUE(store.Save());
-    EXPECT_EQ(Reread(kSearchKeyword, "custom"), stored);
-    // An empty keyword is stored as empty, not dropped.
-    ASSERT_TRUE(store.Write(kSearchKeyword, "custom", ""));
-    ASSERT_TRUE(store.Save());
-    EXPECT_EQ(Reread(kSearchKeyword, "custom"), "");
 }
 
-TEST_F(ConfigStoreTest, SaveReplacesTheFileAndLeavesNoNewFileBehind) {
+TEST_F(ConfigStoreTest, SaveNeverLosesTheOldFileAndLeavesNoNewFileBehind) {
     ConfigStore store;
     ASSERT_TRUE(store.Load(Plant(kGoodFile)));
-    std::string newFile = AnsiFromWide(store.SavingPath());
-    EXPECT_EQ(newFile, m_file + ".new");
-    // Left over from a save that was cut short.
-    ASSERT_TRUE(WriteWholeFile(newFile, "<config"));
-    EXPECT_TRUE(store.Write(kSearchRange, "custom", "0,0,0,0,1"));
-    ASSERT_TRUE(store.Save());
-    EXPECT_FALSE(FileExists(newFile));
-    EXPECT_EQ(Reread(kSearchRange, "custom"), "0,0,0,0,1");
-}
-
-TEST_F(ConfigStoreTest, SaveThatCannotWriteTheNewFileLeavesTheOldOneUnchanged) {
-    ConfigStore store;
-    ASSERT_TRUE(store.Load(Plant(kGoodFile)));
-    // A folder where the new file should go: nothing can be written there.
-    std::string blocker = m_folder.MakeFolder("config.xml.new");
     EXPECT_TRUE(store.Write(kSearchRange, "custom", "0,0,0,0,0"));
+    const std::string newFile = AnsiFromWide(store.SavingPath());
+    // A folder where the new file should go: nothing can be written there.
+    ASSERT_TRUE(CreateDirectoryA(newFile.c_str(), nullptr));
     EXPECT_FALSE(store.Save());
     EXPECT_EQ(ReadWholeFile(m_file), kGoodFile);
-    EXPECT_TRUE(RemoveDirectoryA(blocker.c_str()));
-    // Once the way is clear the same store saves.
-    EXPECT_TRUE(store.Save());
-    EXPECT_EQ(Reread(kSearchRange, "custom"), "0,0,0,0,0");
-}
-
-TEST_F(ConfigStoreTest, SaveThatCannotReplaceTheOldFileKeepsItAndRemovesTheNewOne) {
-    ConfigStore store;
-    ASSERT_TRUE(store.Load(Plant(kGoodFile)));
-    EXPECT_TRUE(store.Write(kSearchRange, "custom", "0,0,0,0,0"));
+    EXPECT_TRUE(RemoveDirectoryA(newFile.c_str()));
     {
         // Another program holds the file open and does not let it be replaced.
         UniqueFileHandle holder(CreateFileA(m_file.c_str(), GENERIC_READ,
@@ -230,56 +169,45 @@ TEST_F(ConfigStoreTest, SaveThatCannotReplaceTheOldFileKeepsItAndRemovesTheNewOn
         EXPECT_FALSE(store.Save());
     }
     EXPECT_EQ(ReadWholeFile(m_file), kGoodFile);
-    EXPECT_FALSE(FileExists(m_file + ".new"));
+    EXPECT_FALSE(FileExists(newFile));
+    // Left over from a save that was cut short.
+    ASSERT_TRUE(WriteWholeFile(newFile, "<config"));
+    EXPECT_TRUE(store.Save());
+    EXPECT_FALSE(FileExists(newFile));
+    EXPECT_EQ(Reread(kSearchRange, "custom"), "0,0,0,0,0");
 }
 
-TEST(FlagList, ShortListRepeatsItsLastField) {
-    std::vector<bool> options(6, true);
-    EXPECT_TRUE(ApplyFlagList("1,0", options));
-    EXPECT_EQ(options, (std::vector<bool>{true, false, false, false, false, false}));
-    std::vector<bool> tasks(11, false);
-    EXPECT_TRUE(ApplyFlagList("0,1", tasks));
-    EXPECT_EQ(tasks, (std::vector<bool>{false, true, true, true, true, true, true, true, true, true,
-                                        true}));
+// Flags as "1" and "0" characters, for short tables.
+std::vector<bool> Flags(const std::string& ones) {
+    std::vector<bool> flags;
+    for (char c : ones)
+        flags.push_back(c == '1');
+    return flags;
 }
 
-TEST(FlagList, EmptyFieldsAreDroppedBeforeCounting) {
-    std::vector<bool> roots(5, false);
-    EXPECT_TRUE(ApplyFlagList("1,,1", roots));
-    EXPECT_EQ(roots, std::vector<bool>(5, true));
-}
-
-TEST(FlagList, OnlyExactlyOneTicks) {
-    std::vector<bool> flags(6, true);
-    EXPECT_TRUE(ApplyFlagList(" 1,true,1 ,01,2,1", flags));
-    EXPECT_EQ(flags, (std::vector<bool>{false, false, false, false, false, true}));
-}
-
-TEST(FlagList, ListWithoutFieldsChangesNothing) {
-    const std::vector<bool> before{true, false, true, false, true};
-    for (const char* text : {"", ",", ",,,,"}) {
-        std::vector<bool> flags = before;
-        EXPECT_FALSE(ApplyFlagList(text, flags)) << '"' << text << '"';
-        EXPECT_EQ(flags, before);
+TEST(FlagList, FieldsTickFlagsInOrderAndTheLastFieldRepeats) {
+    const struct {
+        const char *text, *before, *after;
+    } cases[] = {
+        {"1,0", "111111", "100000"},
+        {"0,1", "00000000000", "01111111111"},
+        // Empty fields are dropped before counting.
+        {"1,,1", "00000", "11111"},
+        // Only exactly "1" ticks.
+        {" 1,true,1 ,01,2,1", "111111", "000001"},
+        // Extra fields are ignored; a list without fields changes nothing.
+        {"1,0,1,0,0,0", "000", "101"},
+        {"", "10101", "10101"},
+        {",", "10101", "10101"},
+        {",,,,", "10101", "10101"},
+    };
+    for (const auto& c : cases) {
+        std::vector<bool> flags = Flags(c.before);
+        EXPECT_EQ(ApplyFlagList(c.text, flags), c.text[0] != '\0' && c.text[0] != ',') << c.text;
+        EXPECT_EQ(flags, Flags(c.after)) << c.text;
     }
-}
-
-TEST(FlagList, LongerListIgnoresTheExtraFields) {
-    std::vector<bool> flags(3, false);
-    EXPECT_TRUE(ApplyFlagList("1,0,1,0,0,0", flags));
-    EXPECT_EQ(flags, (std::vector<bool>{true, false, true}));
-}
-
-TEST(FlagList, WrittenListReadsBackTheSameFlags) {
-    EXPECT_EQ(MakeFlagList(std::vector<bool>(5, true)), "1,1,1,1,1");
-    std::vector<bool> firstOnly(11, false);
-    firstOnly[0] = true;
-    EXPECT_EQ(MakeFlagList(firstOnly), "1,0,0,0,0,0,0,0,0,0,0");
+    EXPECT_EQ(MakeFlagList(Flags("10000000000")), "1,0,0,0,0,0,0,0,0,0,0");
     EXPECT_EQ(MakeFlagList({}), "");
-    std::vector<bool> mixed{false, true, true, false, false, true};
-    std::vector<bool> read(6, false);
-    EXPECT_TRUE(ApplyFlagList(MakeFlagList(mixed), read));
-    EXPECT_EQ(read, mixed);
 }
 
 TEST(XmlParser, AvailableOnlyWhereComIsInitialised) {

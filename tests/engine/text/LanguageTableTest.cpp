@@ -5,49 +5,49 @@
 
 namespace {
 
-class LanguageTableTest : public ::testing::Test {
-  protected:
-    LanguageTableTest() : m_folder("language") {}
+TEST(LanguageTable, GivesTheKeysTextOrTheKeyItself) {
+    ScratchFolder folder("language");
+    LanguageTable table;
+    table.SetFile(folder.MakeFile("Test.language",
+                                  "[String]\r\n"
+                                  "_Scan=Scan\r\n"
+                                  "_Empty=\r\n"
+                                  "_Thanks=First line\\r\\nSecond line\\nThird\r\n"
+                                  "_Lone=Back\\slash stays\r\n"
+                                  "_Long=" +
+                                      std::string(70000, 'x') +
+                                      "\r\n"
+                                      "_After=After\r\n"
+                                      "[Other]\r\n"
+                                      "_Elsewhere=Not a text of the table\r\n"));
+    const struct {
+        const char* key;
+        int expand;
+        std::string text;
+    } cases[] = {
+        {"_Scan", 0, "Scan"},
+        {"_Lone", 1, "Back\\slash stays"},
+        // Escapes expand only when asked.
+        {"_Thanks", 0, "First line\\r\\nSecond line\\nThird"},
+        {"_Thanks", 1, "First line\r\nSecond line\nThird"},
+        // A missing key, an empty text and another section's key show the key,
+        // as it is, escapes and all.
+        {"_Missing", 0, "_Missing"},
+        {"_Empty", 0, "_Empty"},
+        {"_Elsewhere", 0, "_Elsewhere"},
+        {"_Two\\r\\nLines", 1, "_Two\\r\\nLines"},
+        // An overlong text is cut to the buffer and the file read on.
+        {"_Long", 0, std::string(65534, 'x')},
+        {"_After", 0, "After"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(table.GetText(c.key, c.expand), c.text) << c.key;
 
-    void UseFile(const std::string& content) {
-        m_table.SetFile(m_folder.MakeFile("Test.language", content));
-    }
-
-    ScratchFolder m_folder;
-    LanguageTable m_table;
-};
-
-const char kFile[] =
-    "[String]\r\n"
-    "_Scan=Scan\r\n"
-    "_Empty=\r\n"
-    "_Thanks=First line\\r\\nSecond line\\nThird\r\n"
-    "_Lone=Back\\slash stays\r\n"
-    "[Other]\r\n"
-    "_Elsewhere=Not a text of the table\r\n";
-
-TEST_F(LanguageTableTest, DefinedKeyGivesItsText) {
-    UseFile(kFile);
-    EXPECT_EQ(m_table.GetText("_Scan"), "Scan");
-    EXPECT_EQ(m_table.GetText("_Lone", 1), "Back\\slash stays");
+    table.SetFile(folder.Missing("None.language"));
+    EXPECT_EQ(table.GetText("_Scan"), "_Scan");
 }
 
-TEST_F(LanguageTableTest, MissingKeyEmptyTextAndOtherSectionShowTheKey) {
-    UseFile(kFile);
-    EXPECT_EQ(m_table.GetText("_Missing"), "_Missing");
-    EXPECT_EQ(m_table.GetText("_Empty"), "_Empty");
-    EXPECT_EQ(m_table.GetText("_Elsewhere"), "_Elsewhere");
-    // The key comes back as it is, escapes and all.
-    EXPECT_EQ(m_table.GetText("_Two\\r\\nLines", 1), "_Two\\r\\nLines");
-}
-
-TEST_F(LanguageTableTest, MissingFileShowsEveryKey) {
-    m_table.SetFile(m_folder.Missing("None.language"));
-    EXPECT_EQ(m_table.GetText("_Scan"), "_Scan");
-    EXPECT_EQ(m_table.GetText("_ZazaDaziveveVivozed", 1), "_ZazaDaziveveVivozed");
-}
-
-TEST_F(LanguageTableTest, TableWithoutFileNeverReadsTheSystemProfile) {
+TEST(LanguageTable, WithoutFileNeverReadsTheSystemProfile) {
     // Given no file name, the profile API would read win.ini.
     ASSERT_TRUE(WriteProfileStringA("String", "_ZdvProbe", "from win.ini"));
     LanguageTable unset;
@@ -56,37 +56,18 @@ TEST_F(LanguageTableTest, TableWithoutFileNeverReadsTheSystemProfile) {
     EXPECT_EQ(text, "_ZdvProbe");
 }
 
-TEST_F(LanguageTableTest, EscapesExpandOnlyWhenAsked) {
-    UseFile(kFile);
-    EXPECT_EQ(m_table.GetText("_Thanks"), "First line\\r\\nSecond line\\nThird");
-    EXPECT_EQ(m_table.GetText("_Thanks", 1), "First line\r\nSecond line\nThird");
-}
-
-TEST_F(LanguageTableTest, OverlongTextIsCutToTheBuffer) {
-    std::string text(70000, 'x');
-    UseFile("[String]\r\n_Long=" + text + "\r\n_After=After\r\n");
-    EXPECT_EQ(m_table.GetText("_Long"), text.substr(0, 65534));
-    EXPECT_EQ(m_table.GetText("_After"), "After");
-}
-
-TEST(ExpandEscapes, TurnsBackslashPairsIntoLineBreaks) {
-    std::string text = "a\\rb\\nc\\r\\n\\t\\";
-    ExpandEscapes(text);
-    EXPECT_EQ(text, "a\rb\nc\r\n\\t\\");
-    std::string plain = "no escapes";
-    ExpandEscapes(plain);
-    EXPECT_EQ(plain, "no escapes");
-}
-
-TEST_F(LanguageTableTest, MultibyteTrailBackslashIsNotAnEscape) {
+TEST(LanguageTable, MultibyteTrailBackslashIsNotAnEscape) {
     ASSERT_EQ(GetACP(), 932u);
     // The second byte of these characters is a backslash.
     const std::string display = "\x95\x5C";   // "display"
     const std::string software = "\x83\x5C";  // first syllable of "software"
-    UseFile("[String]\r\n_Kind=" + display + "n" + software + "r\r\n_Lines=" + display + "\\n" +
-            software + "\r\n");
-    EXPECT_EQ(m_table.GetText("_Kind", 1), display + "n" + software + "r");
-    EXPECT_EQ(m_table.GetText("_Lines", 1), display + "\n" + software);
+    ScratchFolder folder("language");
+    LanguageTable table;
+    table.SetFile(folder.MakeFile("Test.language", "[String]\r\n_Kind=" + display + "n" + software +
+                                                       "r\r\n_Lines=" + display + "\\n" + software +
+                                                       "\r\n"));
+    EXPECT_EQ(table.GetText("_Kind", 1), display + "n" + software + "r");
+    EXPECT_EQ(table.GetText("_Lines", 1), display + "\n" + software);
 }
 
 }  // namespace

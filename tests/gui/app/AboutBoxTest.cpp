@@ -18,10 +18,6 @@
 
 namespace {
 
-LPARAM Point(int x, int y) {
-    return MAKELPARAM(x, y);
-}
-
 // Records what is opened and answers with the given success.
 class RecordingOpener {
   public:
@@ -40,27 +36,6 @@ class RecordingOpener {
 
 constexpr char kBrowserSettings[] = "Software\\Microsoft\\Internet Explorer\\Settings";
 
-// Plants the browser's anchor colours and restores the key as it was.
-class BrowserColours {
-  public:
-    BrowserColours() : m_keyExisted(KeyExists(HKEY_CURRENT_USER, kBrowserSettings)) {}
-    ~BrowserColours() {
-        if (m_keyExisted) {
-            RemoveValue(HKEY_CURRENT_USER, kBrowserSettings, "Anchor Color");
-            RemoveValue(HKEY_CURRENT_USER, kBrowserSettings, "Anchor Color Visited");
-        } else {
-            RemoveTree(HKEY_CURRENT_USER, kBrowserSettings);
-        }
-    }
-    bool Set(const std::string& link, const std::string& visited) {
-        return PlantString(HKEY_CURRENT_USER, kBrowserSettings, "Anchor Color", link) &&
-               PlantString(HKEY_CURRENT_USER, kBrowserSettings, "Anchor Color Visited", visited);
-    }
-
-  private:
-    bool m_keyExisted;
-};
-
 class AboutBoxTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -69,7 +44,7 @@ class AboutBoxTest : public ::testing::Test {
         CoInitialize(nullptr);
     }
     void TearDown() override { CoUninitialize(); }
-    LanguageFileScope m_language{ShippedLanguageFile()};
+    LanguageFileScope m_language = LanguageFileScope(ShippedLanguageFile());
 };
 
 }  // namespace
@@ -107,13 +82,13 @@ TEST_F(AboutBoxTest, LinkOpensOnAClickReleasedOnItsTextAndThenShowsVisited) {
     {
         RecordingOpener opener(true);
         // Released outside the text: nothing opens.
-        SendMessageA(link.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, Point(text.left + 1, 1));
-        SendMessageA(link.hwnd(), WM_LBUTTONUP, 0, Point(text.right + 40, 1));
+        SendMessageA(link.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(text.left + 1, 1));
+        SendMessageA(link.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(text.right + 40, 1));
         EXPECT_TRUE(opener.opened.empty());
         EXPECT_FALSE(link.Visited());
 
-        SendMessageA(link.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, Point(text.left + 1, 1));
-        SendMessageA(link.hwnd(), WM_LBUTTONUP, 0, Point(text.left + 2, 1));
+        SendMessageA(link.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(text.left + 1, 1));
+        SendMessageA(link.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(text.left + 2, 1));
         ASSERT_EQ(opener.opened.size(), 1u);
         EXPECT_EQ(opener.opened[0], link.Url());
         EXPECT_TRUE(link.Visited());
@@ -132,26 +107,28 @@ TEST_F(AboutBoxTest, LinkOpensOnAClickReleasedOnItsTextAndThenShowsVisited) {
 }
 
 TEST(HyperLinkColours, ComeFromTheBrowserSettingsWhenThreeNumbersAreGiven) {
-    BrowserColours planted;
-    ASSERT_TRUE(planted.Set("255,0,0", "0,128,64"));
-    LinkColours colours = ReadLinkColours();
-    EXPECT_EQ(colours.link, RGB(255, 0, 0));
-    EXPECT_EQ(colours.visited, RGB(0, 128, 64));
-
-    ASSERT_TRUE(planted.Set("12,34", "1,2,3,4"));
-    colours = ReadLinkColours();
-    EXPECT_EQ(colours.link, RGB(0, 0, 255));
-    EXPECT_EQ(colours.visited, RGB(128, 0, 128));
-
-    ASSERT_TRUE(planted.Set("300,0,0", "100,100,100,100,100"));
-    colours = ReadLinkColours();
-    EXPECT_EQ(colours.link, RGB(0, 0, 255));
-    EXPECT_EQ(colours.visited, RGB(128, 0, 128));
+    PlantedKey settings(HKEY_CURRENT_USER, kBrowserSettings);
+    const COLORREF blue = RGB(0, 0, 255), purple = RGB(128, 0, 128);
+    const struct {
+        const char *link, *visited;
+        COLORREF linkColour, visitedColour;
+    } cases[] = {
+        {"255,0,0", "0,128,64", RGB(255, 0, 0), RGB(0, 128, 64)},
+        {"12,34", "1,2,3,4", blue, purple},
+        {"300,0,0", "100,100,100,100,100", blue, purple},
+    };
+    for (const auto& c : cases) {
+        settings.String("Anchor Color", c.link);
+        settings.String("Anchor Color Visited", c.visited);
+        LinkColours colours = ReadLinkColours();
+        EXPECT_EQ(colours.link, c.linkColour) << c.link;
+        EXPECT_EQ(colours.visited, c.visitedColour) << c.visited;
+    }
 }
 
 TEST(HyperLinkColours, AreUsedByALinkMadeAfterTheyWereSet) {
-    BrowserColours planted;
-    ASSERT_TRUE(planted.Set("10,20,30", "40,50,60"));
+    PlantedKey settings(HKEY_CURRENT_USER, kBrowserSettings);
+    settings.String("Anchor Color", "10,20,30");
     HWND parent = CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 200, 50, nullptr, nullptr,
                                   nullptr, nullptr);
     HWND label = CreateWindowExA(0, "Static", "Home", WS_CHILD | WS_VISIBLE | SS_RIGHT, 0, 0, 200,

@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <cctype>
+#include <filesystem>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -15,63 +17,28 @@
 
 namespace {
 
-// The sources as the test process sees them (Wine maps the Unix root to Z:).
-std::string SourcePath(const std::string& relative) {
-    std::string path = std::string("Z:") + ZDV_SOURCE_DIR + "/" + relative;
-    for (char& c : path) {
-        if (c == '/')
-            c = '\\';
+// The source files with one of the extensions below a folder of the sources,
+// as the test process sees them (Wine maps the Unix root to Z:).
+std::vector<std::string> SourceFiles(const std::string& folder,
+                                     const std::set<std::string>& extensions) {
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(
+             std::string("Z:") + ZDV_SOURCE_DIR + "/" + folder)) {
+        if (entry.is_regular_file() && extensions.count(entry.path().extension().string()))
+            files.push_back(entry.path().string());
     }
-    return path;
-}
-
-void ListFiles(const std::string& folder, const std::vector<std::string>& extensions,
-               std::vector<std::string>& files) {
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        const std::string name = found.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        const std::string path = folder + "\\" + name;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            ListFiles(path, extensions, files);
-            continue;
-        }
-        for (const std::string& extension : extensions) {
-            if (name.size() > extension.size() &&
-                name.compare(name.size() - extension.size(), extension.size(), extension) == 0) {
-                files.push_back(path);
-            }
-        }
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
-}
-
-bool IsKeyCharacter(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) != 0;
+    return files;
 }
 
 // Quoted literals of the form "_Name". A literal that ends in a letter and is
 // followed by "+" starts keys numbered from 1 ("_PageRegistryCleanerTask" + n).
 void CollectKeys(const std::string& text, std::set<std::string>& keys) {
-    for (std::size_t quote = text.find("\"_"); quote != std::string::npos;
-         quote = text.find("\"_", quote + 1)) {
-        std::size_t end = quote + 2;
-        while (end < text.size() && IsKeyCharacter(text[end]))
-            ++end;
-        if (end == quote + 2 || end >= text.size() || text[end] != '"')
-            continue;
-        std::string key = text.substr(quote + 1, end - quote - 1);
-        std::size_t next = end + 1;
-        while (next < text.size() && text[next] == ' ')
-            ++next;
-        const bool numbered = !std::isdigit(static_cast<unsigned char>(key.back()));
-        if (numbered && next < text.size() && text[next] == '+')
-            key += "1";
-        keys.insert(key);
+    static const std::regex literal("\"(_[A-Za-z0-9]+)\"( *\\+)?");
+    for (std::sregex_iterator it(text.begin(), text.end(), literal), end; it != end; ++it) {
+        const std::string key = (*it)[1];
+        const bool numbered =
+            (*it)[2].matched && !std::isdigit(static_cast<unsigned char>(key.back()));
+        keys.insert(numbered ? key + "1" : key);
     }
 }
 
@@ -85,12 +52,10 @@ std::string ShippedText(const std::string& key) {
 }  // namespace
 
 TEST(ShippedLanguageFile, HasATextForEveryKeyOfTheResourcesAndTheCode) {
-    std::vector<std::string> files;
-    ListFiles(SourcePath("res"), {".rc"}, files);
-    const size_t resourceFiles = files.size();
-    ListFiles(SourcePath("src"), {".cpp", ".h"}, files);
-    ASSERT_GE(resourceFiles, 1u);
-    ASSERT_GT(files.size(), resourceFiles);
+    std::vector<std::string> files = SourceFiles("res", {".rc"});
+    ASSERT_GE(files.size(), 1u);
+    for (const std::string& file : SourceFiles("src", {".cpp", ".h"}))
+        files.push_back(file);
 
     std::set<std::string> keys;
     for (const std::string& file : files)

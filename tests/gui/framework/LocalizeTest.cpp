@@ -9,14 +9,9 @@
 #include "TestSupport.h"
 #include "text/LanguageTable.h"
 #include "framework/Localize.h"
+#include "framework/Window.h"
 
 namespace {
-
-std::string TextOf(HWND window) {
-    char buffer[512] = {};
-    GetWindowTextA(window, buffer, sizeof(buffer));
-    return buffer;
-}
 
 std::string MenuText(HMENU menu, int position) {
     char buffer[512] = {};
@@ -26,25 +21,10 @@ std::string MenuText(HMENU menu, int position) {
 
 class LocalizeTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        const std::string file = m_folder.path() + "\\localize.language";
-        ASSERT_TRUE(WriteWholeFile(file,
-                                   "[String]\r\n"
-                                   "_Caption=Translated caption\r\n"
-                                   "_Button=First line\\r\\nSecond line\r\n"
-                                   "_Nested=Deep inside\r\n"
-                                   "_Empty=\r\n"
-                                   "_Top=&Top\r\n"
-                                   "_Item=An item\\r\\nwith escapes\r\n"
-                                   "_Sub=Submenu\r\n"
-                                   "_Deep=Deep item\r\n"));
-        m_previous = Language().File();
-        Language().SetFile(file);
-    }
-    void TearDown() override { Language().SetFile(m_previous); }
-
-    ScratchFolder m_folder{"ZdvLocalize"};
-    std::string m_previous;
+    LanguageFileScope m_language{{"_Caption=Translated caption",
+                                  "_Button=First line\\r\\nSecond line", "_Nested=Deep inside",
+                                  "_Empty=", "_Top=&Top", "_Item=An item\\r\\nwith escapes",
+                                  "_Sub=Submenu", "_Deep=Deep item"}};
 };
 
 HWND Child(const char* className, const char* text, HWND parent) {
@@ -67,14 +47,14 @@ TEST_F(LocalizeTest, WindowCaptionAndEveryDescendantAreTranslated) {
 
     LocalizeWindow(top);
 
-    EXPECT_EQ(TextOf(top), "Translated caption");
-    EXPECT_EQ(TextOf(button), "First line\r\nSecond line");
+    EXPECT_EQ(WindowText(top), "Translated caption");
+    EXPECT_EQ(WindowText(button), "First line\r\nSecond line");
     // A missing key keeps its text, with its escapes expanded as a window text.
-    EXPECT_EQ(TextOf(holder), "_Unknown\r\nkey");
-    EXPECT_EQ(TextOf(nested), "Deep inside");
-    EXPECT_EQ(TextOf(empty), "");
-    EXPECT_EQ(TextOf(placeholder), "Static");
-    EXPECT_EQ(TextOf(emptyText), "_Empty");
+    EXPECT_EQ(WindowText(holder), "_Unknown\r\nkey");
+    EXPECT_EQ(WindowText(nested), "Deep inside");
+    EXPECT_EQ(WindowText(empty), "");
+    EXPECT_EQ(WindowText(placeholder), "Static");
+    EXPECT_EQ(WindowText(emptyText), "_Empty");
     // Code that fetches a text itself sees the escapes unless it asks for them.
     EXPECT_EQ(GetText("_Button"), "First line\\r\\nSecond line");
     EXPECT_EQ(GetText("_Unknown\\r\\nkey"), "_Unknown\\r\\nkey");

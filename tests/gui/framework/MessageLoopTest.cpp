@@ -47,23 +47,4 @@ TEST(MessageLoop, RunsIdleHandlersOffersMessagesToFiltersAndEndsWithTheQuitCode)
     EXPECT_EQ(loop.Run(), 7);
     EXPECT_EQ(filter.taken, 1);
     EXPECT_EQ(idle.calls, 2);
-
-    MSG mouse = {};
-    mouse.message = WM_MOUSEMOVE;
-    EXPECT_FALSE(MessageLoop::IsIdleMessage(mouse));
-    mouse.message = 0x0118;
-    EXPECT_FALSE(MessageLoop::IsIdleMessage(mouse));
-    mouse.message = WM_KEYDOWN;
-    EXPECT_TRUE(MessageLoop::IsIdleMessage(mouse));
-}
-
-TEST(AppModule, KeepsOneMessageLoopPerThread) {
-    AppModule module;
-    MessageLoop loop;
-    EXPECT_TRUE(module.AddMessageLoop(&loop));
-    EXPECT_FALSE(module.AddMessageLoop(&loop));
-    EXPECT_EQ(module.GetMessageLoop(), &loop);
-    EXPECT_EQ(module.GetMessageLoop(GetCurrentThreadId() + 1), nullptr);
-    module.RemoveMessageLoop();
-    EXPECT_EQ(module.GetMessageLoop(), nullptr);
 }
