@@ -37,8 +37,7 @@ TEST(ReadValueNow, GivesTheWholeTextOnlyForAPlainString) {
     };
     ScratchKey scratch;
     for (const Case& c : cases) {
-        PlantValue(scratch.root(), scratch.path(), "v", c.type, c.bytes.data(),
-                   static_cast<DWORD>(c.bytes.size()));
+        PlantValue(scratch.root(), scratch.path(), "v", c.type, c.bytes);
         ValueNow now = ReadValueNow("HKEY_CURRENT_USER", scratch.path(), "v");
         EXPECT_EQ(now.state, c.state) << c.text;
         EXPECT_EQ(now.text, c.text);
