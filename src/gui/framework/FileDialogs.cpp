@@ -4,6 +4,11 @@
 
 namespace {
 
+SaveFileHook& CurrentSaveHook() {
+    static SaveFileHook hook;
+    return hook;
+}
+
 // "text\0pattern\0...\0\0", as the dialogs take their filter list.
 std::string FilterList(const std::vector<FileFilter>& filters) {
     std::string list;
@@ -33,6 +38,8 @@ OPENFILENAMEA DialogSetup(HWND owner, const std::string& filterList, char* path,
 
 std::string ChooseFileToSave(HWND owner, const std::vector<FileFilter>& filters,
                              const char* defaultExtension) {
+    if (CurrentSaveHook())
+        return CurrentSaveHook()(owner);
     char path[MAX_PATH] = {};
     const std::string filterList = FilterList(filters);
     OPENFILENAMEA dialog = DialogSetup(owner, filterList, path, OFN_OVERWRITEPROMPT);
@@ -45,4 +52,10 @@ std::string ChooseFileToOpen(HWND owner, const std::vector<FileFilter>& filters)
     const std::string filterList = FilterList(filters);
     OPENFILENAMEA dialog = DialogSetup(owner, filterList, path, OFN_FILEMUSTEXIST);
     return GetOpenFileNameA(&dialog) ? std::string(path) : std::string();
+}
+
+SaveFileHook SetSaveFileHook(SaveFileHook hook) {
+    SaveFileHook previous = std::move(CurrentSaveHook());
+    CurrentSaveHook() = std::move(hook);
+    return previous;
 }

@@ -1,8 +1,10 @@
 #pragma once
-// The common Save and Open dialogs (explorer style, resizable).
+// The common Save and Open dialogs (explorer style, resizable). Tests answer
+// the Save dialog through a hook instead of a real dialog.
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,3 +19,7 @@ struct FileFilter {
 std::string ChooseFileToSave(HWND owner, const std::vector<FileFilter>& filters,
                              const char* defaultExtension);
 std::string ChooseFileToOpen(HWND owner, const std::vector<FileFilter>& filters);
+
+using SaveFileHook = std::function<std::string(HWND owner)>;
+// Replaces the Save dialog; an empty hook restores it. Returns the previous one.
+SaveFileHook SetSaveFileHook(SaveFileHook hook);

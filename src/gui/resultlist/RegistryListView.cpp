@@ -2,14 +2,12 @@
 
 #include <commctrl.h>
 
-#include <cstdlib>
-
 #include "app/SkinLayer.h"
 #include "backup/Regedit.h"
-#include "common/AnsiText.h"
-#include "framework/FileDialog.h"
+#include "framework/FileDialogs.h"
 #include "framework/Prompt.h"
 #include "framework/ShellOpen.h"
+#include "framework/SortListView.h"
 #include "resource.h"
 #include "results/DeleteEntries.h"
 #include "results/EntryEdit.h"
@@ -22,9 +20,6 @@
 namespace {
 
 constexpr int kInitialWidths[RegistryListView::kColumnCount] = {100, 300, 100, 300};
-// Sorting compares the first 259 bytes of a text.
-constexpr std::size_t kSortTextLength = 259;
-
 // Drawing a list row by row costs far more than adding the rows (under Wine
 // several milliseconds a row): a stream of rows is drawn at this pace.
 constexpr UINT kShowRowsInterval = 50;
@@ -32,64 +27,6 @@ constexpr UINT_PTR kShowRowsTimer = 0x5A44;
 
 // Shared by every list for the program's life; the first sort is descending.
 bool g_sortDescending = true;
-
-struct SortContext {
-    int kind;
-    bool descending;
-};
-
-// The text's first bytes, never ending inside a double-byte character.
-std::string SortPrefix(std::string text) {
-    if (text.size() <= kSortTextLength)
-        return text;
-    std::size_t end = 0;
-    while (end < text.size()) {
-        std::size_t next = end + CharLength(text, end);
-        if (next > kSortTextLength)
-            break;
-        end = next;
-    }
-    text.resize(end);
-    return text;
-}
-
-// Character by character, a double-byte character as its two-byte code, as
-// the multibyte runtime compares.
-int CompareAnsiText(const std::string& a, const std::string& b) {
-    std::size_t i = 0;
-    std::size_t j = 0;
-    while (i < a.size() && j < b.size()) {
-        std::size_t lengthA = CharLength(a, i);
-        std::size_t lengthB = CharLength(b, j);
-        unsigned codeA = static_cast<unsigned char>(a[i]);
-        unsigned codeB = static_cast<unsigned char>(b[j]);
-        if (lengthA == 2)
-            codeA = codeA << 8 | static_cast<unsigned char>(a[i + 1]);
-        if (lengthB == 2)
-            codeB = codeB << 8 | static_cast<unsigned char>(b[j + 1]);
-        if (codeA != codeB)
-            return codeA < codeB ? -1 : 1;
-        i += lengthA;
-        j += lengthB;
-    }
-    if (i < a.size())
-        return 1;
-    return j < b.size() ? -1 : 0;
-}
-
-int CALLBACK CompareRows(LPARAM first, LPARAM second, LPARAM context) {
-    static const RowTag none;
-    const RowTag& a = first ? *reinterpret_cast<const RowTag*>(first) : none;
-    const RowTag& b = second ? *reinterpret_cast<const RowTag*>(second) : none;
-    const auto& sort = *reinterpret_cast<const SortContext*>(context);
-    int order = 0;
-    if (sort.kind == RegistryListView::kSortAsText) {
-        order = CompareAnsiText(b.sortText, a.sortText);
-    } else if (sort.kind == RegistryListView::kSortAsNumber) {
-        order = (b.sortNumber > a.sortNumber) - (b.sortNumber < a.sortNumber);
-    }
-    return sort.descending ? order : -order;
-}
 
 struct MenuEntry {
     int command;  // 0 for a separator
@@ -152,7 +89,7 @@ void RegistryListView::InsertColumns() {
         SendMessageA(m_hwnd, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&entry));
         HDITEMA item = {};
         item.mask = HDI_LPARAM;
-        item.lParam = kSortAsText;
+        item.lParam = kSortAsText;  // every column of both lists
         SendMessageA(header, HDM_SETITEMA, column, reinterpret_cast<LPARAM>(&item));
     }
 }
@@ -308,27 +245,8 @@ void RegistryListView::SortByColumn(int column) {
     if (column < 0 || column >= kColumnCount)
         return;
     ShowNewRows();
-    HWND header = reinterpret_cast<HWND>(SendMessageA(m_hwnd, LVM_GETHEADER, 0, 0));
-    HDITEMA headerItem = {};
-    headerItem.mask = HDI_LPARAM;
-    SendMessageA(header, HDM_GETITEMA, column, reinterpret_cast<LPARAM>(&headerItem));
-    const int kind = static_cast<int>(headerItem.lParam);
-    // Each row's text is read once, so the comparisons need no control.
-    const int rows = RowCount();
-    for (int row = 0; row < rows; ++row) {
-        if (RowTag* tag = TagOf(row)) {
-            tag->sortText = SortPrefix(RowText(row, column));
-            tag->sortNumber = std::atof(tag->sortText.c_str());
-        }
-    }
-    SortContext context = {kind, g_sortDescending};
-    SendMessageA(m_hwnd, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&context),
-                 reinterpret_cast<LPARAM>(&CompareRows));
+    SortRowsByColumn(m_hwnd, column, g_sortDescending);
     g_sortDescending = !g_sortDescending;
-    for (int row = 0; row < rows; ++row) {
-        if (RowTag* tag = TagOf(row))
-            std::string().swap(tag->sortText);
-    }
 }
 
 HWND RegistryListView::Owner() const {
@@ -415,10 +333,10 @@ bool RegistryListView::ExportSelected(const std::string& fileName) {
         return false;
     std::string path = fileName;
     if (path.empty()) {
-        path = AskSaveFileName(
-            GetActiveWindow(),
-            {{GetText("_RegistryFileFilter"), "*.reg"}, {GetText("_AllFilesFilter"), "*.*"}},
-            "reg");
+        path = ChooseFileToSave(GetActiveWindow(),
+                                {{GetText("_RegistryListViewFilterReg"), "*.reg"},
+                                 {GetText("_RegistryListViewFilterAll"), "*.*"}},
+                                "reg");
         if (path.empty())
             return false;
     }

@@ -17,13 +17,11 @@
 #include "results/DeleteEntries.h"
 #include "resultlist/RowForwarder.h"
 
-// What each row carries besides its texts; lives exactly as long as its row.
+// What each row carries besides its texts; lives exactly as long as its row,
+// and tells rows apart when they are sorted.
 struct RowTag {
     int insertionIndex = 0;
     int type = KeyRowMarker;  // the value's type, or KeyRowMarker for a key
-    // Filled just before a sort, so that comparing touches no control.
-    std::string sortText;
-    double sortNumber = 0;
 };
 
 // What became of the rows a deletion was asked for.
@@ -36,9 +34,6 @@ struct ListDeletion {
 class RegistryListView : public Window {
   public:
     static constexpr int kColumnCount = 4;
-    // Sort kinds kept in each column header's item data.
-    static constexpr int kSortAsText = 0;
-    static constexpr int kSortAsNumber = 1;
 
     RegistryListView();
     ~RegistryListView() override;
