@@ -217,11 +217,11 @@ TEST_F(WalkTest, KeysWhosePathIsLongerThanMaxPathAreWalked) {
     ASSERT_EQ(RegSetValueExW(key.get(), L"deep", 0, REG_SZ,
                              reinterpret_cast<const BYTE*>(L"bottom"), sizeof(L"bottom")),
               ERROR_SUCCESS);
-    Recorder recorder;
-    recorder.WalkValues(root, WalkOptions::Tree(scratch.Sub("Long"), kOddNumberedTypes));
-    ASSERT_EQ(recorder.visits.size(), 1u);
-    EXPECT_EQ(recorder.visits[0].path, deepest);
-    EXPECT_EQ(recorder.visits[0].text, "bottom");
+    Recorder recorder{scratch.Sub("Long")};
+    recorder.Walk(root, WalkOptions::Tree(scratch.Sub("Long"), kOddNumberedTypes), true);
+    const std::string relative = deepest.substr(scratch.Sub("Long").size());
+    EXPECT_EQ(recorder.visits, std::vector<std::string>{"value " + relative + ":deep"});
+    EXPECT_EQ(recorder.texts, std::vector<std::string>{"bottom"});
 }
 
 TEST_F(WalkTest, EnumSubKeysListsDirectChildrenWithTheTrimmedParentPath) {
