@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/UniqueHandle.h"
+
 namespace {
 
 void RawLevel(HKEY parent, const char* name, RawStats& stats) {
@@ -70,14 +72,35 @@ double BestOf(int repeats, const std::function<void()>& fn) {
     return best;
 }
 
-PairTimes BestOfInTurns(int rounds, const std::function<void()>& a,
-                        const std::function<void()>& b) {
-    PairTimes best{1e300, 1e300};
+std::vector<double> BestOfInTurns(int rounds,
+                                  const std::vector<std::function<void()>>& contenders) {
+    std::vector<double> best(contenders.size(), 1e300);
     for (int i = 0; i < rounds; ++i) {
-        best.a = std::min(best.a, BestOf(1, a));
-        best.b = std::min(best.b, BestOf(1, b));
+        for (std::size_t c = 0; c < contenders.size(); ++c)
+            best[c] = std::min(best[c], BestOf(1, contenders[c]));
     }
     return best;
+}
+
+PairTimes BestOfInTurns(int rounds, const std::function<void()>& a,
+                        const std::function<void()>& b) {
+    std::vector<double> best = BestOfInTurns(rounds, {a, b});
+    return PairTimes{best[0], best[1]};
+}
+
+bool RunProgram(const std::string& commandLine, DWORD& exitCode) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    std::string line = commandLine;
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        return false;
+    }
+    UniqueKernelHandle thread(process.hThread);
+    UniqueKernelHandle program(process.hProcess);
+    WaitForSingleObject(program.get(), INFINITE);
+    return GetExitCodeProcess(program.get(), &exitCode) != FALSE;
 }
 
 double PeakMemoryMiB() {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "cleaner/CleanerTasks.h"
 
@@ -30,14 +31,20 @@ double NowSeconds();
 // Runs fn repeats times and returns the shortest duration in seconds.
 double BestOf(int repeats, const std::function<void()>& fn);
 
-// Times a and b in turns (a, b, a, b, ...) and keeps each one's shortest run,
-// so that both see the same machine: load from elsewhere shows in both or in
-// neither.
+// Times the contenders in turns (first, second, ..., first, second, ...) and
+// keeps each one's shortest run, so that all see the same machine: load from
+// elsewhere shows in all of them or in none.
+std::vector<double> BestOfInTurns(int rounds, const std::vector<std::function<void()>>& contenders);
+
 struct PairTimes {
     double a = 0;
     double b = 0;
 };
 PairTimes BestOfInTurns(int rounds, const std::function<void()>& a, const std::function<void()>& b);
+
+// Starts the command line, waits for the program to end and returns its exit
+// code; false when it could not be started.
+bool RunProgram(const std::string& commandLine, DWORD& exitCode);
 
 // Peak working set of this process so far, in MiB.
 double PeakMemoryMiB();

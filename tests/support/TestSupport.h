@@ -157,14 +157,11 @@ std::string ShippedLanguageFile();
 bool WriteLanguageFile(const std::string& path, const std::vector<std::string>& lines);
 
 // Points the language table at a file for as long as the object lives: the
-// given one, or one of the test's own holding the given key=text lines. A path
-// goes in parentheses; braces hold lines.
+// given one, or one of the test's own holding the given key=text lines.
 class LanguageFileScope {
   public:
     explicit LanguageFileScope(const std::string& path);
     explicit LanguageFileScope(const std::vector<std::string>& lines);
-    LanguageFileScope(std::initializer_list<std::string> lines)
-        : LanguageFileScope(std::vector<std::string>(lines)) {}
     ~LanguageFileScope();
     LanguageFileScope(const LanguageFileScope&) = delete;
     LanguageFileScope& operator=(const LanguageFileScope&) = delete;

@@ -1,7 +1,6 @@
 #include "cleaner/PathValidation.h"
 
 #include <cstring>
-#include <mutex>
 
 #include "common/AnsiText.h"
 #include "common/UniqueHandle.h"
@@ -136,20 +135,20 @@ bool PathFromText(const std::string& text, std::string& path) {
     return true;
 }
 
-std::string FixedDriveLetters() {
-    static std::mutex mutex;
-    static std::string letters;
-    static ULONGLONG readAt = 0;
-    static bool read = false;
-
-    std::lock_guard<std::mutex> lock(mutex);
-    ULONGLONG now = GetTickCount64();
-    if (!read || now - readAt >= 1000) {
-        letters = ReadFixedDriveLetters();
-        readAt = now;
-        read = true;
+std::string KeptAnswer::Get() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const ULONGLONG now = m_clock();
+    if (!m_asked || now - m_askedAt >= 1000) {
+        m_answer = m_source();
+        m_askedAt = now;
+        m_asked = true;
     }
-    return letters;
+    return m_answer;
+}
+
+std::string FixedDriveLetters() {
+    static KeptAnswer letters(ReadFixedDriveLetters, GetTickCount64);
+    return letters.Get();
 }
 
 std::size_t CountOccurrences(const std::string& text, const std::string& part,

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <map>
+#include <mutex>
 #include <string>
 
 // The one file path named by text, when text names one on a local fixed drive.
@@ -19,6 +20,23 @@ bool PathFromText(const std::string& text, std::string& path);
 // to a second old: asking the system costs milliseconds per call and the
 // cleaner asks once per path-like value.
 std::string FixedDriveLetters();
+
+// An answer of the system kept for a second, safe to ask from any thread.
+class KeptAnswer {
+  public:
+    using Source = std::string (*)();
+    using Clock = ULONGLONG (*)();  // milliseconds
+    KeptAnswer(Source source, Clock clock) : m_source(source), m_clock(clock) {}
+    std::string Get();
+
+  private:
+    Source m_source;
+    Clock m_clock;
+    std::mutex m_mutex;
+    std::string m_answer;
+    ULONGLONG m_askedAt = 0;
+    bool m_asked = false;
+};
 
 // Non-overlapping occurrences of part in text, counted on character boundaries.
 enum class LetterCase { Ignore, Match };

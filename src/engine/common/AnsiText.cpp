@@ -16,10 +16,12 @@ std::string UpperCopy(std::string text) {
     return text;
 }
 
-std::size_t CharLength(const std::string& text, std::size_t pos) {
-    if (pos + 1 < text.size() && IsDBCSLeadByte(static_cast<BYTE>(text[pos])))
-        return 2;
-    return 1;
+std::size_t CharLength(std::string_view text, std::size_t pos) {
+    if (pos + 1 >= text.size())
+        return 1;
+    // No code page has a lead byte below 0x80, so plain ASCII costs no call.
+    BYTE byte = static_cast<BYTE>(text[pos]);
+    return byte >= 0x80 && IsDBCSLeadByte(byte) ? 2 : 1;
 }
 
 int CompareCharacters(const std::string& a, const std::string& b) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 std::string LowerCopy(std::string text);
@@ -20,7 +21,7 @@ inline bool ContainsText(const std::string& text, const std::string& part) {
 
 // Length of the character that starts at text[pos]: 2 for a lead byte followed
 // by a trail byte, else 1.
-std::size_t CharLength(const std::string& text, std::size_t pos);
+std::size_t CharLength(std::string_view text, std::size_t pos);
 
 // Compares two texts character by character, a double-byte character
 // counting as its lead byte times 256 plus its trail byte (the order of the C

@@ -23,12 +23,22 @@ bool Grow(Buffer& buffer, std::size_t wanted, std::size_t cap) {
 
 }  // namespace
 
+EnumBuffers::EnumBuffers(DWORD longestSubKey, DWORD longestValueName, DWORD longestData) {
+    Fit(longestSubKey, longestValueName, longestData);
+}
+
 // Names are reported in characters; a double-byte code page may need two
 // bytes each.
-EnumBuffers::EnumBuffers(DWORD longestSubKey, DWORD longestValueName, DWORD longestData)
-    : subKeyName(BufferSize(std::size_t{longestSubKey} * 2)),
-      valueName(BufferSize(std::size_t{longestValueName} * 2)),
-      data(BufferSize(longestData)) {}
+void EnumBuffers::Fit(DWORD longestSubKey, DWORD longestValueName, DWORD longestData) {
+    auto fit = [](auto& buffer, std::size_t longest) {
+        std::size_t size = BufferSize(longest);
+        if (buffer.size() < size)
+            buffer.resize(size);
+    };
+    fit(subKeyName, std::size_t{longestSubKey} * 2);
+    fit(valueName, std::size_t{longestValueName} * 2);
+    fit(data, longestData);
+}
 
 bool EnumBuffers::GrowForValue(DWORD neededData, int attempt) {
     if (attempt >= kAttempts)

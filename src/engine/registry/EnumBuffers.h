@@ -22,6 +22,10 @@ class EnumBuffers {
     // Sized from RegQueryInfoKeyA's longest names (in characters) and data.
     EnumBuffers(DWORD longestSubKey, DWORD longestValueName, DWORD longestData);
 
+    // Grows each buffer that is smaller than the sizes above ask; never
+    // shrinks, so one set serves every key of a walk.
+    void Fit(DWORD longestSubKey, DWORD longestValueName, DWORD longestData);
+
     // After the attempt-th "more data" for one value (neededData as the call
     // reported it): true when the buffers grew and the value is to be read
     // again; false when it is to be skipped.

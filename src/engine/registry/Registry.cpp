@@ -20,55 +20,81 @@ const RootKeyEntry kRootKeys[] = {
 };
 
 struct Walk {
+    Walk(HKEY root, const WalkOptions& options, ValueVisitor valueVisitor, KeyVisitor keyVisitor)
+        : root(root), options(options), valueVisitor(valueVisitor), keyVisitor(keyVisitor) {
+        for (const std::string& exclusion : options.exclusions) {
+            // An empty text would be found in every path; it excludes nothing.
+            if (!exclusion.empty())
+                loweredExclusions.push_back(LowerCopy(exclusion));
+        }
+        path = TrimChars(options.path, "\\");
+        if (!loweredExclusions.empty())
+            loweredPath = LowerCopy(path);
+    }
+
     HKEY root;
     const WalkOptions& options;
     ValueVisitor valueVisitor;
     KeyVisitor keyVisitor;
     std::vector<std::string> loweredExclusions;
+    // One set for the whole walk: a key grows them when it needs more, and no
+    // key allocates its own.
+    EnumBuffers buffers{0, 0, 0};
+    // The key being walked; each level appends its name and takes it off
+    // again, so no path is copied per key. The lowered copy is kept only when
+    // there are exclusions to test it against.
+    std::string path;
+    std::string loweredPath;
 };
 
-bool IsExcluded(const Walk& walk, const std::string& loweredPath) {
+bool IsExcluded(const Walk& walk) {
     for (const std::string& exclusion : walk.loweredExclusions) {
-        if (ContainsText(loweredPath, exclusion))
+        if (ContainsText(walk.loweredPath, exclusion))
             return true;
     }
     return false;
 }
 
-// path and loweredPath are shared buffers: each level appends its name and
-// takes it off again, so no path is copied per key.
-void WalkLevel(const Walk& walk, std::string& path, std::string& loweredPath) {
+// The key at walk.path, opened as name below parent: the start key below the
+// root, every other key below its parent's open handle, so the registry
+// resolves one name per key rather than the whole path again at each depth.
+void WalkLevel(Walk& walk, HKEY parent, const char* name) {
     if (StopRequested(walk.options.stop))
         return;
-    if (IsExcluded(walk, loweredPath))
+    if (IsExcluded(walk))
         return;
 
-    UniqueRegKey key = OpenKeyForReading(walk.root, path);
+    UniqueRegKey key = OpenKeyForReading(parent, name);
     if (!key)
         return;
 
-    if (walk.keyVisitor)
-        walk.keyVisitor(WalkedKey{walk.root, path});
+    DWORD subKeys = 0, maxSubKey = 0, values = 0, maxValueName = 0, maxValueData = 0;
+    bool counted =
+        RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr,
+                         &values, &maxValueName, &maxValueData, nullptr, nullptr) == ERROR_SUCCESS;
+    if (!counted)
+        subKeys = maxSubKey = values = maxValueName = maxValueData = 0;
 
-    DWORD maxSubKey = 0, maxValueName = 0, maxValueData = 0;
-    if (RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, &maxSubKey, nullptr,
-                         nullptr, &maxValueName, &maxValueData, nullptr,
-                         nullptr) != ERROR_SUCCESS) {
-        maxSubKey = maxValueName = maxValueData = 0;
-    }
-    EnumBuffers buffers(maxSubKey, maxValueName, maxValueData);
-    std::vector<char>& valueName = buffers.valueName;
-    std::vector<BYTE>& data = buffers.data;
+    if (walk.keyVisitor)
+        walk.keyVisitor(WalkedKey{walk.root, walk.path, counted, subKeys, values});
+
+    EnumBuffers& buffers = walk.buffers;
+    buffers.Fit(maxSubKey, maxValueName, maxValueData);
+    // A measured key is read up to its counts: the call past the last entry
+    // would only answer "no more items", and under Wine every call is a round
+    // trip to the server.
+    const DWORD valueEnd = counted ? values : MAXDWORD;
+    const DWORD subKeyEnd = counted ? subKeys : MAXDWORD;
 
     int attempt = 0;  // reads of the current entry that answered "more data"
-    for (DWORD index = 0;;) {
+    for (DWORD index = 0; index < valueEnd;) {
         if (StopRequested(walk.options.stop))
             return;
-        DWORD nameLength = static_cast<DWORD>(valueName.size());
-        DWORD dataLength = static_cast<DWORD>(data.size() - 1);
+        DWORD nameLength = static_cast<DWORD>(buffers.valueName.size());
+        DWORD dataLength = static_cast<DWORD>(buffers.data.size() - 1);
         DWORD type = 0;
-        LONG result = RegEnumValueA(key.get(), index, valueName.data(), &nameLength, nullptr, &type,
-                                    data.data(), &dataLength);
+        LONG result = RegEnumValueA(key.get(), index, buffers.valueName.data(), &nameLength,
+                                    nullptr, &type, buffers.data.data(), &dataLength);
         if (result == ERROR_MORE_DATA) {
             // The value changed since the key was measured: read it again in
             // larger buffers, or past their limits skip it and go on.
@@ -80,26 +106,27 @@ void WalkLevel(const Walk& walk, std::string& path, std::string& loweredPath) {
         }
         if (result != ERROR_SUCCESS)
             break;
-        data[dataLength] = 0;  // no visitor reading text can run past the data
+        buffers.data[dataLength] = 0;  // no visitor reading text can run past the data
         bool passes = (type & walk.options.typeMask) != 0 ||
                       (type == REG_NONE && walk.options.includeRegNone);
         if (walk.valueVisitor && passes) {
-            walk.valueVisitor(WalkedValue{walk.root, path,
-                                          std::string_view(valueName.data(), nameLength), type,
-                                          data.data(), dataLength});
+            walk.valueVisitor(WalkedValue{walk.root, walk.path,
+                                          std::string_view(buffers.valueName.data(), nameLength),
+                                          type, buffers.data.data(), dataLength});
         }
         ++index;
         attempt = 0;
     }
 
-    std::vector<char>& subKeyName = buffers.subKeyName;
+    if (!walk.options.recurse)
+        return;
     attempt = 0;
-    for (DWORD index = 0;;) {
+    for (DWORD index = 0; index < subKeyEnd;) {
         if (StopRequested(walk.options.stop))
             return;
-        DWORD nameLength = static_cast<DWORD>(subKeyName.size());
-        LONG result = RegEnumKeyExA(key.get(), index, subKeyName.data(), &nameLength, nullptr,
-                                    nullptr, nullptr, nullptr);
+        DWORD nameLength = static_cast<DWORD>(buffers.subKeyName.size());
+        LONG result = RegEnumKeyExA(key.get(), index, buffers.subKeyName.data(), &nameLength,
+                                    nullptr, nullptr, nullptr, nullptr);
         if (result == ERROR_MORE_DATA) {
             if (!buffers.GrowForSubKey(++attempt)) {
                 ++index;
@@ -111,22 +138,21 @@ void WalkLevel(const Walk& walk, std::string& path, std::string& loweredPath) {
             break;
         ++index;
         attempt = 0;
-        if (!walk.options.recurse)
-            continue;
 
-        std::size_t pathSize = path.size();
-        std::size_t loweredSize = loweredPath.size();
-        std::string name(subKeyName.data(), nameLength);
-        if (!path.empty()) {
-            path += '\\';
-            loweredPath += '\\';
+        const std::size_t pathSize = walk.path.size();
+        const std::size_t loweredSize = walk.loweredPath.size();
+        if (!walk.path.empty())
+            walk.path += '\\';
+        walk.path.append(buffers.subKeyName.data(), nameLength);
+        if (!walk.loweredExclusions.empty()) {
+            walk.loweredPath.append(walk.path, pathSize, std::string::npos);
+            CharLowerBuffA(&walk.loweredPath[loweredSize],
+                           static_cast<DWORD>(walk.loweredPath.size() - loweredSize));
         }
-        path += name;
-        if (!walk.loweredExclusions.empty())
-            loweredPath += LowerCopy(name);
-        WalkLevel(walk, path, loweredPath);
-        path.resize(pathSize);
-        loweredPath.resize(loweredSize);
+        // The name is read from the buffer before the child's walk reuses it.
+        WalkLevel(walk, key.get(), buffers.subKeyName.data());
+        walk.path.resize(pathSize);
+        walk.loweredPath.resize(loweredSize);
     }
 }
 
@@ -219,9 +245,9 @@ std::string FormatValueData(DWORD type, const BYTE* data, DWORD length) {
     }
 }
 
-UniqueRegKey OpenKeyForReading(HKEY root, const std::string& path) {
+UniqueRegKey OpenKeyForReading(HKEY parent, const char* path) {
     UniqueRegKey key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(parent, path, 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
         key.release();
     }
     return key;
@@ -284,13 +310,7 @@ WalkOptions WalkOptions::OwnValues(std::string path, DWORD typeMask) {
 
 void WalkKey(HKEY root, const WalkOptions& options, ValueVisitor valueVisitor,
              KeyVisitor keyVisitor) {
-    Walk walk{root, options, valueVisitor, keyVisitor, {}};
-    for (const std::string& exclusion : options.exclusions) {
-        // An empty text would be found in every path; it excludes nothing.
-        if (!exclusion.empty())
-            walk.loweredExclusions.push_back(LowerCopy(exclusion));
-    }
-    std::string trimmed = TrimChars(options.path, "\\");
-    std::string lowered = walk.loweredExclusions.empty() ? std::string() : LowerCopy(trimmed);
-    WalkLevel(walk, trimmed, lowered);
+    Walk walk(root, options, valueVisitor, keyVisitor);
+    const std::string start = walk.path;
+    WalkLevel(walk, root, start.c_str());
 }

@@ -44,8 +44,12 @@ SplitPath SplitKeyPath(const std::string& fullPath);
 
 std::string FormatValueData(DWORD type, const BYTE* data, DWORD length);
 
-// Opens a key for reading; an empty path opens the root itself.
-UniqueRegKey OpenKeyForReading(HKEY root, const std::string& path);
+// Opens a key below parent (a root or an open key) for reading; an empty path
+// opens parent itself.
+UniqueRegKey OpenKeyForReading(HKEY parent, const char* path);
+inline UniqueRegKey OpenKeyForReading(HKEY parent, const std::string& path) {
+    return OpenKeyForReading(parent, path.c_str());
+}
 
 std::string ReadStringValue(HKEY root, const std::string& path, const std::string& name);
 
@@ -89,10 +93,16 @@ struct WalkOptions {
     static WalkOptions OwnValues(std::string path, DWORD typeMask = kAllTypes);
 };
 
-// A key the walk has opened, before any of its values.
+// A key the walk has opened, before any of its values. The counts are what the
+// walk measured the key to hold (values of every type, REG_NONE too), so that
+// a visitor can tell whether everything of the key reached it; counted is
+// false when the key could not be measured.
 struct WalkedKey {
     HKEY root;
     const std::string& path;
+    bool counted = false;
+    DWORD subKeyCount = 0;
+    DWORD valueCount = 0;
 };
 
 // A value the walk has read whole; data is followed by a NUL byte that

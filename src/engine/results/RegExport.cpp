@@ -21,9 +21,8 @@ void AppendHexByte(std::string& text, BYTE byte) {
 
 // The bytes as "%02x" separated by ",", wrapped with a backslash after the
 // bytes numbered 22, 44, 66, ... unless that byte is the last one.
-std::string ByteList(const BYTE* data, DWORD length) {
-    std::string text;
-    text.reserve(length * 3 + length / kBytesPerLine * 3);
+void AppendByteList(std::string& text, const BYTE* data, DWORD length) {
+    text.reserve(text.size() + length * 3 + length / kBytesPerLine * 3);
     for (DWORD i = 0; i < length; ++i) {
         AppendHexByte(text, data[i]);
         if (i + 1 == length)
@@ -32,14 +31,13 @@ std::string ByteList(const BYTE* data, DWORD length) {
         if (i > 0 && i % kBytesPerLine == 0)
             text += "\\\r\n";
     }
-    return text;
 }
 
 // A quoted string as the registry editor reads it back: backslash and double
 // quote are escaped. Walks by characters, so a trail byte that happens to be
 // 0x5C is left alone.
-std::string QuotedText(const std::string& text) {
-    std::string quoted = "\"";
+void AppendQuotedText(std::string& quoted, std::string_view text) {
+    quoted += '"';
     for (std::size_t pos = 0; pos < text.size();) {
         std::size_t length = CharLength(text, pos);
         if (length == 1 && (text[pos] == '\\' || text[pos] == '"'))
@@ -48,7 +46,6 @@ std::string QuotedText(const std::string& text) {
         pos += length;
     }
     quoted += '"';
-    return quoted;
 }
 
 bool HoldsLineBreak(const char* text, std::size_t length) {
@@ -67,46 +64,58 @@ bool QuotedFormRestores(const BYTE* data, DWORD length) {
     return std::memchr(text, 0, textLength) == nullptr && !HoldsLineBreak(text, textLength);
 }
 
-std::string DataPart(DWORD type, const BYTE* data, DWORD length) {
+void AppendDataPart(std::string& line, DWORD type, const BYTE* data, DWORD length) {
     if (type == REG_SZ && QuotedFormRestores(data, length)) {
-        return QuotedText(std::string(reinterpret_cast<const char*>(data), length - 1));
+        AppendQuotedText(line, std::string_view(reinterpret_cast<const char*>(data), length - 1));
+        return;
     }
     if (type == REG_DWORD && length == 4) {
         DWORD value = 0;
         std::memcpy(&value, data, sizeof(value));
         char text[16];
         std::snprintf(text, sizeof(text), "dword:%08lx", static_cast<unsigned long>(value));
-        return text;
+        line += text;
+        return;
     }
-    if (type == REG_BINARY)
-        return "hex:" + ByteList(data, length);
-    // Every other type, and the two above when their data does not fit their
-    // short form, as raw bytes; the type number is read back in hexadecimal.
-    char prefix[24];
-    std::snprintf(prefix, sizeof(prefix), "hex(%lx):", static_cast<unsigned long>(type));
-    return prefix + ByteList(data, length);
+    if (type == REG_BINARY) {
+        line += "hex:";
+    } else {
+        // Every other type, and the two above when their data does not fit
+        // their short form, as raw bytes; the type number is read back in
+        // hexadecimal.
+        char prefix[24];
+        std::snprintf(prefix, sizeof(prefix), "hex(%lx):", static_cast<unsigned long>(type));
+        line += prefix;
+    }
+    AppendByteList(line, data, length);
 }
 
-// The key line's path: the root's long name and the sub key, without the outer
-// backslashes a caller may have left on it.
-std::string KeyLinePath(const SplitPath& split) {
-    return RootKeyName(split.root) + "\\" + split.subKey;
+// "[root\path]": the root's long name and the sub key path. False when no
+// line can name the key (its path holds a line break).
+bool MakeKeyLine(const std::string& rootName, const std::string& subKey, std::string& line) {
+    if (HoldsLineBreak(subKey.data(), subKey.size()))
+        return false;
+    line.assign(1, '[');
+    line += rootName;
+    line += '\\';
+    line += subKey;
+    line += ']';
+    return true;
 }
 
 ExportResult ResultOfError(LONG error) {
     return error == ERROR_FILE_NOT_FOUND ? ExportResult::Missing : ExportResult::Unreadable;
 }
 
-// The key line and the value line of one value.
-ExportResult WriteValue(const std::string& keyLinePath, const std::string& name, DWORD type,
-                        const BYTE* data, DWORD length, RegFileWriter& out) {
-    std::string line;
-    if (HoldsLineBreak(keyLinePath.data(), keyLinePath.size()) ||
-        !MakeValueLine(name, type, data, length, line)) {
+// The key line and the value line of one value; valueLine is the caller's
+// buffer, kept from value to value.
+ExportResult WriteValue(const std::string& keyLine, std::string_view name, DWORD type,
+                        const BYTE* data, DWORD length, std::string& valueLine,
+                        RegFileWriter& out) {
+    if (!MakeValueLine(name, type, data, length, valueLine))
         return ExportResult::Unreadable;
-    }
-    out.WriteLine("[" + keyLinePath + "]");
-    out.WriteLine(line);
+    out.WriteLine(keyLine);
+    out.WriteLine(valueLine);
     return ExportResult::Written;
 }
 
@@ -139,15 +148,74 @@ ExportResult ExportValueOf(const SplitPath& split, const std::string& valueName,
         data.resize(length);
         break;
     }
-    return WriteValue(KeyLinePath(split), valueName, type, data.data(),
-                      static_cast<DWORD>(data.size()), out);
+    std::string keyLine, valueLine;
+    if (!MakeKeyLine(RootKeyName(split.root), split.subKey, keyLine))
+        return ExportResult::Unreadable;
+    return WriteValue(keyLine, valueName, type, data.data(), static_cast<DWORD>(data.size()),
+                      valueLine, out);
 }
 
 // The walk of one key tree. Keys arrive in pre-order, so the keys whose
 // subtree is still being walked form a stack. Each key's sub keys and values
-// are counted against what the key reported, so a sub key or value the walk
-// could not read makes the export incomplete rather than silently short.
-struct TreeExport {
+// are counted against what the walk measured it to hold, so a sub key or value
+// the walk could not read makes the export incomplete rather than silently
+// short.
+class TreeExport {
+  public:
+    TreeExport(HKEY root, RegFileWriter& out) : m_rootName(RootKeyName(root)), m_out(out) {}
+
+    // False when the start key was not reached (deleted since it was opened).
+    bool Started() const { return m_depth > 0; }
+    bool Complete() const { return m_complete; }
+
+    // Only the start key's values were asked for: its sub keys are not missing.
+    void IgnoreStartSubKeys() {
+        if (m_depth > 0)
+            m_levels[0].expectedSubKeys = 0;
+    }
+
+    void EnterKey(const WalkedKey& key) {
+        CloseLevelsNotAbove(key.path);
+        if (m_depth > 0) {
+            WriteKeyLineIfDue(m_levels[m_depth - 1]);
+            ++m_levels[m_depth - 1].seenSubKeys;
+        }
+        if (!key.counted)
+            m_complete = false;
+        if (m_depth == m_levels.size())
+            m_levels.emplace_back();
+        // Levels above the depth keep their path's storage for the next keys.
+        Level& level = m_levels[m_depth++];
+        level.path = key.path;
+        level.expectedSubKeys = key.subKeyCount;
+        level.expectedValues = key.valueCount;
+        level.seenSubKeys = level.seenValues = 0;
+        level.lineWritten = false;
+        // Every value of the key repeats this line.
+        m_keyLineWritable = MakeKeyLine(m_rootName, key.path, m_keyLine);
+    }
+
+    // The walk has read the value whole already; reading it again by name
+    // would cost four registry calls per value.
+    void AddValue(const WalkedValue& value) {
+        if (m_depth == 0 || m_levels[m_depth - 1].path != value.keyPath) {
+            m_complete = false;
+            return;
+        }
+        Level& level = m_levels[m_depth - 1];
+        ++level.seenValues;
+        if (m_keyLineWritable &&
+            WriteValue(m_keyLine, value.name, value.type, value.data, value.dataLength, m_valueLine,
+                       m_out) == ExportResult::Written) {
+            level.lineWritten = true;
+        } else {
+            m_complete = false;
+        }
+    }
+
+    void Finish() { CloseLevelsNotAbove(std::string()); }
+
+  private:
     struct Level {
         std::string path;
         DWORD expectedSubKeys = 0;
@@ -156,12 +224,6 @@ struct TreeExport {
         DWORD seenValues = 0;
         bool lineWritten = false;
     };
-
-    HKEY root = nullptr;
-    RegFileWriter* out = nullptr;
-    ProgressSink* progress = nullptr;
-    bool complete = true;
-    std::vector<Level> open;
 
     static bool IsBelow(const std::string& parent, const std::string& path) {
         return path.size() > parent.size() && path.compare(0, parent.size(), parent) == 0 &&
@@ -173,64 +235,32 @@ struct TreeExport {
         if (level.lineWritten)
             return;
         level.lineWritten = true;
-        if (HoldsLineBreak(level.path.data(), level.path.size())) {
-            complete = false;  // no key line can name it
-            return;
-        }
-        out->WriteLine("[" + RootKeyName(root) + "\\" + level.path + "]");
-    }
-
-    void Finish(Level& level) {
-        WriteKeyLineIfDue(level);
-        if (level.seenSubKeys != level.expectedSubKeys ||
-            level.seenValues != level.expectedValues) {
-            complete = false;
-        }
+        if (MakeKeyLine(m_rootName, level.path, m_line))
+            m_out.WriteLine(m_line);
+        else
+            m_complete = false;
     }
 
     void CloseLevelsNotAbove(const std::string& path) {
-        while (!open.empty() && !IsBelow(open.back().path, path)) {
-            Finish(open.back());
-            open.pop_back();
+        while (m_depth > 0 && !IsBelow(m_levels[m_depth - 1].path, path)) {
+            Level& level = m_levels[--m_depth];
+            WriteKeyLineIfDue(level);
+            if (level.seenSubKeys != level.expectedSubKeys ||
+                level.seenValues != level.expectedValues) {
+                m_complete = false;
+            }
         }
     }
 
-    void EnterKey(const std::string& path) {
-        if (progress)
-            progress->KeyWalked();
-        CloseLevelsNotAbove(path);
-        if (!open.empty()) {
-            WriteKeyLineIfDue(open.back());
-            ++open.back().seenSubKeys;
-        }
-        Level level;
-        level.path = path;
-        UniqueRegKey key = OpenKeyForReading(root, path);
-        if (!key || RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &level.expectedSubKeys,
-                                     nullptr, nullptr, &level.expectedValues, nullptr, nullptr,
-                                     nullptr, nullptr) != ERROR_SUCCESS) {
-            complete = false;
-        }
-        open.push_back(level);
-    }
-
-    // The walk has read the value whole already; reading it again by name
-    // would cost four registry calls per value.
-    void AddValue(const std::string& path, const std::string& name, DWORD type, const BYTE* data,
-                  DWORD length) {
-        if (open.empty() || open.back().path != path) {
-            complete = false;
-            return;
-        }
-        Level& level = open.back();
-        ++level.seenValues;
-        if (WriteValue(RootKeyName(root) + "\\" + path, name, type, data, length, *out) ==
-            ExportResult::Written) {
-            level.lineWritten = true;
-        } else {
-            complete = false;
-        }
-    }
+    const std::string m_rootName;
+    RegFileWriter& m_out;
+    bool m_complete = true;
+    std::vector<Level> m_levels;
+    std::size_t m_depth = 0;  // m_levels[0, m_depth) are the open keys
+    std::string m_keyLine;    // of the innermost open key
+    bool m_keyLineWritable = false;
+    std::string m_valueLine;
+    std::string m_line;
 };
 
 }  // namespace
@@ -247,6 +277,9 @@ bool RegFileWriter::Open(const std::string& path) {
     m_failed = false;
     // Binary mode: the CR LF line ends are written as they are built.
     m_file = std::fopen(path.c_str(), "wb");
+    // A tree export writes many short lines: fewer, larger writes.
+    if (m_file)
+        std::setvbuf(m_file, nullptr, _IOFBF, 1 << 16);
     m_path = m_file ? path : std::string();
     return m_file != nullptr;
 }
@@ -267,23 +300,28 @@ void RegFileWriter::WriteLine(const std::string& line) {
         m_failed = true;
         return;
     }
-    std::string text;
+    auto put = [this](const char* text, std::size_t size) {
+        if (!m_failed && std::fwrite(text, 1, size, m_file) != size)
+            m_failed = true;
+    };
     if (!m_started)
-        text = "REGEDIT4\r\n";
+        put("REGEDIT4\r\n", 10);
     m_started = true;
-    text += line;
-    text += "\r\n";
-    if (std::fwrite(text.data(), 1, text.size(), m_file) != text.size())
-        m_failed = true;
+    put(line.data(), line.size());
+    put("\r\n", 2);
 }
 
-bool MakeValueLine(const std::string& name, DWORD type, const BYTE* data, DWORD length,
+bool MakeValueLine(std::string_view name, DWORD type, const BYTE* data, DWORD length,
                    std::string& line) {
     if (HoldsLineBreak(name.data(), name.size()))
         return false;
-    line = name.empty() ? std::string("@") : QuotedText(name);
+    line.clear();
+    if (name.empty())
+        line += '@';
+    else
+        AppendQuotedText(line, name);
     line += '=';
-    line += DataPart(type, data, length);
+    AppendDataPart(line, type, data, length);
     return true;
 }
 
@@ -308,27 +346,24 @@ ExportResult ExportKeyTree(const std::string& keyPath, RegFileWriter& out, bool 
             return ResultOfError(result);
         }
     }
-    TreeExport tree;
-    tree.root = split.root;
-    tree.out = &out;
-    tree.progress = progress;
+    TreeExport tree(split.root, out);
     WalkOptions options;
     options.path = split.subKey;
     options.recurse = recursive;
     options.includeRegNone = true;
     WalkKey(
-        split.root, options,
-        [&tree](const WalkedValue& value) {
-            tree.AddValue(value.keyPath, std::string(value.name), value.type, value.data,
-                          value.dataLength);
-        },
-        [&tree](const WalkedKey& key) { tree.EnterKey(key.path); });
-    if (tree.open.empty())
+        split.root, options, [&tree](const WalkedValue& value) { tree.AddValue(value); },
+        [&tree, progress](const WalkedKey& key) {
+            if (progress)
+                progress->KeyWalked();
+            tree.EnterKey(key);
+        });
+    if (!tree.Started())
         return ExportResult::Missing;  // deleted since it was opened
     if (!recursive)
-        tree.open.front().expectedSubKeys = 0;
-    tree.CloseLevelsNotAbove(std::string());
-    return tree.complete ? ExportResult::Written : ExportResult::Unreadable;
+        tree.IgnoreStartSubKeys();
+    tree.Finish();
+    return tree.Complete() ? ExportResult::Written : ExportResult::Unreadable;
 }
 
 std::string ItemKeyPath(const RegistryItem& item) {

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "registry/ProgressSink.h"
@@ -88,5 +89,5 @@ FileExportResult ExportItemsToFile(const std::string& path, const std::vector<Re
 // The value line ("name part=data part") for the data as the registry holds it.
 // Returns false when no line of the form can give back this value (a name
 // holding a line break).
-bool MakeValueLine(const std::string& name, DWORD type, const BYTE* data, DWORD length,
+bool MakeValueLine(std::string_view name, DWORD type, const BYTE* data, DWORD length,
                    std::string& line);

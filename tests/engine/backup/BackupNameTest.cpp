@@ -25,8 +25,8 @@ TEST(BackupName, CarriesTheLocalTimeAndTheTypeTextMadeSafeForAFileName) {
     EXPECT_TRUE(IsStamp(stamp, ':')) << stamp;
     EXPECT_EQ(std::stoi(stamp.substr(0, 4)), before.wYear);
 
-    LanguageFileScope language(
-        {"_PageRegistryBackupType1=Full", "_PageRegistryBackupType2=Cleaner: 1/2"});
+    LanguageFileScope language(std::vector<std::string>{"_PageRegistryBackupType1=Full",
+                                                        "_PageRegistryBackupType2=Cleaner: 1/2"});
     std::string name = MakeBackupName("_PageRegistryBackupType1");
     EXPECT_TRUE(IsStamp(name.substr(0, 19), '-')) << name;
     EXPECT_EQ(name.substr(19), "(Full).reg");
@@ -40,7 +40,7 @@ TEST(BackupName, CarriesTheLocalTimeAndTheTypeTextMadeSafeForAFileName) {
 
 TEST(BackupName, NeverNamesAFileThatIsAlreadyThere) {
     ScratchFolder folder("unique");
-    LanguageFileScope language({"_PageRegistryBackupType1=Full"});
+    LanguageFileScope language(std::vector<std::string>{"_PageRegistryBackupType1=Full"});
     // Three names within one second; tried again if a second boundary fell between.
     std::vector<std::string> names;
     for (int attempt = 0; attempt < 3; ++attempt) {

@@ -10,6 +10,15 @@
 
 namespace {
 
+std::string Utf16(const std::string& ascii) {
+    std::string wide;
+    for (char c : ascii) {
+        wide += c;
+        wide += '\0';
+    }
+    return wide;
+}
+
 TEST(Regedit, IsStartedFromTheWindowsFolderNotFromTheCurrentOne) {
     ScratchFolder folder("editor");
     folder.MakeFile("Regedit.exe", "not the registry editor");

@@ -84,25 +84,26 @@ std::string FixedLettersFromMask() {
     return letters;
 }
 
-TEST(FixedDriveLetters, AreTheFixedDrivesAndFollowAChangeOnceTheKeptAnswerExpires) {
+TEST(FixedDriveLetters, AreTheFixedDrivesOfTheDriveMask) {
     const std::string letters = FixedLettersFromMask();
     ASSERT_NE(letters.find('C'), std::string::npos);
     EXPECT_EQ(FixedDriveLetters(), letters);
-    // For a moment the system knows one fixed drive less (under Wine, Z: is the
-    // Unix root; its files stay reachable while the letter is undefined).
-    ASSERT_GT(letters.size(), 1u) << "a second fixed drive is needed";
-    const std::string drive = std::string(1, letters.back()) + ":";
-    char target[MAX_PATH] = {};
-    ASSERT_NE(QueryDosDeviceA(drive.c_str(), target, MAX_PATH), 0u);
-    ASSERT_TRUE(
-        DefineDosDeviceA(DDD_REMOVE_DEFINITION | DDD_RAW_TARGET_PATH | DDD_EXACT_MATCH_ON_REMOVE,
-                         drive.c_str(), target));
-    const std::string fewer = FixedLettersFromMask();
-    Sleep(1100);
-    const std::string seen = FixedDriveLetters();
-    EXPECT_TRUE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, drive.c_str(), target));
-    EXPECT_EQ(fewer, letters.substr(0, letters.size() - 1));
-    EXPECT_EQ(seen, fewer);
+}
+
+TEST(KeptAnswer, IsAskedAgainOnlyOnceASecondHasPassed) {
+    static std::string answer;
+    static ULONGLONG now;
+    KeptAnswer kept([] { return answer; }, [] { return now; });
+    const struct {
+        const char* answer;
+        ULONGLONG now;
+        const char* kept;
+    } steps[] = {{"CD", 5000, "CD"}, {"C", 5999, "CD"}, {"C", 6000, "C"}, {"CE", 6999, "C"}};
+    for (const auto& step : steps) {
+        answer = step.answer;
+        now = step.now;
+        EXPECT_EQ(kept.Get(), step.kept) << step.now;
+    }
 }
 
 TEST(PathExists, FindsFilesAndFoldersInAnyCaseBehindLongPaths) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "common/AnsiText.h"
 #include "registry/EnumBuffers.h"
 #include "registry/Registry.h"
 
@@ -200,6 +201,27 @@ TEST_F(WalkTest, LongNamesAndLargeDataAreReadWhole) {
     EXPECT_EQ(recorder.visits,
               std::vector<std::string>{"value \\" + std::string(200, 'k') + ":" + longName});
     EXPECT_EQ(recorder.texts, std::vector<std::string>{bigData});
+}
+
+// Wine's narrow open takes at most 260 characters of path; a key deeper than
+// that is still walked, each key being opened by its name below its parent.
+TEST_F(WalkTest, KeysWhosePathIsLongerThanMaxPathAreWalked) {
+    const std::string name(100, 'L');
+    const std::string deepest = scratch.Sub("Long\\" + name + "\\" + name + "\\" + name);
+    ASSERT_GT(deepest.size(), 260u);
+    // Planted through the wide interface, which has no such limit.
+    UniqueRegKey key;
+    ASSERT_EQ(RegCreateKeyExW(root, WideFromAnsi(deepest).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, key.put(), nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExW(key.get(), L"deep", 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(L"bottom"), sizeof(L"bottom")),
+              ERROR_SUCCESS);
+    Recorder recorder{scratch.Sub("Long")};
+    recorder.Walk(root, WalkOptions::Tree(scratch.Sub("Long"), kOddNumberedTypes), true);
+    const std::string relative = deepest.substr(scratch.Sub("Long").size());
+    EXPECT_EQ(recorder.visits, std::vector<std::string>{"value " + relative + ":deep"});
+    EXPECT_EQ(recorder.texts, std::vector<std::string>{"bottom"});
 }
 
 TEST_F(WalkTest, EnumSubKeysListsDirectChildrenWithTheTrimmedParentPath) {

@@ -97,9 +97,9 @@ class SearchRunTest : public ::testing::Test {
         return Under(sink.rows);
     }
 
-    LanguageFileScope language{{"_PageRegistrySearchKeyFlagString=<key>",
-                                "_PageRegistrySearchState2=Looking at %s",
-                                "_PageRegistrySearchState3=Done."}};
+    LanguageFileScope language{std::vector<std::string>{"_PageRegistrySearchKeyFlagString=<key>",
+                                                        "_PageRegistrySearchState2=Looking at %s",
+                                                        "_PageRegistrySearchState3=Done."}};
     ScratchKey scratch{"Search"};
 };
 

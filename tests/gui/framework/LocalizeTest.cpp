@@ -21,10 +21,10 @@ std::string MenuText(HMENU menu, int position) {
 
 class LocalizeTest : public ::testing::Test {
   protected:
-    LanguageFileScope m_language{{"_Caption=Translated caption",
-                                  "_Button=First line\\r\\nSecond line", "_Nested=Deep inside",
-                                  "_Empty=", "_Top=&Top", "_Item=An item\\r\\nwith escapes",
-                                  "_Sub=Submenu", "_Deep=Deep item"}};
+    LanguageFileScope m_language{std::vector<std::string>{
+        "_Caption=Translated caption", "_Button=First line\\r\\nSecond line", "_Nested=Deep inside",
+        "_Empty=", "_Top=&Top", "_Item=An item\\r\\nwith escapes", "_Sub=Submenu",
+        "_Deep=Deep item"}};
 };
 
 HWND Child(const char* className, const char* text, HWND parent) {
