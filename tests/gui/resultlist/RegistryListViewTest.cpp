@@ -25,6 +25,7 @@
 #include "resultlist/EditRegItemDlg.h"
 #include "resultlist/ProgressWindow.h"
 #include "resultlist/RegistryListView.h"
+#include "settings/ModulePath.h"
 #include "text/FormatText.h"
 #include "text/LanguageTable.h"
 
@@ -287,6 +288,7 @@ TEST_F(ResultListTest, DeletionBacksUpFirstAndKeepsFailedRowsSelected) {
     PlantDword(scratch.root(), scratch.path(), "d", 7);
     PlantString(scratch.root(), scratch.path(), "keep", "k");
     const std::string before = DescribeTree(scratch.root(), scratch.path());
+    EXPECT_EQ(host.list.BackupFolder(), BackupFolderPath());  // every list, the search's too
     host.list.SetBackupFolder(backups.path());
     host.list.AddRow(1, kHkcu, scratch.Sub("K"), "", "", KeyRowMarker);
     host.list.AddRow(2, kHkcu, scratch.path(), "d", "", REG_DWORD);
