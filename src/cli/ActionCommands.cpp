@@ -96,23 +96,33 @@ int RunExportCommand(const Arguments& args) {
     if (args.size() < 2)
         return UsageError("export needs a file and at least one key path");
     const std::string& file = args[0];
+    std::vector<RegistryItem> trees;
     for (std::size_t i = 1; i < args.size(); ++i) {
-        if (!SplitKeyPath(args[i]).ok) {
+        const SplitPath split = SplitKeyPath(args[i]);
+        if (!split.ok) {
             return UsageError("export: '" + args[i] +
                               "' is not a key path such as HKEY_CURRENT_USER\\Software\\Name");
         }
+        RegistryItem tree;
+        tree.rootKey = RootKeyName(split.root);
+        tree.keyPath = split.subKey;
+        trees.push_back(tree);
     }
-    RegFileWriter out;
-    if (!out.Open(file))
-        return Failure("cannot create " + file);
+    // A file that is there is replaced only by a complete export.
+    std::vector<ExportResult> results;
+    switch (ExportItemsToFile(file, trees, nullptr, &results)) {
+        case FileExportResult::Complete:
+            break;
+        case FileExportResult::CannotCreate:
+            return Failure("cannot create " + file);
+        case FileExportResult::CannotWrite:
+            return Failure("cannot write " + file);
+    }
     int status = kExitOk;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        ExportResult result = ExportKeyTree(args[i], out);
-        if (result != ExportResult::Written)
-            status = ExportFailure(args[i], result);
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        if (results[i] != ExportResult::Written)
+            status = ExportFailure(args[i + 1], results[i]);
     }
-    if (!out.Close())
-        return Failure("cannot write " + file);
     return status;
 }
 
