@@ -73,15 +73,3 @@ TEST(ShippedLanguageFile, HasATextForEveryKeyOfTheResourcesAndTheCode) {
     }
     EXPECT_TRUE(missing.empty()) << "keys without a text:" << missing;
 }
-
-TEST(ShippedLanguageFile, IsOneStringSectionWithWindowsLineEnds) {
-    const std::string content = ReadWholeFile(ShippedLanguageFile());
-    ASSERT_FALSE(content.empty());
-    EXPECT_EQ(content.compare(0, 10, "[String]\r\n"), 0);
-    for (std::size_t i = 0; i < content.size(); ++i) {
-        if (content[i] == '\n') {
-            ASSERT_TRUE(i > 0 && content[i - 1] == '\r') << "bare line feed at byte " << i;
-        }
-    }
-    EXPECT_EQ(content.find("\n["), std::string::npos) << "a second section";
-}

@@ -172,32 +172,6 @@ TEST_F(MainWindowTest, ResizingTheWindowResizesOnlyThePageArea) {
     EXPECT_EQ(page.right - scan.right, scanToRight);
 }
 
-TEST_F(MainWindowTest, SplitterBarStaysInsideAndDoubleClickCentresIt) {
-    Open();
-    VerticalSplitter& splitter = Selector().Splitter();
-    const int margin = 2 * GetSystemMetrics(SM_CXEDGE);
-    const int width = ClientWidth(splitter.hwnd());
-    EXPECT_EQ(splitter.BarWidth(), GetSystemMetrics(SM_CXFRAME));
-
-    splitter.SetPosition(-40);
-    EXPECT_EQ(splitter.Position(), margin);
-    EXPECT_EQ(Width(Selector().Tree()), margin);
-    splitter.SetPosition(width + 40);
-    EXPECT_EQ(splitter.Position(), width - margin - splitter.BarWidth());
-
-    const int bar = splitter.Position() + 1;
-    SendMessageA(splitter.hwnd(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(bar, 10));
-    EXPECT_EQ(splitter.Position(), (width - splitter.BarWidth()) / 2);
-
-    // Dragging the bar moves it by the distance the mouse moved.
-    const int start = splitter.Position() + 1;
-    SendMessageA(splitter.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(start, 10));
-    SendMessageA(splitter.hwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(start - 60, 10));
-    SendMessageA(splitter.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(start - 60, 10));
-    EXPECT_EQ(splitter.Position(), (width - splitter.BarWidth()) / 2 - 60);
-    EXPECT_EQ(Width(Selector().Tree()), splitter.Position());
-}
-
 TEST_F(MainWindowTest, CaptionIsNameAndVersionWhateverTheLanguageFileSays) {
     Open({"ZazaDaziveveVivozed=A translated caption"});
     EXPECT_EQ(WindowText(m_frame->hwnd()), "ZazaDaziveveVivozed (" ZDV_VERSION_TEXT ")");
