@@ -103,44 +103,25 @@ TEST(DeleteEntry, DeletesAKeyWithEverythingBelowItOrOneValue) {
               ERROR_ACCESS_DENIED);
 }
 
-TEST(DeleteItems, WithoutBackupDeletesInOrderAndReportsEachEntry) {
-    ScratchKey scratch;
-    ScratchFolder folder("nobackup");
-    PlantString(scratch.root(), scratch.Sub("K"), "inside", "x");
-    PlantString(scratch.root(), scratch.path(), "v", "x");
-    std::vector<RegistryItem> items = {KeyItem(scratch.Sub("K")),
-                                       ValueItem(scratch.Sub("K"), "inside"),
-                                       ValueItem(scratch.path(), "v"), KeyItem("")};
-    RecordingProgress progress;
-    DeleteReport report = DeleteItems(items, "", &progress);
-    EXPECT_TRUE(report.backupOk);
-    EXPECT_EQ(report.backupPath, "");
-    std::vector<DeleteOutcome> expected = {DeleteOutcome::Deleted, DeleteOutcome::AlreadyGone,
-                                           DeleteOutcome::Deleted, DeleteOutcome::Failed};
-    EXPECT_EQ(report.outcomes, expected);
-    EXPECT_TRUE(report.AnyFailed());
-    EXPECT_EQ(progress.log, "begin _RegistryListViewProgressState2 4;0;1;2;3;end;");
-    EXPECT_TRUE(FilesIn(folder.path()).empty());
-}
-
 TEST(DeleteItems, WritesTheBackupIntoNewFoldersBeforeDeletingAnything) {
     ScratchKey scratch;
     ScratchFolder folder("backup");
     std::string backupFolder = folder.path() + "\\Data\\Backup";
     PlantString(scratch.root(), scratch.Sub("K\\Sub"), "deep", "1");
     PlantString(scratch.root(), scratch.path(), "v", "2");
-    std::vector<RegistryItem> items = {KeyItem(scratch.Sub("K")), ValueItem(scratch.path(), "v"),
-                                       ValueItem(scratch.path(), "gone")};
+    std::vector<RegistryItem> items = {
+        KeyItem(scratch.Sub("K")), ValueItem(scratch.Sub("K\\Sub"), "deep"),
+        ValueItem(scratch.path(), "v"), ValueItem(scratch.path(), "gone"), KeyItem("")};
     RecordingProgress progress;
     DeleteReport report = DeleteItems(items, backupFolder, &progress);
     ASSERT_TRUE(report.backupOk) << report.backupError;
-    std::vector<DeleteOutcome> expected = {DeleteOutcome::Deleted, DeleteOutcome::Deleted,
-                                           DeleteOutcome::AlreadyGone};
+    std::vector<DeleteOutcome> expected = {DeleteOutcome::Deleted, DeleteOutcome::AlreadyGone,
+                                           DeleteOutcome::Deleted, DeleteOutcome::AlreadyGone,
+                                           DeleteOutcome::Failed};
     EXPECT_EQ(report.outcomes, expected);
-    EXPECT_FALSE(report.AnyFailed());
     EXPECT_EQ(progress.log,
-              "begin _RegistryListViewProgressState1 3;0;1;2;end;"
-              "begin _RegistryListViewProgressState2 3;0;1;2;end;");
+              "begin _RegistryListViewProgressState1 5;0;1;2;3;4;end;"
+              "begin _RegistryListViewProgressState2 5;0;1;2;3;4;end;");
     // "2005-03-07 14-05-09(type).reg"
     std::vector<std::string> names = FilesIn(backupFolder);
     ASSERT_EQ(names.size(), 1u);
@@ -149,7 +130,7 @@ TEST(DeleteItems, WritesTheBackupIntoNewFoldersBeforeDeletingAnything) {
     std::string key = kHkcu + scratch.path();
     EXPECT_EQ(ReadWholeFile(report.backupPath),
               RegText({"[" + key + "\\K]", "[" + key + "\\K\\Sub]", "\"deep\"=\"1\"",
-                       "[" + key + "]", "\"v\"=\"2\""}));
+                       "[" + key + "\\K\\Sub]", "\"deep\"=\"1\"", "[" + key + "]", "\"v\"=\"2\""}));
     EXPECT_FALSE(KeyExists(scratch.root(), scratch.Sub("K")));
     EXPECT_FALSE(ValueExists(scratch.root(), scratch.path(), "v"));
 }
@@ -175,21 +156,26 @@ TEST(DeleteItems, DeletesNothingWhenTheBackupCannotBeWritten) {
 TEST(DeleteItems, KeepsWhatCouldNotBeReadIntoTheBackupWholeAndWritesNoBackupOfNothing) {
     ScratchKey scratch;
     ScratchFolder folder("partial");
-    // No line of a .reg file can hold a value name with a line break.
+    // No line of a .reg file can hold a name with a line break.
     PlantString(scratch.root(), scratch.Sub("Odd"), "two\nlines", "x");
+    PlantString(scratch.root(), scratch.Sub("Odd Key\\Key\rName"), "plain", "y");
+    PlantKey(scratch.root(), scratch.Sub("Empty\nKey"));
     PlantString(scratch.root(), scratch.Sub("Tree"), "readable", "x");
     PlantString(scratch.root(), scratch.Sub("Tree\\Open"), "readable", "y");
     LockedKey locked(scratch.Sub("Tree\\Locked"));
     PlantString(scratch.root(), scratch.path(), "v", "x");
-    DeleteReport report = DeleteItems(
-        {KeyItem(scratch.Sub("Odd")), KeyItem(scratch.Sub("Tree")), ValueItem(scratch.path(), "v")},
-        folder.path(), nullptr);
+    DeleteReport report =
+        DeleteItems({KeyItem(scratch.Sub("Odd")), KeyItem(scratch.Sub("Odd Key")),
+                     KeyItem(scratch.Sub("Empty\nKey")), KeyItem(scratch.Sub("Tree")),
+                     ValueItem(scratch.path(), "v")},
+                    folder.path(), nullptr);
     ASSERT_TRUE(report.backupOk);
-    std::vector<DeleteOutcome> expected = {DeleteOutcome::NotBackedUp, DeleteOutcome::NotBackedUp,
-                                           DeleteOutcome::Deleted};
+    std::vector<DeleteOutcome> expected(4, DeleteOutcome::NotBackedUp);
+    expected.push_back(DeleteOutcome::Deleted);
     EXPECT_EQ(report.outcomes, expected);
     EXPECT_TRUE(report.AnyFailed());
-    EXPECT_TRUE(KeyExists(scratch.root(), scratch.Sub("Odd")));
+    for (const char* kept : {"Odd", "Odd Key", "Empty\nKey"})
+        EXPECT_TRUE(KeyExists(scratch.root(), scratch.Sub(kept))) << kept;
     // Nothing of the tree went, not even the parts that were backed up.
     EXPECT_TRUE(KeyExists(scratch.root(), scratch.Sub("Tree\\Open")));
     EXPECT_TRUE(ValueExists(scratch.root(), scratch.Sub("Tree"), "readable"));
