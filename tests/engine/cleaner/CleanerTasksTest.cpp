@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -50,29 +51,6 @@ class CleanerTasks : public ::testing::Test {
     std::string missing = files.Missing("Gone\\tool.exe");
 };
 
-TEST_F(CleanerTasks, UserSoftwareReportsStringValuesNamingMissingFiles) {
-    auto before = RunRows(1);
-    ScratchKey key("Task1");
-    std::string k = key.path();
-    PlantString(HKEY_CURRENT_USER, k, "a data", missing);
-    PlantString(HKEY_CURRENT_USER, k, "b expandable", missing, REG_EXPAND_SZ);
-    PlantString(HKEY_CURRENT_USER, k, "c icon", missing + ",0");
-    PlantString(HKEY_CURRENT_USER, k, "d present", present);
-    PlantString(HKEY_CURRENT_USER, k, missing, "any text");
-    PlantString(HKEY_CURRENT_USER, k + "\\Sub", present, missing);
-    PlantString(HKEY_CURRENT_USER, k + "\\Sub", "z twice", "\"" + missing + "\" \"%1\"");
-    PlantString(HKEY_CURRENT_USER, k + "\\Classes\\CLSID\\{1-2-3-4-5}\\InprocServer32", "",
-                missing);
-    auto added = Added(before, RunRows(1));
-    std::vector<std::string> expected = {
-        Row(0, kHkcu, k, "a data", missing, REG_SZ),
-        Row(0, kHkcu, k, missing, "any text", REG_SZ),
-        Row(0, kHkcu, k + "\\Sub", present, missing, REG_SZ),
-        Row(0, kHkcu, k + "\\Sub", "z twice", "\"" + missing + "\" \"%1\"", REG_SZ),
-    };
-    EXPECT_EQ(added, expected);
-}
-
 TEST_F(CleanerTasks, AllUsersSkipShellFoldersAndTheir32BitCopies) {
     auto before = RunRows(2);
     ScratchKey key("Task2");
@@ -88,195 +66,174 @@ TEST_F(CleanerTasks, AllUsersSkipShellFoldersAndTheir32BitCopies) {
     EXPECT_EQ(added[0].substr(added[0].size() - tail.size()), tail);
 }
 
-TEST_F(CleanerTasks, MachineSettingsSkipClassesInstallerAndUninstallData) {
-    auto before = RunRows(3);
-    PlantedKey tool(HKEY_LOCAL_MACHINE, "Software\\ZdvTool" + kPid, "Path", missing);
-    PlantedKey tool32(HKEY_LOCAL_MACHINE, "Software\\Wow6432Node\\ZdvTool" + kPid, "Path", missing);
-    PlantedKey classes(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\ZdvType" + kPid, "Path", missing);
-    PlantedKey uninstall32(HKEY_LOCAL_MACHINE,
-                           "Software\\Wow6432Node\\" + kCv.substr(9) + "Uninstall\\ZdvApp" + kPid,
-                           "DisplayIcon", missing);
-    PlantedKey installer(HKEY_LOCAL_MACHINE, kCv + "Installer\\ZdvApp" + kPid, "Source", missing);
-    auto added = Added(before, RunRows(3));
-    std::vector<std::string> expected = {
-        Row(0, kHklm, "Software\\Wow6432Node\\ZdvTool" + kPid, "Path", missing, REG_SZ),
-        Row(0, kHklm, "Software\\ZdvTool" + kPid, "Path", missing, REG_SZ),
+// One planted world, every task run before and after planting: each task
+// reports exactly the stale entries of its own areas, in its walk order.
+TEST_F(CleanerTasks, EachTaskReportsOnlyTheStaleEntriesOfItsAreas) {
+    std::vector<std::vector<std::string>> before;
+    for (int task = 1; task <= kCleanerTaskCount; ++task)
+        before.push_back(RunRows(task));
+    std::deque<PlantedKey> keys;
+    auto plant = [&keys](HKEY root, const std::string& path) -> PlantedKey& {
+        return keys.emplace_back(root, path);
     };
-    // The walk's order: Wine lists "Wow6432Node" before "ZdvTool".
-    std::sort(added.begin(), added.end());
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(added, expected);
-}
-
-TEST_F(CleanerTasks, ClassRegistrationsReportTheClassKeyOncePerInvalidValueAndRoot) {
-    auto before = RunRows(4);
-    std::string guid =
+    // Task 1: string values of the user's software naming a missing file, but no class.
+    ScratchKey user("Task1");
+    const std::string k = user.path();
+    PlantString(HKEY_CURRENT_USER, k, "a data", missing);
+    PlantString(HKEY_CURRENT_USER, k, "b expandable", missing, REG_EXPAND_SZ);
+    PlantString(HKEY_CURRENT_USER, k, "c icon", missing + ",0");
+    PlantString(HKEY_CURRENT_USER, k, "d present", present);
+    PlantString(HKEY_CURRENT_USER, k, missing, "any text");
+    PlantString(HKEY_CURRENT_USER, k + "\\Sub", present, missing);
+    PlantString(HKEY_CURRENT_USER, k + "\\Sub", "z twice", "\"" + missing + "\" \"%1\"");
+    PlantString(HKEY_CURRENT_USER, k + "\\Classes\\CLSID\\{1-2-3-4-5}\\InprocServer32", "",
+                missing);
+    // Task 3: machine settings, but not classes, installer or uninstall data.
+    const std::string tool = "Software\\ZdvTool" + kPid,
+                      tool32 = "Software\\Wow6432Node\\ZdvTool" + kPid;
+    plant(HKEY_LOCAL_MACHINE, tool).String("Path", missing);
+    plant(HKEY_LOCAL_MACHINE, tool32).String("Path", missing);
+    plant(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\ZdvType" + kPid).String("Path", missing);
+    plant(HKEY_LOCAL_MACHINE,
+          "Software\\Wow6432Node\\" + kCv.substr(9) + "Uninstall\\ZdvApp" + kPid)
+        .String("DisplayIcon", missing);
+    plant(HKEY_LOCAL_MACHINE, kCv + "Installer\\ZdvApp" + kPid).String("Source", missing);
+    // Task 4: a class key once per invalid value and root.
+    const std::string guid =
         "{ABCDEF01-2345-6789-ABCD-" + std::string(12 - kPid.size(), '0') + kPid + "}";
-    PlantedKey clsid(HKEY_LOCAL_MACHINE, "Software\\Classes\\CLSID\\" + guid, "Own", missing);
-    PlantedKey server(HKEY_LOCAL_MACHINE, clsid.path() + "\\InprocServer32", "", missing);
+    const std::string clsid = "Software\\Classes\\CLSID\\" + guid;
+    plant(HKEY_LOCAL_MACHINE, clsid).String("Own", missing);
+    PlantedKey& server = plant(HKEY_LOCAL_MACHINE, clsid + "\\InprocServer32");
+    server.String("", missing);
     server.String("ThreadingModel", "Both");
     server.String("Backup", "\"" + missing + "\"");
     PlantString(HKEY_LOCAL_MACHINE, server.path() + "\\Deeper", "", missing);
-    PlantedKey fine(HKEY_LOCAL_MACHINE, "Software\\Classes\\CLSID\\{00000000-0000-0000-0000-" +
-                                            std::string(12 - kPid.size(), '1') + kPid + "}");
-    PlantString(HKEY_LOCAL_MACHINE, fine.path() + "\\LocalServer32", "", present);
-    auto added = Added(before, RunRows(4));
-    std::vector<std::string> expected = {
-        KeyRow("HKEY_CLASSES_ROOT", "CLSID\\" + guid, missing),
-        KeyRow("HKEY_CLASSES_ROOT", "CLSID\\" + guid, "\"" + missing + "\""),
-        KeyRow(kHklm, "Software\\Classes\\CLSID\\" + guid, missing),
-        KeyRow(kHklm, "Software\\Classes\\CLSID\\" + guid, "\"" + missing + "\""),
-    };
-    EXPECT_EQ(added, expected);
-}
-
-TEST_F(CleanerTasks, UninstallEntriesWithoutValuesOrWithAMissingUninstaller) {
-    auto before = RunRows(5);
-    const std::string base = kCv + "Uninstall\\";
-    PlantedKey empty(HKEY_LOCAL_MACHINE, base + "ZdvA" + kPid);
-    PlantedKey named(HKEY_LOCAL_MACHINE, base + "ZdvB" + kPid, "DisplayName", "Tool");
-    PlantedKey gone(HKEY_LOCAL_MACHINE, base + "ZdvC" + kPid, "UninstallString",
-                    "\"" + missing + "\" /uninstall");
-    PlantedKey there(HKEY_LOCAL_MACHINE, base + "ZdvD" + kPid, "UninstallString",
-                     "\"" + present + "\" /uninstall");
-    PlantedKey msi(HKEY_LOCAL_MACHINE, base + "ZdvE" + kPid, "UninstallString",
-                   "MsiExec.exe /X{12345678-1234-1234-1234-123456789012}");
-    auto added = Added(before, RunRows(5));
-    std::vector<std::string> expected = {KeyRow(kHklm, empty.path()), KeyRow(kHklm, gone.path())};
-    EXPECT_EQ(added, expected);
-}
-
-TEST_F(CleanerTasks, HistoryListsReportEveryValueButRegNone) {
-    auto before = RunRows(6);
-    PlantedKey run(HKEY_CURRENT_USER, kCv + "Explorer\\RunMRU", "a", "notepad\\1");
+    PlantString(HKEY_LOCAL_MACHINE,
+                plant(HKEY_LOCAL_MACHINE, "Software\\Classes\\CLSID\\{00000000-0000-0000-0000-" +
+                                              std::string(12 - kPid.size(), '1') + kPid + "}")
+                        .path() +
+                    "\\LocalServer32",
+                "", present);
+    // Task 5: uninstall entries without values or with a missing uninstaller.
+    const std::string uninstall = kCv + "Uninstall\\Zdv";
+    plant(HKEY_LOCAL_MACHINE, uninstall + "A" + kPid);
+    plant(HKEY_LOCAL_MACHINE, uninstall + "B" + kPid).String("DisplayName", "Tool");
+    plant(HKEY_LOCAL_MACHINE, uninstall + "C" + kPid)
+        .String("UninstallString", "\"" + missing + "\" /uninstall");
+    plant(HKEY_LOCAL_MACHINE, uninstall + "D" + kPid)
+        .String("UninstallString", "\"" + present + "\" /uninstall");
+    plant(HKEY_LOCAL_MACHINE, uninstall + "E" + kPid)
+        .String("UninstallString", "MsiExec.exe /X{12345678-1234-1234-1234-123456789012}");
+    // Task 6: every value of the history lists but REG_NONE.
+    const std::string runMru = kCv + "Explorer\\RunMRU", docs = kCv + "Explorer\\RecentDocs\\.txt";
+    const std::string urls = "Software\\Microsoft\\Internet Explorer\\TypedUrls";
+    PlantedKey& run = plant(HKEY_CURRENT_USER, runMru);
+    run.String("a", "notepad\\1");
     run.String("b", "cmd\\1");
     run.String("MRUList", "ba");
     run.Value("none", REG_NONE, "x");
-    PlantedKey docs(HKEY_CURRENT_USER, kCv + "Explorer\\RecentDocs\\.txt");
-    docs.Dword("MRUListEx", 2);
-    PlantedKey urls(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\TypedUrls", "url1",
-                    "http://example.com/");
-    urls.Dword("count", 1);
-    auto added = Added(before, RunRows(6));
-    std::vector<std::string> expected = {
-        Row(0, kHkcu, run.path(), "a", "notepad\\1", REG_SZ),
-        Row(0, kHkcu, run.path(), "b", "cmd\\1", REG_SZ),
-        Row(0, kHkcu, run.path(), "MRUList", "ba", REG_SZ),
-        Row(2, kHkcu, docs.path(), "MRUListEx", "0x00000002 (2)", REG_DWORD),
-        Row(0, kHkcu, urls.path(), "url1", "http://example.com/", REG_SZ),
-    };
-    EXPECT_EQ(added, expected);
-}
-
-TEST_F(CleanerTasks, StartMenuOrderEmptySoftwareKeysAndFileTypes) {
-    auto before = RunRows(7);
+    plant(HKEY_CURRENT_USER, docs).Dword("MRUListEx", 2);
+    PlantedKey& typed = plant(HKEY_CURRENT_USER, urls);
+    typed.String("url1", "http://example.com/");
+    typed.Dword("count", 1);
+    // Task 7: start menu order, empty software keys and file types.
     files.MakeFolder("User\\Accessories");
     files.MakeFolder("Common\\Games");
     const std::string shellFolders = kCv + "Explorer\\Shell Folders";
-    PlantedKey userFolders(HKEY_CURRENT_USER, shellFolders, "Programs", files.path() + "\\User");
-    PlantedKey commonFolders(HKEY_LOCAL_MACHINE, shellFolders, "Common Programs",
-                             files.path() + "\\Common");
-    PlantedKey menu(HKEY_CURRENT_USER, kCv + "Explorer\\MenuOrder\\Start Menu\\Programs");
-    PlantKey(HKEY_CURRENT_USER, menu.path() + "\\accessories");
-    PlantKey(HKEY_CURRENT_USER, menu.path() + "\\GAMES");
-    PlantKey(HKEY_CURRENT_USER, menu.path() + "\\Old Tool" + kPid);
-    PlantedKey menu2(HKEY_CURRENT_USER, kCv + "Explorer\\MenuOrder\\Start Menu2\\Programs");
-    PlantKey(HKEY_CURRENT_USER, menu2.path() + "\\Older Tool" + kPid);
-
-    PlantedKey emptyUser(HKEY_CURRENT_USER, "Software\\ZdvEmpty" + kPid);
-    PlantedKey usedUser(HKEY_CURRENT_USER, "Software\\ZdvUsed" + kPid, "x", "y");
-    PlantedKey emptyMachine(HKEY_LOCAL_MACHINE, "Software\\ZdvEmpty" + kPid);
-
-    // A type whose ProgID key is missing is judged on its own command.
+    PlantedKey& userFolders = plant(HKEY_CURRENT_USER, shellFolders);
+    userFolders.String("Programs", files.path() + "\\User");
+    plant(HKEY_LOCAL_MACHINE, shellFolders).String("Common Programs", files.path() + "\\Common");
+    const std::string menu = kCv + "Explorer\\MenuOrder\\Start Menu\\Programs";
+    const std::string menu2 = kCv + "Explorer\\MenuOrder\\Start Menu2\\Programs";
+    plant(HKEY_CURRENT_USER, menu);
+    plant(HKEY_CURRENT_USER, menu2);
+    for (const std::string& order : {menu + "\\accessories", menu + "\\GAMES",
+                                     menu + "\\Old Tool" + kPid, menu2 + "\\Older Tool" + kPid})
+        PlantKey(HKEY_CURRENT_USER, order);
+    plant(HKEY_CURRENT_USER, "Software\\ZdvEmpty" + kPid);
+    plant(HKEY_CURRENT_USER, "Software\\ZdvUsed" + kPid).String("x", "y");
+    plant(HKEY_LOCAL_MACHINE, "Software\\ZdvEmpty" + kPid);
     const std::string classes = "Software\\Classes\\";
-    const std::string lost = ".zdvlost" + kPid, kept = ".zdvkept" + kPid;
-    const std::string prog = "ZdvProg" + kPid, fine = ".zdvfine" + kPid;
-    PlantedKey lostType(HKEY_LOCAL_MACHINE, classes + lost, "", "ZdvNoSuchProg" + kPid);
-    PlantString(HKEY_LOCAL_MACHINE, lostType.path() + "\\Shell\\Open\\Command", "",
+    const std::string lost = classes + ".zdvlost" + kPid, kept = classes + ".zdvkept" + kPid;
+    const std::string prog = "ZdvProg" + kPid, fine = classes + ".zdvfine" + kPid;
+    // A type whose ProgID key is missing is judged on its own command.
+    plant(HKEY_LOCAL_MACHINE, lost).String("", "ZdvNoSuchProg" + kPid);
+    PlantString(HKEY_LOCAL_MACHINE, lost + "\\Shell\\Open\\Command", "",
                 "\"" + missing + "\" \"%1\"");
     // A type whose ProgID's command names a missing file: two rows.
-    PlantedKey keptType(HKEY_LOCAL_MACHINE, classes + kept, "", prog);
-    PlantedKey progType(HKEY_LOCAL_MACHINE, classes + prog);
-    PlantString(HKEY_LOCAL_MACHINE, progType.path() + "\\Shell\\Open\\Command", "",
-                missing + " %1");
-    PlantedKey fineType(HKEY_LOCAL_MACHINE, classes + fine);
-    PlantString(HKEY_LOCAL_MACHINE, fineType.path() + "\\Shell\\Open\\Command", "",
-                present + " %1 %2");
+    plant(HKEY_LOCAL_MACHINE, kept).String("", prog);
+    plant(HKEY_LOCAL_MACHINE, classes + prog);
+    PlantString(HKEY_LOCAL_MACHINE, classes + prog + "\\Shell\\Open\\Command", "", missing + " %1");
+    plant(HKEY_LOCAL_MACHINE, fine);
+    PlantString(HKEY_LOCAL_MACHINE, fine + "\\Shell\\Open\\Command", "", present + " %1 %2");
+    // Task 8: shared library counts; 9: locale entries; 11: start-up entries.
+    const std::string shared = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls";
+    const std::string gone = files.Missing("Gone\\old.dll");
+    PlantedKey& sharedDlls = plant(HKEY_LOCAL_MACHINE, shared);
+    sharedDlls.Dword(gone, 2);
+    sharedDlls.Dword(present, 1);
+    const std::string locale = "System\\CurrentControlSet\\Control\\Nls\\Locale";
+    PlantedKey& locales = plant(HKEY_LOCAL_MACHINE, locale);
+    locales.String("zdv" + kPid, "");
+    locales.String("zdv" + kPid + "b", "1");
+    PlantedKey& startup = plant(HKEY_LOCAL_MACHINE, kCv + "Run");
+    startup.String("ZdvA" + kPid, "rundll32.exe shell32.dll,Control_RunDLL");
+    startup.String("ZdvB" + kPid, present);
+    startup.String("ZdvC" + kPid, "\"" + missing + "\" -tray");
+    startup.String("ZdvD" + kPid, missing);
+    PlantedKey& userOnce = plant(HKEY_CURRENT_USER, kCv + "RunOnce");
+    // REG_EXPAND_SZ is even-numbered: the mask of 1 keeps it out.
+    userOnce.String("ZdvE" + kPid, "%ProgramFiles%\\Tool\\tool.exe", REG_EXPAND_SZ);
+    userOnce.String("ZdvF" + kPid, "%ProgramFiles%\\Tool\\tool.exe");
+    // Task 10: every time zone but the one in use (TZ=Europe/London).
+    for (const std::string& row : before[9])
+        EXPECT_EQ(row.find("|GMT Standard Time|"), std::string::npos) << row;
+    const std::string zones = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\\Zdv ";
+    plant(HKEY_LOCAL_MACHINE, zones + "Same " + kPid).String("Std", "GMT Standard Time");
+    plant(HKEY_LOCAL_MACHINE, zones + "Other " + kPid).String("Std", "Zdv Standard Time");
+    plant(HKEY_LOCAL_MACHINE, zones + "Unnamed " + kPid);
 
-    auto added = Added(before, RunRows(7));
-    std::vector<std::string> expected = {
-        KeyRow(kHkcu, menu.path() + "\\Old Tool" + kPid),
-        KeyRow(kHkcu, menu2.path() + "\\Older Tool" + kPid),
-        KeyRow(kHkcu, "Software\\ZdvEmpty" + kPid),
-        KeyRow(kHklm, "Software\\ZdvEmpty" + kPid),
-        KeyRow(kHklm, classes + kept, missing + " %1"),
-        KeyRow(kHklm, classes + prog, missing + " %1"),
-        KeyRow(kHklm, classes + lost, "\"" + missing + "\" \"%1\""),
+    const std::vector<std::string> expected[kCleanerTaskCount] = {
+        {Row(0, kHkcu, k, "a data", missing, REG_SZ), Row(0, kHkcu, k, missing, "any text", REG_SZ),
+         Row(0, kHkcu, k + "\\Sub", present, missing, REG_SZ),
+         Row(0, kHkcu, k + "\\Sub", "z twice", "\"" + missing + "\" \"%1\"", REG_SZ)},
+        {},  // all users: the user's rows again below HKEY_USERS, proved by its own test
+        // "-tray" makes the text no path, but it still holds a drive path.
+        {Row(0, kHklm, kCv + "Run", "ZdvD" + kPid, missing, REG_SZ),
+         Row(0, kHklm, tool32, "Path", missing, REG_SZ),
+         Row(0, kHklm, tool, "Path", missing, REG_SZ)},
+        {KeyRow("HKEY_CLASSES_ROOT", "CLSID\\" + guid, missing),
+         KeyRow("HKEY_CLASSES_ROOT", "CLSID\\" + guid, "\"" + missing + "\""),
+         KeyRow(kHklm, clsid, missing), KeyRow(kHklm, clsid, "\"" + missing + "\"")},
+        {KeyRow(kHklm, uninstall + "A" + kPid), KeyRow(kHklm, uninstall + "C" + kPid)},
+        {Row(0, kHkcu, runMru, "a", "notepad\\1", REG_SZ),
+         Row(0, kHkcu, runMru, "b", "cmd\\1", REG_SZ),
+         Row(0, kHkcu, runMru, "MRUList", "ba", REG_SZ),
+         Row(2, kHkcu, docs, "MRUListEx", "0x00000002 (2)", REG_DWORD),
+         Row(0, kHkcu, urls, "url1", "http://example.com/", REG_SZ)},
+        {KeyRow(kHkcu, menu + "\\Old Tool" + kPid), KeyRow(kHkcu, menu2 + "\\Older Tool" + kPid),
+         KeyRow(kHkcu, "Software\\ZdvEmpty" + kPid), KeyRow(kHklm, "Software\\ZdvEmpty" + kPid),
+         KeyRow(kHklm, kept, missing + " %1"), KeyRow(kHklm, classes + prog, missing + " %1"),
+         KeyRow(kHklm, lost, "\"" + missing + "\" \"%1\"")},
+        {Row(2, kHklm, shared, gone, "0x00000002 (2)", REG_DWORD)},
+        {Row(0, kHklm, locale, "zdv" + kPid, "", REG_SZ)},
+        {KeyRow(kHklm, zones + "Other " + kPid, "Zdv Standard Time")},
+        {Row(0, kHklm, kCv + "Run", "ZdvA" + kPid, "rundll32.exe shell32.dll,Control_RunDLL",
+             REG_SZ),
+         Row(0, kHklm, kCv + "Run", "ZdvD" + kPid, missing, REG_SZ),
+         Row(0, kHkcu, kCv + "RunOnce", "ZdvF" + kPid, "%ProgramFiles%\\Tool\\tool.exe", REG_SZ)},
     };
-    EXPECT_EQ(added, expected);
+    for (int task : {1, 3, 4, 5, 6, 7, 8, 9, 10, 11})
+        EXPECT_EQ(Added(before[task - 1], RunRows(task)), expected[task - 1]) << "task " << task;
 
     // A Programs folder whose path cannot be read or that cannot be listed
     // leaves every menu order key unjudged, not stale.
-    expected.erase(expected.begin(), expected.begin() + 2);
     for (const std::string& programs : {std::string(300, 'x'), files.Missing("NoPrograms")}) {
         userFolders.String("Programs", programs);
-        EXPECT_EQ(Added(before, RunRows(7)), expected) << programs;
+        EXPECT_EQ(Added(before[6], RunRows(7)),
+                  std::vector<std::string>(expected[6].begin() + 2, expected[6].end()))
+            << programs;
     }
-}
-
-TEST_F(CleanerTasks, SharedLibraryCountsLocaleEntriesAndStartupEntries) {
-    auto before8 = RunRows(8), before9 = RunRows(9), before11 = RunRows(11);
-    PlantedKey shared(HKEY_LOCAL_MACHINE,
-                      "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls");
-    std::string gone = files.Missing("Gone\\old.dll");
-    shared.Dword(gone, 2);
-    shared.Dword(present, 1);
-    PlantedKey locale(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Nls\\Locale",
-                      "zdv" + kPid, "");
-    locale.String("zdv" + kPid + "b", "1");
-    PlantedKey run(HKEY_LOCAL_MACHINE, kCv + "Run");
-    run.String("ZdvA" + kPid, "rundll32.exe shell32.dll,Control_RunDLL");
-    run.String("ZdvB" + kPid, present);
-    run.String("ZdvC" + kPid, "\"" + missing + "\" -tray");
-    run.String("ZdvD" + kPid, missing);
-    PlantedKey userOnce(HKEY_CURRENT_USER, kCv + "RunOnce");
-    userOnce.String("ZdvE" + kPid, "%ProgramFiles%\\Tool\\tool.exe", REG_EXPAND_SZ);
-
-    std::vector<std::string> expected8 = {
-        Row(2, kHklm, shared.path(), gone, "0x00000002 (2)", REG_DWORD)};
-    EXPECT_EQ(Added(before8, RunRows(8)), expected8);
-    std::vector<std::string> expected9 = {Row(0, kHklm, locale.path(), "zdv" + kPid, "", REG_SZ)};
-    EXPECT_EQ(Added(before9, RunRows(9)), expected9);
-    // "-tray" makes the text no path, but it still holds a drive path.
-    std::vector<std::string> expected11 = {
-        Row(0, kHklm, run.path(), "ZdvA" + kPid, "rundll32.exe shell32.dll,Control_RunDLL", REG_SZ),
-        Row(0, kHklm, run.path(), "ZdvD" + kPid, missing, REG_SZ),
-    };
-    // REG_EXPAND_SZ is even-numbered: the mask of 1 keeps it out.
-    EXPECT_EQ(Added(before11, RunRows(11)), expected11);
-    userOnce.String("ZdvF" + kPid, "%ProgramFiles%\\Tool\\tool.exe");
-    expected11.push_back(
-        Row(0, kHkcu, userOnce.path(), "ZdvF" + kPid, "%ProgramFiles%\\Tool\\tool.exe", REG_SZ));
-    EXPECT_EQ(Added(before11, RunRows(11)), expected11);
-}
-
-TEST_F(CleanerTasks, TimeZonesOtherThanTheCurrentOneAreReported) {
-    TIME_ZONE_INFORMATION zone = {};
-    GetTimeZoneInformation(&zone);
-    char current[64] = {};
-    WideCharToMultiByte(CP_ACP, 0, zone.StandardName, -1, current, 63, nullptr, nullptr);
-    ASSERT_STREQ(current, "GMT Standard Time");  // TZ=Europe/London
-
-    const std::string zones = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\\";
-    auto before = RunRows(10);
-    EXPECT_GT(before.size(), 10u);
-    for (const std::string& row : before)
-        EXPECT_EQ(row.find("|" + std::string(current) + "|"), std::string::npos) << row;
-    PlantedKey same(HKEY_LOCAL_MACHINE, zones + "Zdv Same " + kPid, "Std", current);
-    PlantedKey other(HKEY_LOCAL_MACHINE, zones + "Zdv Other " + kPid, "Std", "Zdv Standard Time");
-    PlantedKey unnamed(HKEY_LOCAL_MACHINE, zones + "Zdv Unnamed " + kPid);
-    std::vector<std::string> expected = {KeyRow(kHklm, other.path(), "Zdv Standard Time")};
-    EXPECT_EQ(Added(before, RunRows(10)), expected);
 }
 
 class TestProgress : public ScanProgress {
