@@ -65,31 +65,6 @@ TEST(PathFromText, ExtractsOnlyPlainLocalFilePaths) {
         EXPECT_EQ(Judge(c.text), c.path) << c.text;
 }
 
-TEST(CountOccurrences, CountsWithoutOverlapAndOptionallyIgnoresCase) {
-    EXPECT_EQ(CountOccurrences("C:\\a c:\\b", ":\\", LetterCase::Ignore), 2u);
-    EXPECT_EQ(CountOccurrences("aaaa", "aa", LetterCase::Match), 2u);
-    EXPECT_EQ(CountOccurrences("abAB", "ab", LetterCase::Match), 1u);
-    EXPECT_EQ(CountOccurrences("abAB", "ab", LetterCase::Ignore), 2u);
-    EXPECT_EQ(CountOccurrences("", "ab", LetterCase::Ignore), 0u);
-}
-
-// The fixed drives as the drive bit mask gives them.
-std::string FixedLettersFromMask() {
-    std::string letters;
-    for (char letter = 'A'; letter <= 'Z'; ++letter) {
-        char root[] = {letter, ':', '\\', '\0'};
-        if ((GetLogicalDrives() >> (letter - 'A') & 1) && GetDriveTypeA(root) == DRIVE_FIXED)
-            letters += letter;
-    }
-    return letters;
-}
-
-TEST(FixedDriveLetters, AreTheFixedDrivesOfTheDriveMask) {
-    const std::string letters = FixedLettersFromMask();
-    ASSERT_NE(letters.find('C'), std::string::npos);
-    EXPECT_EQ(FixedDriveLetters(), letters);
-}
-
 TEST(KeptAnswer, IsAskedAgainOnlyOnceASecondHasPassed) {
     static std::string answer;
     static ULONGLONG now;
@@ -104,21 +79,6 @@ TEST(KeptAnswer, IsAskedAgainOnlyOnceASecondHasPassed) {
         now = step.now;
         EXPECT_EQ(kept.Get(), step.kept) << step.now;
     }
-}
-
-TEST(PathExists, FindsFilesAndFoldersInAnyCaseBehindLongPaths) {
-    ScratchFolder folder("exists");
-    std::string file = folder.MakeFile("sub\\file.txt");
-    std::string deep =
-        folder.MakeFile(std::string(60, 'a') + "\\" + std::string(60, 'b') + "\\file.txt");
-    ASSERT_GT(deep.size(), 128u);
-    for (const std::string& path :
-         {file, folder.path() + "\\sub", folder.path() + "\\SUB\\FILE.TXT", std::string("C:\\"),
-          deep, deep.substr(0, deep.rfind('\\'))})
-        EXPECT_TRUE(PathExists(path)) << path;
-    for (const std::string& path : {deep + ".old", folder.Missing("sub\\gone.txt"),
-                                    folder.Missing("gone\\file.txt"), std::string()})
-        EXPECT_FALSE(PathExists(path)) << path;
 }
 
 TEST(PathExists, CountsSysWow64FilesAsPresentInSystem32) {
@@ -136,8 +96,10 @@ TEST(PathExists, CountsSysWow64FilesAsPresentInSystem32) {
 
 TEST(IsMissingPath, NeedsAPathThatTheFileSystemSaysIsNotThere) {
     ScratchFolder folder("missing");
-    std::string file = folder.MakeFile("app.exe");
+    std::string file = folder.MakeFile("sub\\app.exe");
     std::string gone = folder.Missing("gone.exe");
+    std::string deep =
+        folder.MakeFile(std::string(60, 'a') + "\\" + std::string(60, 'b') + "\\file.txt");
     // Too long for the ANSI file functions: the file may well be there.
     std::string tooLong =
         folder.path() + "\\" + std::string(150, 'a') + "\\" + std::string(150, 'b') + "\\tool.exe";
@@ -150,41 +112,14 @@ TEST(IsMissingPath, NeedsAPathThatTheFileSystemSaysIsNotThere) {
     ASSERT_TRUE(handle);
     for (const std::string& text :
          {gone, "\"" + gone + "\" \"%1\"", folder.Missing("no\\such\\tool.exe"),
-          folder.Missing("bad<name>.exe")})
+          folder.Missing("bad<name>.exe"), deep + ".old"})
         EXPECT_TRUE(IsMissingPath(text)) << text;
+    // Files and folders are there in any letter case, behind long paths too.
     for (const std::string& text :
          {file, "\"" + file + "\" /min", gone + ",0", std::string("A:\\gone.exe"),
-          std::string("C:\\"), tooLong, locked})
+          std::string("C:\\"), tooLong, locked, folder.path() + "\\SUB\\APP.EXE",
+          folder.path() + "\\sub", deep, deep.substr(0, deep.rfind('\\'))})
         EXPECT_FALSE(IsMissingPath(text)) << text;
-}
-
-TEST(ListSubfolders, ListsDirectFoldersByNameAndSkipsFiles) {
-    ScratchFolder folder("list");
-    folder.MakeFolder("Accessories\\Deeper");
-    folder.MakeFolder("Games");
-    folder.MakeFile("readme.txt");
-    std::string hidden = folder.MakeFolder("Hidden");
-    SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN);
-
-    FolderMap folders{{"Stale", "X:\\Stale"}};
-    EXPECT_TRUE(ListSubfolders(folder.path(), folders));
-    FolderMap expected{{"Accessories", folder.path() + "\\Accessories"},
-                       {"Games", folder.path() + "\\Games"},
-                       {"Hidden", hidden},
-                       {"Stale", "X:\\Stale"}};
-    EXPECT_EQ(folders, expected);
-
-    // A trailing backslash is not doubled; excluded attributes apply.
-    folders.clear();
-    EXPECT_TRUE(ListSubfolders(folder.path() + "\\", folders, FILE_ATTRIBUTE_HIDDEN));
-    expected.erase("Hidden");
-    expected.erase("Stale");
-    EXPECT_EQ(folders, expected);
-
-    // A folder that cannot be listed says so and adds nothing.
-    EXPECT_FALSE(ListSubfolders("", folders));
-    EXPECT_FALSE(ListSubfolders(folder.Missing("gone"), folders));
-    EXPECT_EQ(folders, expected);
 }
 
 // Code page 932: 0x5B and 0x5C also occur as trail bytes of double-byte characters.
