@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <thread>
-
 #include "TestSupport.h"
 #include "common/AnsiText.h"
 #include "search/SearchEngine.h"
@@ -68,31 +66,6 @@ TEST_F(ConfigStoreTest, ShippedFileHoldsEveryElementWithEqualFactoryAndCustomVal
     EXPECT_EQ(store.Read(kWebsite, "url"), "https://www.example.com");
 }
 
-TEST_F(ConfigStoreTest, AttributesReadAsStringOrTextAndMissingOnesAreCreatedOnWrite) {
-    ConfigStore store;
-    ASSERT_TRUE(store.Load(Plant(kGoodFile)));
-    EXPECT_TRUE(store.Loaded());
-    ComPtr<IXMLDOMNode> node = store.SelectNode(kSearchRange);
-    ASSERT_TRUE(node);
-    UniqueVariant value;
-    store.GetAttribute(node.get(), "custom", value.put());
-    ASSERT_EQ(value.get()->vt, VT_BSTR);
-    EXPECT_STREQ(value.get()->bstrVal, L"1,0,1");
-    store.GetAttribute(node.get(), "missing", value.put());
-    EXPECT_EQ(value.get()->vt, VT_EMPTY);
-    EXPECT_EQ(store.GetAttributeText(node.get(), "missing"), "");
-    EXPECT_EQ(store.Read(kCleanerTasks, "custom"), "1,0,0,0,0,0,0,0,0,0,0");
-    EXPECT_FALSE(store.SelectNode("/zazadazivevevivozed/searchpage"));
-
-    EXPECT_TRUE(store.SetAttribute(node.get(), "missing", "0,1,0,1,0"));
-    // A missing element is skipped while the others work.
-    EXPECT_FALSE(store.Write("/config/zazadazivevevivozed/nothing", "custom", "lost"));
-    EXPECT_TRUE(store.Save());
-    EXPECT_EQ(Reread(kSearchRange, "missing"), "0,1,0,1,0");
-    EXPECT_EQ(Reread(kSearchRange, "default"), "1,1,1,1,1");
-    EXPECT_EQ(ReadWholeFile(m_file).find("lost"), std::string::npos);
-}
-
 TEST_F(ConfigStoreTest, MissingMalformedOrEmptyFileLeavesAnEmptyStoreThatWritesNothing) {
     ConfigStore store;
     ASSERT_TRUE(store.Load(Plant(kGoodFile)));
@@ -118,15 +91,23 @@ TEST_F(ConfigStoreTest, MissingMalformedOrEmptyFileLeavesAnEmptyStoreThatWritesN
     }
 }
 
-TEST_F(ConfigStoreTest, UnknownContentSurvivesASave) {
+TEST_F(ConfigStoreTest, WritesAttributesKeepingUnknownContentThroughASave) {
     ConfigStore store;
     ASSERT_TRUE(store.Load(Plant(kGoodFile)));
+    EXPECT_EQ(store.Read(kSearchRange, "custom"), "1,0,1");
+    EXPECT_EQ(store.Read(kSearchRange, "missing"), "");
+    EXPECT_FALSE(store.SelectNode("/zazadazivevevivozed/searchpage"));
     EXPECT_TRUE(store.Write(kSearchOptions, "custom", "1,0,0,0,0,0"));
     EXPECT_TRUE(store.Write(kCleanerTasks, "custom", "0,0,0,0,0,0,0,0,0,0,1"));
+    EXPECT_TRUE(store.Write(kSearchRange, "missing", "0,1,0,1,0"));
+    // A missing element is skipped while the others work.
+    EXPECT_FALSE(store.Write("/config/zazadazivevevivozed/nothing", "custom", "lost"));
     ASSERT_TRUE(store.Save());
+    EXPECT_EQ(Reread(kSearchRange, "missing"), "0,1,0,1,0");
     std::string saved = ReadWholeFile(m_file);
     EXPECT_NE(saved.find("<!-- kept by hand -->"), std::string::npos) << saved;
     EXPECT_NE(saved.find("text of my own"), std::string::npos) << saved;
+    EXPECT_EQ(saved.find("lost"), std::string::npos) << saved;
     EXPECT_NE(saved.find("\n    <website url="), std::string::npos) << saved;
     EXPECT_EQ(Reread(kSearchOptions, "note"), "mine");
     EXPECT_EQ(Reread("/config/zazadazivevevivozed/plugins/plugin", "name"), "extra");
@@ -208,16 +189,6 @@ TEST(FlagList, FieldsTickFlagsInOrderAndTheLastFieldRepeats) {
     }
     EXPECT_EQ(MakeFlagList(Flags("10000000000")), "1,0,0,0,0,0,0,0,0,0,0");
     EXPECT_EQ(MakeFlagList({}), "");
-}
-
-TEST(XmlParser, AvailableOnlyWhereComIsInitialised) {
-    {
-        ComInitialization com;
-        EXPECT_TRUE(XmlParserAvailable());
-    }
-    bool withoutCom = true;
-    std::thread([&withoutCom] { withoutCom = XmlParserAvailable(); }).join();
-    EXPECT_FALSE(withoutCom);
 }
 
 class ConfigStoreMultibyteTest : public ConfigStoreTest {
