@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "TestSupport.h"
 
 namespace {
@@ -22,11 +24,13 @@ class ZdvScan : public ::testing::Test {
     PlantedKey run{HKEY_CURRENT_USER, kRun};
 };
 
-TEST_F(ZdvScan, PrintsTsvWithEscapedTabsInTaskOrderAndExactJsonInUtf8) {
-    ZdvOutcome outcome = RunZdv("scan --tasks 11,6 --quiet");
+TEST_F(ZdvScan, PrintsTsvWithEscapedTabsInTaskOrderASummaryAndExactJsonInUtf8) {
+    ZdvOutcome outcome = RunZdv("scan --tasks 11,9,6 --quiet --summary");
     EXPECT_EQ(outcome.exitCode, 0u);
-    std::vector<std::string> lines = Lines(outcome.out), planted;
-    for (const std::string& line : lines) {
+    std::vector<std::string> planted;
+    std::size_t counts[12] = {};
+    for (const std::string& line : Lines(outcome.out)) {
+        ++counts[std::stoi(line) % 12];
         if (line.find("RunMRU") != std::string::npos || line.find("ZdvBare") != std::string::npos)
             planted.push_back(line);
     }
@@ -34,6 +38,14 @@ TEST_F(ZdvScan, PrintsTsvWithEscapedTabsInTaskOrderAndExactJsonInUtf8) {
                            "6\tHKEY_CURRENT_USER\t" + kRunMru + "\ta\tx\\ty\xe9\t1",
                            "6\tHKEY_CURRENT_USER\t" + kRunMru + "\tb\t0x00000005 (5)\t4",
                            "11\tHKEY_CURRENT_USER\t" + kRun + "\tZdvBare\ttool.exe /start\t1"}));
+    // The summary counts what each task printed, a task that found nothing too.
+    char summary[3][128];
+    std::snprintf(summary[0], 128, "task  6  %6zu  History lists", counts[6]);
+    std::snprintf(summary[1], 128, "task  9  %6zu  Empty locale entries", counts[9]);
+    std::snprintf(summary[2], 128, "task 11  %6zu  Start-up entries of missing programs",
+                  counts[11]);
+    EXPECT_EQ(Lines(outcome.err, "task "),
+              (std::vector<std::string>{summary[0], summary[1], summary[2]}));
 
     outcome = RunZdv("scan --tasks 6 --format json");
     EXPECT_EQ(outcome.exitCode, 0u);
