@@ -67,10 +67,6 @@ bool RemoveTree(HKEY root, const std::string& path) {
     return RegDeleteTreeA(root, path.c_str()) == ERROR_SUCCESS;
 }
 
-bool RemoveValue(HKEY root, const std::string& path, const std::string& name) {
-    return RegDeleteKeyValueA(root, path.c_str(), name.c_str()) == ERROR_SUCCESS;
-}
-
 bool KeyExists(HKEY root, const std::string& path) {
     UniqueRegKey key;
     return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
@@ -95,7 +91,7 @@ PlantedKey::~PlantedKey() {
         if (saved->existed) {
             PlantValue(m_root, m_path, saved->name, saved->type, saved->data);
         } else {
-            RemoveValue(m_root, m_path, saved->name);
+            RegDeleteKeyValueA(m_root, m_path.c_str(), saved->name.c_str());
         }
     }
 }
@@ -122,20 +118,18 @@ namespace {
 
 void DescribeKey(HKEY root, const std::string& path, const std::string& relative,
                  std::string& out) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    UniqueRegKey key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
         out += "unreadable " + relative + "\n";
         return;
     }
     out += "key " + relative + "\n";
     std::vector<char> name(32768);
     std::vector<BYTE> data(1 << 20);
-    for (DWORD i = 0;; ++i) {
-        DWORD nameLength = 32768, dataLength = 1 << 20, type = 0;
-        if (RegEnumValueA(key, i, name.data(), &nameLength, nullptr, &type, data.data(),
-                          &dataLength) != ERROR_SUCCESS) {
-            break;
-        }
+    DWORD nameLength = 32768, dataLength = 1 << 20, type = 0;
+    for (DWORD i = 0; RegEnumValueA(key.get(), i, name.data(), &nameLength, nullptr, &type,
+                                    data.data(), &dataLength) == ERROR_SUCCESS;
+         ++i, nameLength = 32768, dataLength = 1 << 20) {
         out += "  value \"" + std::string(name.data(), nameLength) + "\" type " +
                std::to_string(type) + " bytes";
         for (DWORD b = 0; b < dataLength; ++b) {
@@ -145,19 +139,14 @@ void DescribeKey(HKEY root, const std::string& path, const std::string& relative
         }
         out += "\n";
     }
-    std::vector<std::string> children;
-    for (DWORD i = 0;; ++i) {
-        DWORD nameLength = 32768;
-        if (RegEnumKeyExA(key, i, name.data(), &nameLength, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS) {
-            break;
-        }
-        children.emplace_back(name.data(), nameLength);
-    }
-    RegCloseKey(key);
-    for (const std::string& child : children)
+    for (DWORD i = 0;
+         nameLength = 32768, RegEnumKeyExA(key.get(), i, name.data(), &nameLength, nullptr, nullptr,
+                                           nullptr, nullptr) == ERROR_SUCCESS;
+         ++i) {
+        const std::string child(name.data(), nameLength);
         DescribeKey(root, path + "\\" + child, relative == "." ? child : relative + "\\" + child,
                     out);
+    }
 }
 
 }  // namespace
@@ -286,20 +275,6 @@ bool WriteWholeFile(const std::string& path, const std::string& content) {
 
 bool FileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::vector<std::string> FilesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(entry.cFileName);
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
-    return names;
 }
 
 std::string Field(const std::string& line, std::size_t index, char separator) {

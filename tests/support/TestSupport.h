@@ -39,7 +39,6 @@ bool PlantString(HKEY root, const std::string& path, const std::string& name,
                  const std::string& text, DWORD type = REG_SZ);
 bool PlantDword(HKEY root, const std::string& path, const std::string& name, DWORD value);
 bool RemoveTree(HKEY root, const std::string& path);
-bool RemoveValue(HKEY root, const std::string& path, const std::string& name);
 bool KeyExists(HKEY root, const std::string& path);
 bool ValueExists(HKEY root, const std::string& path, const std::string& name);
 
@@ -125,8 +124,6 @@ std::string ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::string& content);
 // A file or a folder.
 bool FileExists(const std::string& path);
-// The names of the files, not folders, directly in folder.
-std::vector<std::string> FilesIn(const std::string& folder);
 
 // What a run of zdv.exe gave back.
 struct ZdvOutcome {
