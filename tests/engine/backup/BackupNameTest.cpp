@@ -5,25 +5,15 @@
 
 namespace {
 
-bool IsStamp(const std::string& text, char timeSeparator) {
-    const std::string form = "dddd-dd-dd dd:dd:dd";
-    if (text.size() != form.size())
-        return false;
-    for (std::size_t i = 0; i < form.size(); ++i) {
-        char expected = form[i] == ':' ? timeSeparator : form[i];
-        if (expected == 'd' ? !isdigit(static_cast<unsigned char>(text[i])) : text[i] != expected) {
-            return false;
-        }
-    }
-    return true;
+// "dddd-dd-dd dd:dd:dd" with the given time separator, each d a digit.
+bool IsStamp(std::string text, char timeSeparator) {
+    for (char& c : text)
+        c = isdigit(static_cast<unsigned char>(c)) ? 'd' : c;
+    return text == std::string("dddd-dd-dd dd") + timeSeparator + "dd" + timeSeparator + "dd";
 }
 
 TEST(BackupName, CarriesTheLocalTimeAndTheTypeTextMadeSafeForAFileName) {
-    SYSTEMTIME before;
-    GetLocalTime(&before);
-    std::string stamp = CurrentTimeStamp();
-    EXPECT_TRUE(IsStamp(stamp, ':')) << stamp;
-    EXPECT_EQ(std::stoi(stamp.substr(0, 4)), before.wYear);
+    EXPECT_TRUE(IsStamp(CurrentTimeStamp(), ':')) << CurrentTimeStamp();
 
     LanguageFileScope language(std::vector<std::string>{"_PageRegistryBackupType1=Full",
                                                         "_PageRegistryBackupType2=Cleaner: 1/2"});

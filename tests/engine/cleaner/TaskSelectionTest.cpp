@@ -54,8 +54,6 @@ TEST_F(StoredTaskSelectionTest, PrefersCustomThenDefaultThenAllButTimeZones) {
     std::vector<bool> allButTen = Tasks({1, 2, 3, 4, 5, 6, 7, 8, 9, 11});
     EXPECT_EQ(FactoryTaskSelection(), allButTen);
     EXPECT_EQ(StoredTaskSelection(Config("0,0,0,0,0,1,0,0,0,0,1", "1")), Tasks({6, 11}));
-    // A short list repeats its last field.
-    EXPECT_EQ(StoredTaskSelection(Config("1,0", "1")), Tasks({1}));
     EXPECT_EQ(StoredTaskSelection(Config("", "0,1,0")), Tasks({2}));
     EXPECT_EQ(StoredTaskSelection(Config(",", "")), allButTen);
     EXPECT_EQ(StoredTaskSelection(folder.Missing("none.xml")), allButTen);

@@ -10,37 +10,29 @@
 
 namespace {
 
-// Records what a worker reports. With holdFirstRow, the first row blocks the
-// worker until Release(), as a page busy with something else would.
+// Records what a worker reports, each call as a text. With holdFirstRow, the
+// first row blocks the worker until Release(), as a page busy with something
+// else would.
 class RecordingListener : public SearchListener {
   public:
     void SearchStarted() override {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_calls.push_back("started");
-        threadId = GetCurrentThreadId();
         // S_FALSE: the worker has initialised COM on its thread already.
-        HRESULT result = CoInitialize(nullptr);
-        comReady = result == S_FALSE;
-        if (SUCCEEDED(result))
+        HRESULT com = CoInitialize(nullptr);
+        if (SUCCEEDED(com))
             CoUninitialize();
+        Record(GetCurrentThreadId() != m_testThread && com == S_FALSE ? "started with COM"
+                                                                      : "started");
     }
     void AddRow(int, const std::string&, const std::string& keyPath, const std::string& name,
                 const std::string&, int) override {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_calls.push_back("row " + keyPath + ":" + name);
-        }
+        Record("row " + keyPath + ":" + name);
         SetEvent(m_firstRow.get());
         if (holdFirstRow)
             WaitForSingleObject(m_release.get(), INFINITE);
     }
-    void ShowStatus(const std::string& text) override {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        lastStatus = text;
-    }
+    void ShowStatus(const std::string& text) override { m_status = text; }
     void SearchEnded() override {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_calls.push_back("ended");
+        Record("ended after " + m_status);
         SetEvent(m_ended.get());
     }
 
@@ -51,15 +43,17 @@ class RecordingListener : public SearchListener {
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_calls;
     }
-
     bool holdFirstRow = false;
-    DWORD threadId = 0;
-    bool comReady = false;
-    std::string lastStatus;
 
   private:
+    void Record(const std::string& call) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_calls.push_back(call);
+    }
+    const DWORD m_testThread = GetCurrentThreadId();
     std::mutex m_mutex;
     std::vector<std::string> m_calls;
+    std::string m_status;  // the worker's thread only
     UniqueKernelHandle m_firstRow{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     UniqueKernelHandle m_release{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     UniqueKernelHandle m_ended{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
@@ -93,12 +87,10 @@ TEST_F(SearchWorkerTest, RunsTheSearchOnItsOwnThreadWithCom) {
     EXPECT_FALSE(worker.Running());
     // A search that ended by itself is not stopped again.
     EXPECT_FALSE(worker.Stop());
-    EXPECT_EQ(listener->Calls(),
-              (std::vector<std::string>{"started", Row("zdvworkmark1"), Row("zdvworkmark2"),
-                                        Row("zdvworkmark3"), "ended"}));
-    EXPECT_NE(listener->threadId, GetCurrentThreadId());
-    EXPECT_TRUE(listener->comReady);
-    EXPECT_EQ(listener->lastStatus, "_PageRegistrySearchState3");
+    EXPECT_EQ(
+        listener->Calls(),
+        (std::vector<std::string>{"started with COM", Row("zdvworkmark1"), Row("zdvworkmark2"),
+                                  Row("zdvworkmark3"), "ended after _PageRegistrySearchState3"}));
 }
 
 TEST_F(SearchWorkerTest, StopReturnsAtOnceWhileTheWorkerWaitsOnThePage) {
@@ -116,7 +108,8 @@ TEST_F(SearchWorkerTest, StopReturnsAtOnceWhileTheWorkerWaitsOnThePage) {
     }
     listener->Release();
     SearchWorker::WaitForAll();
-    EXPECT_EQ(listener->Calls(), (std::vector<std::string>{"started", Row("zdvworkmark1")}));
+    EXPECT_EQ(listener->Calls(),
+              (std::vector<std::string>{"started with COM", Row("zdvworkmark1")}));
     // The thread outlived the worker and let its reference go when it ended.
     listener.reset();
     EXPECT_TRUE(watch.expired());
@@ -136,8 +129,8 @@ TEST_F(SearchWorkerTest, StartingAgainStopsTheSearchStillRunning) {
         // The worker goes while nothing runs; the first thread may still be ending.
     }
     SearchWorker::WaitForAll();
-    EXPECT_EQ(first->Calls(), (std::vector<std::string>{"started", Row("zdvworkmark1")}));
-    EXPECT_EQ(second->Calls().back(), "ended");
+    EXPECT_EQ(first->Calls(), (std::vector<std::string>{"started with COM", Row("zdvworkmark1")}));
+    EXPECT_EQ(second->Calls().back(), "ended after _PageRegistrySearchState3");
 }
 
 }  // namespace
