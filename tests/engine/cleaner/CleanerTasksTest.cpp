@@ -247,8 +247,11 @@ class ScanDriver : public CleanerTasks {
     LanguageFileScope language = LanguageFileScope(ShippedLanguageFile());
 };
 
-TEST_F(ScanDriver, RunsTickedTasksInTaskOrderAndShowsTheCount) {
-    PlantedKey run(HKEY_CURRENT_USER, kCv + "Explorer\\RunMRU", "a", "notepad\\1");
+TEST_F(ScanDriver, RunsTickedTasksInTaskOrderShowsTheCountAndStopKeepsWhatWasFound) {
+    PlantedKey run(HKEY_CURRENT_USER, kCv + "Explorer\\RunMRU");
+    run.String("a", "one");
+    run.String("b", "two");
+    run.String("c", "three");
     std::vector<bool> selection(12, false);
     selection[8] = selection[5] = selection[10] = true;
     selection[11] = true;  // past the last task: ignored
@@ -265,25 +268,18 @@ TEST_F(ScanDriver, RunsTickedTasksInTaskOrderAndShowsTheCount) {
     progress.texts.clear();
     EXPECT_EQ(RunScan({}, sink, &progress, nullptr), 0u);
     EXPECT_EQ(progress.texts, (std::vector<std::string>{"Scan finished: 0 entries found."}));
-    EXPECT_EQ(sink.tasks.size(), 3u);
-}
 
-TEST_F(ScanDriver, StopKeepsTheRowsFoundAndAddsNothingAfter) {
-    PlantedKey run(HKEY_CURRENT_USER, kCv + "Explorer\\RunMRU", "a", "one");
-    run.String("b", "two");
-    run.String("c", "three");
+    // Stopped after two rows: no later row, task or end text.
     StopFlag stop(false);
-    RecordingSink sink;
-    sink.stop = &stop;
-    sink.stopAfterRows = 2;
-    TestProgress progress;
-    std::vector<bool> selection(11, false);
-    selection[5] = selection[10] = true;
-    EXPECT_EQ(RunScan(selection, sink, &progress, &stop), 2u);
-    std::vector<std::string> expected = {Row(0, kHkcu, run.path(), "a", "one", REG_SZ),
-                                         Row(0, kHkcu, run.path(), "b", "two", REG_SZ)};
-    EXPECT_EQ(sink.rows, expected);
-    EXPECT_EQ(sink.tasks, std::vector<int>{6});  // no later task started
+    RecordingSink stopped;
+    stopped.stop = &stop;
+    stopped.stopAfterRows = 2;
+    progress.texts.clear();
+    EXPECT_EQ(RunScan(selection, stopped, &progress, &stop), 2u);
+    EXPECT_EQ(stopped.rows,
+              (std::vector<std::string>{Row(0, kHkcu, run.path(), "a", "one", REG_SZ),
+                                        Row(0, kHkcu, run.path(), "b", "two", REG_SZ)}));
+    EXPECT_EQ(stopped.tasks, std::vector<int>{6});
     for (const std::string& text : progress.texts)
         EXPECT_EQ(text.rfind("Scanning: ", 0), 0u) << text;
 }
