@@ -49,20 +49,6 @@ BOOL CALLBACK FindProcessDialog(HWND window, LPARAM context) {
     return TRUE;
 }
 
-struct TextSearch {
-    const char* className;
-    std::vector<std::string>* texts;
-};
-
-BOOL CALLBACK CollectTexts(HWND window, LPARAM context) {
-    auto* search = reinterpret_cast<TextSearch*>(context);
-    char className[64] = {};
-    GetClassNameA(window, className, sizeof(className));
-    if (lstrcmpiA(className, search->className) == 0)
-        search->texts->push_back(WindowText(window));
-    return TRUE;
-}
-
 }  // namespace
 
 HWND ChildProgram::WaitForMainWindow(DWORD timeoutMs) const {
@@ -84,11 +70,4 @@ long ChildProgram::WaitForExit(DWORD timeoutMs) {
     DWORD code = 0;
     GetExitCodeProcess(m_process.get(), &code);
     return static_cast<long>(code);
-}
-
-std::vector<std::string> DescendantTexts(HWND window, const char* className) {
-    std::vector<std::string> texts;
-    TextSearch search = {className, &texts};
-    EnumChildWindows(window, &CollectTexts, reinterpret_cast<LPARAM>(&search));
-    return texts;
 }

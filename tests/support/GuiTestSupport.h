@@ -29,6 +29,3 @@ class ChildProgram {
     UniqueKernelHandle m_process;
     DWORD m_processId = 0;
 };
-
-// The texts of every descendant of window whose class is className.
-std::vector<std::string> DescendantTexts(HWND window, const char* className);

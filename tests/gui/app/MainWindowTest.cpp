@@ -100,6 +100,7 @@ TEST_F(MainWindowTest, StartsOnTheCleanerPageWithTheFirstItemSelected) {
     EXPECT_EQ(GetParent(m_frame->CleanerPage().hwnd()), Selector().Container());
     EXPECT_EQ(Width(m_frame->CleanerPage().hwnd()), ClientWidth(Selector().Container()));
     EXPECT_EQ(m_frame->CleanerPage().StatusText(), GetText("_PageRegistryCleanerState1"));
+    EXPECT_EQ(WindowText(m_frame->CleanerPage().Item(IDC_SCAN)), GetText("_Scan"));
 }
 
 TEST_F(MainWindowTest, SelectingAnotherItemSwitchesPages) {

@@ -5,7 +5,8 @@
 
 #include <windows.h>
 
-#include <algorithm>
+#include <string>
+#include <vector>
 
 #include "GuiTestSupport.h"
 #include "TestSupport.h"
@@ -13,22 +14,6 @@
 #include "app/MainFrame.h"
 #include "text/LanguageTable.h"
 #include "framework/Prompt.h"
-
-namespace {
-
-// In-process runs use their own mutex, so they never meet a child program.
-StartupOptions TestOptions() {
-    StartupOptions options;
-    options.mutexName = "{0D7A6C51-2E98-4B1F-9C33-7E5A21D04B86}";
-    options.languageFile = ShippedLanguageFile();
-    return options;
-}
-
-bool Contains(const std::vector<std::string>& texts, const std::string& text) {
-    return std::find(texts.begin(), texts.end(), text) != texts.end();
-}
-
-}  // namespace
 
 TEST(Startup, WithoutAnXmlParserOnlyTheMessageShowsAndTheExitCodeIsZero) {
     std::vector<std::string> shown;
@@ -39,7 +24,10 @@ TEST(Startup, WithoutAnXmlParserOnlyTheMessageShowsAndTheExitCodeIsZero) {
             shown.push_back(caption + ": " + text);
             return IDOK;
         });
-    StartupOptions options = TestOptions();
+    StartupOptions options;
+    // Its own mutex, so the run never meets a child program.
+    options.mutexName = "{0D7A6C51-2E98-4B1F-9C33-7E5A21D04B86}";
+    options.languageFile = ShippedLanguageFile();
     options.xmlParserAvailable = [] { return false; };
     bool windowShown = false;
     options.onShown = [&windowShown](MainFrame&) { windowShown = true; };
@@ -65,27 +53,4 @@ TEST(Startup, ProgramRunsAsOneCopyAndEndsWithTwoWhenClosed) {
 
     PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(first.WaitForExit(), 2);
-}
-
-TEST(Startup, RenamedProgramReadsTheLanguageFileOfItsOwnName) {
-    ScratchFolder folder("ZdvRenamedProgram");
-    const std::string renamed = folder.path() + "\\Renamed.tool.exe";
-    ASSERT_TRUE(CopyFileA(ProgramPath().c_str(), renamed.c_str(), FALSE));
-    ASSERT_TRUE(WriteLanguageFile(folder.path() + "\\Renamed.tool.language",
-                                  {"_Scan=Scan from the renamed file"}));
-    ASSERT_TRUE(WriteLanguageFile(folder.path() + "\\ZazaDaziveveVivozed.language",
-                                  {"_Scan=Scan from the product's file"}));
-
-    ChildProgram program(renamed);
-    ASSERT_TRUE(program.started());
-    HWND window = program.WaitForMainWindow();
-    ASSERT_NE(window, nullptr);
-    const std::vector<std::string> buttons = DescendantTexts(window, "Button");
-    PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_EQ(program.WaitForExit(), 2);
-
-    EXPECT_TRUE(Contains(buttons, "Scan from the renamed file"));
-    EXPECT_FALSE(Contains(buttons, "Scan from the product's file"));
-    // Keys the renamed file does not define show as keys.
-    EXPECT_TRUE(Contains(buttons, "_Stop"));
 }
