@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "TestSupport.h"
 #include "backup/BackupStore.h"
@@ -63,15 +62,6 @@ TEST(BackupList, ShowsTheCreationTimeInTheZonesLocalTimeOfThatDate) {
     EXPECT_EQ(Describe(SortedRows(folder.path()), true),
               (std::vector<std::string>{"summer.reg||1 2006-07-01 10:05:03",
                                         "winter.reg||1 2006-01-01 09:05:03"}));
-}
-
-TEST(BackupList, AFileGoneBeforeItsRowIsBuiltShowsZeroTimesAndSizeMinusOne) {
-    ScratchFolder folder("gone");
-    WIN32_FIND_DATAA entry = {};
-    std::strcpy(entry.cFileName, "2006-01-01 09-05-03(Full).reg");
-    EXPECT_EQ(
-        Describe({MakeBackupRow(folder.Missing(entry.cFileName), entry)}, true),
-        std::vector<std::string>{"2006-01-01 09-05-03(Full).reg|Full|-1 0000-00-00 00:00:00"});
 }
 
 }  // namespace

@@ -2,25 +2,12 @@
 
 #include <windows.h>
 
-#include <cstdio>
-
 #include "TestSupport.h"
 #include "results/EntryEdit.h"
 
 namespace {
 
 const std::string kLong(600, 'z');
-
-// DescribeTree's line for a REG_SZ holding text and one terminating NUL.
-std::string StringLine(const std::string& name, const std::string& text) {
-    std::string line = "  value \"" + name + "\" type 1 bytes";
-    for (char c : text + '\0') {
-        char hex[4];
-        std::snprintf(hex, sizeof(hex), " %02x", static_cast<unsigned char>(c));
-        line += hex;
-    }
-    return line + "\n";
-}
 
 TEST(ReadValueNow, GivesTheWholeTextOnlyForAPlainString) {
     struct Case {
@@ -42,27 +29,30 @@ TEST(ReadValueNow, GivesTheWholeTextOnlyForAPlainString) {
 }
 
 TEST(WriteEditedValue, WritesTheTextWithItsTerminatorAndRenamesWithoutLosingAValue) {
-    struct Case {
+    const struct {
         const char* newName;
         std::string text;
         ValueEditResult result;
-        std::string value;  // the edited value afterwards, listed after "other"
+        const char* name;  // the edited value afterwards, and its text
+        std::string stored;
     } cases[] = {
-        {"x", "b", ValueEditResult::Written, StringLine("x", "b")},
-        {"x", kLong, ValueEditResult::Written, StringLine("x", kLong)},
-        {"y", "new", ValueEditResult::Written, StringLine("y", "new")},
-        {"X", "old", ValueEditResult::Written, StringLine("X", "old")},
-        {"OTHER", "b", ValueEditResult::NameTaken, StringLine("x", "old")},
+        {"x", "b", ValueEditResult::Written, "x", "b"},
+        {"x", kLong, ValueEditResult::Written, "x", kLong},
+        {"y", "new", ValueEditResult::Written, "y", "new"},
+        {"X", "old", ValueEditResult::Written, "X", "old"},
+        {"OTHER", "b", ValueEditResult::NameTaken, "x", "old"},
     };
-    for (const Case& c : cases) {
-        ScratchKey scratch;
+    for (const auto& c : cases) {
+        ScratchKey scratch, expected("Expected");
         PlantString(scratch.root(), scratch.path(), "x", "old");
         PlantString(scratch.root(), scratch.path(), "other", "o");
+        PlantString(scratch.root(), expected.path(), "other", "o");
+        PlantString(scratch.root(), expected.path(), c.name, c.stored);
         EXPECT_EQ(WriteEditedValue("HKEY_CURRENT_USER", scratch.path(), "x", c.newName, c.text),
                   c.result)
             << c.newName;
         EXPECT_EQ(DescribeTree(scratch.root(), scratch.path()),
-                  "key .\n" + StringLine("other", "o") + c.value)
+                  DescribeTree(scratch.root(), expected.path()))
             << c.newName;
     }
     ScratchKey scratch;

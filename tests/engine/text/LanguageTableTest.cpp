@@ -47,15 +47,6 @@ TEST(LanguageTable, GivesTheKeysTextOrTheKeyItself) {
     EXPECT_EQ(table.GetText("_Scan"), "_Scan");
 }
 
-TEST(LanguageTable, WithoutFileNeverReadsTheSystemProfile) {
-    // Given no file name, the profile API would read win.ini.
-    ASSERT_TRUE(WriteProfileStringA("String", "_ZdvProbe", "from win.ini"));
-    LanguageTable unset;
-    std::string text = unset.GetText("_ZdvProbe");
-    WriteProfileStringA("String", "_ZdvProbe", nullptr);
-    EXPECT_EQ(text, "_ZdvProbe");
-}
-
 TEST(LanguageTable, MultibyteTrailBackslashIsNotAnEscape) {
     ASSERT_EQ(GetACP(), 932u);
     // The second byte of these characters is a backslash.
