@@ -138,9 +138,7 @@ TEST_F(SearchRunTest, OptionsApplyToKeyNamesValueNamesAndDataInWalkOrder) {
         {"run", "k", {runKey, runOnceKey}},
         {"run", "v", {runOnceValue, run, runner}},
         {"run", "d", {expand, path, run, runner}},
-        {"RUN", "c", {expand, path, run}},
         {"run", "f", {runKey, run, runner}},
-        {"run", "fc", {run}},
         // Wildcards match a key's own name, not its path.
         {"a*c", "w", {"0|W\\abc|<key>||-1"}},
         {"0a 1b",
@@ -150,6 +148,7 @@ TEST_F(SearchRunTest, OptionsApplyToKeyNamesValueNamesAndDataInWalkOrder) {
         {"ff", "d", {dword, "1|Data|multi|first FF second|7"}},
         {"default", "", {"1|Data||default|1"}},
         {"none", "", {}},
+        {"", "", {}},  // an empty keyword finds nothing
     };
     for (const auto& c : cases)
         EXPECT_EQ(Search(Options(c.keyword, c.mode)), c.rows) << c.keyword << " " << c.mode;
@@ -172,20 +171,6 @@ TEST_F(SearchRunTest, MultibyteKeyNameIsNotCutAtATrailByte) {
         "B";
     ASSERT_TRUE(PlantKey(HKEY_CURRENT_USER, Path(name)));
     EXPECT_EQ(Search(Options(name, "f")), (Texts{"0|" + name + "|<key>||-1"}));
-}
-
-TEST_F(SearchRunTest, EmptyKeywordOrNoRootFinishesAtOnce) {
-    ASSERT_TRUE(PlantKey(HKEY_CURRENT_USER, Path("needle")));
-    SearchOptions noRoot = Options("needle");
-    noRoot.searchHkcu = false;
-    for (const SearchOptions& options : {Options(""), noRoot}) {
-        RecordingSink sink;
-        Texts texts;
-        auto status = [&](const std::string& text) { texts.push_back(text); };
-        EXPECT_EQ(SearchRun(options, sink, status, nullptr), SearchEnd::Finished);
-        EXPECT_TRUE(sink.rows.empty());
-        EXPECT_EQ(texts, Texts{"Done."});
-    }
 }
 
 TEST_F(SearchRunTest, StatusShowsEveryVisitedKeyThenTheEndText) {

@@ -51,17 +51,16 @@ TEST_F(ConfigStoreTest, ShippedFileHoldsEveryElementWithEqualFactoryAndCustomVal
     ASSERT_TRUE(CopyFileA("config.xml", m_file.c_str(), FALSE)) << "dist/config.xml not copied";
     ConfigStore store;
     ASSERT_TRUE(store.Load(m_file));
-    struct Expected {
-        const char* path;
-        const char* value;
-    } expected[] = {{kSearchKeyword, ""},
-                    {kSearchRange, "1,1,1,1,1"},
-                    {kSearchOptions, "1,1,1,0,0,0"},
-                    {kCleanerTasks, "1,1,1,1,1,1,1,1,1,0,1"}};
-    for (const Expected& e : expected) {
-        EXPECT_TRUE(store.SelectNode(e.path)) << e.path;
-        EXPECT_EQ(store.Read(e.path, "default"), e.value) << e.path;
-        EXPECT_EQ(store.Read(e.path, "custom"), e.value) << e.path;
+    const std::pair<const char*, const char*> expected[] = {
+        {kSearchKeyword, ""},
+        {kSearchRange, "1,1,1,1,1"},
+        {kSearchOptions, "1,1,1,0,0,0"},
+        {kCleanerTasks, "1,1,1,1,1,1,1,1,1,0,1"}};
+    for (const auto& [path, value] : expected) {
+        EXPECT_TRUE(store.SelectNode(path)) << path;
+        EXPECT_EQ(store.Read(path, "default") + "|" + store.Read(path, "custom"),
+                  std::string(value) + "|" + value)
+            << path;
     }
     EXPECT_EQ(store.Read(kWebsite, "url"), "https://www.example.com");
 }
