@@ -17,11 +17,24 @@ void Plant(const std::string& path, const std::string& name, DWORD type, const s
     ASSERT_TRUE(PlantValue(HKEY_CURRENT_USER, path, name, type, data));
 }
 
+// Deletes the tree with its backup, imports the backup with the registry
+// editor and gives back the tree as it is then.
+std::string DeletedAndRestored(const std::string& tree) {
+    ScratchFolder folder("roundtrip");
+    DeleteReport report =
+        DeleteItems({{"HKEY_CURRENT_USER", tree, "", "", KeyRowMarker}}, folder.path(), nullptr);
+    EXPECT_TRUE(report.backupOk) << report.backupError;
+    EXPECT_EQ(report.outcomes, std::vector<DeleteOutcome>{DeleteOutcome::Deleted});
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, tree));
+    EXPECT_TRUE(
+        RegeditImport(report.backupPath, RegistryEditorPath(), RegeditWait::UntilEnd).finished);
+    return DescribeTree(HKEY_CURRENT_USER, tree);
+}
+
 // The cleaner's path to undo: the backup written before a deletion, imported
 // by the registry editor, gives back every key and value exactly.
 TEST(RestoreRoundTrip, ImportingTheBackupGivesBackEveryKeyAndValueExactly) {
     ScratchKey scratch;
-    ScratchFolder folder("roundtrip");
     const std::string tree = scratch.Sub("Tree");
     Plant(tree, "", REG_SZ, std::string("default \\ \"quoted\"", 19));
     Plant(tree, "plain", REG_SZ, std::string("C:\\Temp\\x.dll", 14));
@@ -58,24 +71,13 @@ TEST(RestoreRoundTrip, ImportingTheBackupGivesBackEveryKeyAndValueExactly) {
     ASSERT_TRUE(PlantKey(HKEY_CURRENT_USER, tree + "\\Empty\\Nested Empty"));
     Plant(tree + "\\Key \"with\" [odd] name", "", REG_SZ, std::string("x", 2));
     const std::string before = DescribeTree(HKEY_CURRENT_USER, tree);
-
-    DeleteReport report =
-        DeleteItems({{"HKEY_CURRENT_USER", tree, "", "", KeyRowMarker}}, folder.path(), nullptr);
-    ASSERT_TRUE(report.backupOk) << report.backupError;
-    ASSERT_EQ(report.outcomes, std::vector<DeleteOutcome>{DeleteOutcome::Deleted});
-    ASSERT_FALSE(KeyExists(HKEY_CURRENT_USER, tree));
-
-    RegeditRun run = RegeditImport(report.backupPath, RegistryEditorPath(), RegeditWait::UntilEnd);
-    EXPECT_TRUE(run.started);
-    EXPECT_TRUE(run.finished);
-    EXPECT_EQ(DescribeTree(HKEY_CURRENT_USER, tree), before);
+    EXPECT_EQ(DeletedAndRestored(tree), before);
 }
 
 // Under code page 932 a trail byte may be 0x5C; the file must not escape it,
 // and the editor reads the file in the same code page.
 TEST(RestoreRoundTrip, MultibyteNamesAndTextComeBackExactly) {
     ScratchKey scratch;
-    ScratchFolder folder("roundtrip932");
     const std::string table = "\x95\x5c";  // a character whose trail byte is "\"
     const std::string tree = scratch.Sub("Tree " + table);
     Plant(tree, table + "\\" + table, REG_SZ, table + "\\\"" + table + std::string(1, '\0'));
@@ -83,14 +85,7 @@ TEST(RestoreRoundTrip, MultibyteNamesAndTextComeBackExactly) {
     Plant(tree + "\\" + table, "", REG_MULTI_SZ,
           table + std::string(1, '\0') + table + std::string(2, '\0'));
     const std::string before = DescribeTree(HKEY_CURRENT_USER, tree);
-
-    DeleteReport report =
-        DeleteItems({{"HKEY_CURRENT_USER", tree, "", "", KeyRowMarker}}, folder.path(), nullptr);
-    ASSERT_TRUE(report.backupOk) << report.backupError;
-    ASSERT_FALSE(KeyExists(HKEY_CURRENT_USER, tree));
-    EXPECT_TRUE(
-        RegeditImport(report.backupPath, RegistryEditorPath(), RegeditWait::UntilEnd).finished);
-    EXPECT_EQ(DescribeTree(HKEY_CURRENT_USER, tree), before);
+    EXPECT_EQ(DeletedAndRestored(tree), before);
 }
 
 }  // namespace
