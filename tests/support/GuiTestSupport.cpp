@@ -1,5 +1,7 @@
 #include "GuiTestSupport.h"
 
+#include <utility>
+
 #include "TestSupport.h"
 #include "settings/ModulePath.h"
 #include "framework/Window.h"
@@ -28,36 +30,26 @@ ChildProgram::~ChildProgram() {
     }
 }
 
-namespace {
-
-struct WindowSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindProcessDialog(HWND window, LPARAM context) {
-    auto* search = reinterpret_cast<WindowSearch*>(context);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    char className[16] = {};
-    GetClassNameA(window, className, sizeof(className));
-    if (processId == search->processId && IsWindowVisible(window) &&
-        lstrcmpA(className, "#32770") == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-}  // namespace
-
 HWND ChildProgram::WaitForMainWindow(DWORD timeoutMs) const {
     const ULONGLONG end = GetTickCount64() + timeoutMs;
+    // The visible dialog window of the process, once there is one.
+    using Search = std::pair<DWORD, HWND>;
+    auto visit = [](HWND window, LPARAM context) -> BOOL {
+        auto* search = reinterpret_cast<Search*>(context);
+        DWORD processId = 0;
+        GetWindowThreadProcessId(window, &processId);
+        char className[16] = {};
+        GetClassNameA(window, className, sizeof(className));
+        if (processId == search->first && IsWindowVisible(window) &&
+            lstrcmpA(className, "#32770") == 0)
+            search->second = window;
+        return search->second == nullptr;
+    };
     while (m_process && GetTickCount64() < end) {
-        WindowSearch search = {m_processId, nullptr};
-        EnumWindows(&FindProcessDialog, reinterpret_cast<LPARAM>(&search));
-        if (search.found)
-            return search.found;
+        Search search(m_processId, nullptr);
+        EnumWindows(visit, reinterpret_cast<LPARAM>(&search));
+        if (search.second)
+            return search.second;
         if (WaitForSingleObject(m_process.get(), 100) != WAIT_TIMEOUT)
             break;
     }

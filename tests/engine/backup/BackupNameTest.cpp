@@ -54,18 +54,4 @@ TEST(BackupName, MultibyteTypeTextKeepsItsCharacters) {
     EXPECT_EQ(FileNameSafeText("\x95\x5c\x83\x7c:"), "\x95\x5c\x83\x7c_");
 }
 
-TEST(CreatePathFolders, MakesEveryMissingFolderButNotTheFile) {
-    ScratchFolder folder("folders");
-    std::string file = folder.path() + "\\Data\\Zdv\\Backup\\x.reg";
-    EXPECT_TRUE(CreatePathFolders(file));
-    EXPECT_TRUE(FileExists(folder.path() + "\\Data\\Zdv\\Backup"));
-    EXPECT_FALSE(FileExists(file));
-    EXPECT_TRUE(CreatePathFolders(file));  // all there already
-
-    // A file where a folder should be: reported, nothing else harmed.
-    std::string blocker = folder.MakeFile("Blocked", "keep");
-    EXPECT_FALSE(CreatePathFolders(blocker + "\\Inner\\x.reg"));
-    EXPECT_EQ(ReadWholeFile(blocker), "keep");
-}
-
 }  // namespace

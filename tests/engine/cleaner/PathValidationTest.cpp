@@ -58,7 +58,6 @@ TEST(PathFromText, ExtractsOnlyPlainLocalFilePaths) {
         // Fixed drives only; the drive letter's case does not matter.
         {"c:\\temp", "c:\\temp"},
         {"A:\\file.txt", ""},
-        {"Q:\\file.txt", ""},
         {"C:\\", "C:\\"},
     };
     for (const PathCase& c : cases)
