@@ -67,6 +67,14 @@ TEST(RegExport, ListOfEntriesSkipsWhatCannotBeReadAndAnEmptyListLeavesAnEmptyFil
     EXPECT_EQ(WrittenText([&](RegFileWriter& out) { ExportItems(items, out, nullptr); }), "");
 }
 
+// The narrow interface cannot plant a string without its terminator (the wide
+// one can), so the round trip cannot show that it keeps exactly its bytes.
+TEST(RegExport, AStringWithoutItsTerminatorKeepsExactlyItsBytes) {
+    std::string line;
+    ASSERT_TRUE(MakeValueLine("s", REG_SZ, reinterpret_cast<const BYTE*>("ab"), 2, line));
+    EXPECT_EQ(line, "\"s\"=hex(1):61,62");
+}
+
 // Reads the target file while the export runs, and counts the keys walked.
 class PeekingProgress : public ProgressSink {
   public:
