@@ -145,6 +145,11 @@ TEST(ZdvExport, WritesTheKeyTreesNamedInOrderAndNamesThoseNotThere) {
     EXPECT_EQ(outcome.exitCode, 1u);
     EXPECT_EQ(outcome.err, "zdv: " + a + "\\Missing: no such key\r\n");
     EXPECT_EQ(ReadWholeFile(file), RegText({"[" + a + "]", "\"a\"=\"1\""}));
+
+    // An export that cannot be written fails and leaves the file that is there.
+    folder.MakeFolder("out.reg.partial");
+    EXPECT_EQ(RunZdv("export \"" + file + "\" \"" + b + "\"").exitCode, 1u);
+    EXPECT_EQ(ReadWholeFile(file), RegText({"[" + a + "]", "\"a\"=\"1\""}));
 }
 
 // One whole-registry export: it takes the registry editor several seconds.

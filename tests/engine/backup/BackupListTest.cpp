@@ -49,8 +49,6 @@ TEST(BackupList, ListsEveryRegFileWithTheTypeFromItsName) {
                         "(x).reg|.reg|1", "2006-01-01 09-05-03(Before (auto)).reg|Before |1",
                         "2006-01-01 09-05-03(Full) (2).reg|Full|1",
                         "2006-01-01 09-05-03(Full).reg|Full|5", "Old(1).REG|1|1", "notes.reg||1"}));
-    // The same files, whichever way the folder is written.
-    EXPECT_EQ(Describe(SortedRows(folder.path() + "\\")), rows);
     EXPECT_TRUE(ListBackups(folder.Missing("absent")).empty());
 }
 

@@ -121,7 +121,7 @@ TEST(DeleteItems, WritesTheBackupIntoNewFoldersBeforeDeletingAnything) {
     EXPECT_FALSE(ValueExists(scratch.root(), scratch.path(), "v"));
 }
 
-TEST(DeleteItems, KeepsWhatCouldNotBeReadIntoTheBackupWhole) {
+TEST(DeleteItems, KeepsWhatCouldNotBeReadIntoTheBackupWholeAndWritesNoBackupOfNothing) {
     ScratchKey scratch;
     ScratchFolder folder("partial");
     // No line of a .reg file can hold a name with a line break.
@@ -148,6 +148,11 @@ TEST(DeleteItems, KeepsWhatCouldNotBeReadIntoTheBackupWhole) {
     EXPECT_TRUE(KeyExists(scratch.root(), scratch.Sub("Tree\\Open")));
     EXPECT_TRUE(ValueExists(scratch.root(), scratch.Sub("Tree"), "readable"));
     EXPECT_FALSE(ValueExists(scratch.root(), scratch.path(), "v"));
+
+    // Nothing to delete, no backup file.
+    ScratchFolder empty("empty");
+    EXPECT_TRUE(DeleteItems({}, empty.path(), nullptr).backupOk);
+    EXPECT_TRUE(ListBackups(empty.path()).empty());
 }
 
 }  // namespace
