@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "GuiTestSupport.h"
@@ -32,8 +33,17 @@ TEST(Startup, WithoutAnXmlParserOnlyTheMessageShowsAndTheExitCodeIsZero) {
     bool windowShown = false;
     options.onShown = [&windowShown](MainFrame&) { windowShown = true; };
 
-    EXPECT_EQ(RunProgram(GetModuleHandleA(nullptr), SW_SHOWNORMAL, options), 0);
+    // On a thread of its own, to see that the early exit leaves COM as it found it.
+    int exitCode = -1;
+    HRESULT comAfterwards = E_FAIL;
+    std::thread([&] {
+        exitCode = RunProgram(GetModuleHandleA(nullptr), SW_SHOWNORMAL, options);
+        comAfterwards = CoInitialize(nullptr);
+        CoUninitialize();
+    }).join();
     SetMessageBoxHook(previous);
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(comAfterwards, S_OK);  // S_FALSE: the run left COM initialised
     EXPECT_FALSE(windowShown);
     LanguageFileScope language(ShippedLanguageFile());
     EXPECT_EQ(shown, std::vector<std::string>{GetText("_ZazaDaziveveVivozed") + ": " +
