@@ -10,6 +10,7 @@
 #include "common/UniqueHandle.h"
 #include "framework/MessageLoop.h"
 #include "framework/Prompt.h"
+#include "registry/Worker.h"
 
 int RunMainWindow(int showCommand, const std::function<void(MainFrame&)>& onShown) {
     MessageLoop loop;
@@ -24,6 +25,9 @@ int RunMainWindow(int showCommand, const std::function<void(MainFrame&)>& onShow
             result = loop.Run();
         }
     }
+    // A scan or a search stopped with its page may still be ending; the
+    // process ends only after it (its messages to windows gone fail at once).
+    Worker::WaitForAll();
     Module().RemoveMessageLoop();
     return result;
 }

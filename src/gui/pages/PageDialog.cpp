@@ -2,6 +2,8 @@
 
 #include "framework/Localize.h"
 #include "resource.h"
+#include "text/FormatText.h"
+#include "text/LanguageTable.h"
 
 void PageDialog::SetStatusText(const std::string& text) {
     if (HWND status = Item(IDC_STATUS))
@@ -10,6 +12,18 @@ void PageDialog::SetStatusText(const std::string& text) {
 
 std::string PageDialog::StatusText() const {
     return WindowText(Item(IDC_STATUS));
+}
+
+void PageDialog::ShowDeletion(const ListDeletion& deletion) {
+    if (deletion.selected == 0)
+        return;
+    if (deletion.failed > 0) {
+        SetStatusText(FormatCount(GetText("_RegistryListViewDeleteLeftUndone"),
+                                  static_cast<long long>(deletion.failed)));
+    } else {
+        SetStatusText(FormatCount(GetText("_RegistryListViewDeleted"),
+                                  static_cast<long long>(deletion.removed)));
+    }
 }
 
 BOOL PageDialog::OnInitDialog() {

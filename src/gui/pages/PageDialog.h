@@ -8,6 +8,7 @@
 
 #include "framework/Dialog.h"
 #include "framework/ResizeLayout.h"
+#include "resultlist/RegistryListView.h"
 
 class PageDialog : public Dialog {
   public:
@@ -16,6 +17,9 @@ class PageDialog : public Dialog {
 
     void SetStatusText(const std::string& text);
     std::string StatusText() const;
+    // The status line after a deletion from the page's result list: how many
+    // entries went, or how many could not be deleted.
+    void ShowDeletion(const ListDeletion& deletion);
 
   protected:
     BOOL OnInitDialog() override;

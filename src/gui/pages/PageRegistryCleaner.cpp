@@ -2,11 +2,38 @@
 
 #include <commctrl.h>
 
-#include <string>
+#include <algorithm>
 
+#include "app/SkinLayer.h"
 #include "cleaner/CleanerTasks.h"
-#include "text/LanguageTable.h"
+#include "cleaner/ScanWorker.h"
+#include "framework/Prompt.h"
 #include "resource.h"
+#include "settings/ConfigStore.h"
+#include "settings/ModulePath.h"
+#include "text/FormatText.h"
+#include "text/LanguageTable.h"
+
+namespace {
+
+constexpr UINT kUnticked = INDEXTOSTATEIMAGEMASK(1);
+constexpr UINT kTicked = INDEXTOSTATEIMAGEMASK(2);
+
+enum TaskMenuCommand { kMenuDefault = 1, kMenuTickAll, kMenuUntickAll, kMenuInvert };
+
+bool RowTicked(HWND list, int row) {
+    return (SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) &
+            LVIS_STATEIMAGEMASK) != kUnticked;
+}
+
+void SetRowTicked(HWND list, int row, bool ticked) {
+    LVITEMA item = {};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = ticked ? kTicked : kUnticked;
+    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+}  // namespace
 
 PageRegistryCleaner::PageRegistryCleaner()
     : PageDialog(IDD_PAGE_REGISTRY_CLEANER, {{IDC_SCAN, kLayoutMoveX},
@@ -15,7 +42,9 @@ PageRegistryCleaner::PageRegistryCleaner()
                                              {IDC_DELETE_ALL, kLayoutMoveX},
                                              {IDC_TASK_LIST, kLayoutSizeX},
                                              {IDC_RESULT_LIST, kLayoutSizeX | kLayoutSizeY},
-                                             {IDC_STATUS, kLayoutSizeX | kLayoutMoveY}}) {}
+                                             {IDC_STATUS, kLayoutSizeX | kLayoutMoveY}}),
+      m_configFile(ConfigFilePath()),
+      m_scan(m_results, [this] { ShowIdleButtons(); }) {}
 
 PageRegistryCleaner::~PageRegistryCleaner() {
     Destroy();
@@ -23,7 +52,12 @@ PageRegistryCleaner::~PageRegistryCleaner() {
 
 void PageRegistryCleaner::InitPage() {
     FillTaskList();
+    m_results.SubclassList(Item(IDC_RESULT_LIST));
+    m_results.SetRowPictures(IDB_CLEANER_RESULTS);
+    m_results.SetDeletionHandler([this](const ListDeletion& deletion) { ShowDeletion(deletion); });
+    SetButtonStates(true, false, false, false);
     SetStatusText(GetText("_PageRegistryCleanerState1"));
+    LoadTaskSelection("custom");
 }
 
 void PageRegistryCleaner::FillTaskList() {
@@ -42,4 +76,183 @@ void PageRegistryCleaner::FillTaskList() {
         item.iImage = row;
         SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     }
+    FitTaskColumns();
+}
+
+// The list wraps its rows into columns: each column as wide as the widest
+// task text, or wider when the list has room, so no text is ever cut.
+void PageRegistryCleaner::FitTaskColumns() {
+    HWND list = Item(IDC_TASK_LIST);
+    if (!list)
+        return;
+    int widest = 0;
+    char text[256];
+    for (int row = 0; row < kCleanerTaskCount; ++row) {
+        LVITEMA item = {};
+        item.pszText = text;
+        item.cchTextMax = sizeof(text);
+        SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+        widest = std::max(widest, static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0,
+                                                                reinterpret_cast<LPARAM>(text))));
+    }
+    // The check box, the picture and the gaps around them.
+    widest += 2 * GetSystemMetrics(SM_CXSMICON) + 16;
+    RECT client = {};
+    GetClientRect(list, &client);
+    const int columns = std::max(1L, client.right / widest);
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(client.right / columns, 0));
+}
+
+void PageRegistryCleaner::AfterResize() {
+    FitTaskColumns();
+}
+
+void PageRegistryCleaner::SetButtonStates(bool scan, bool stop, bool remove, bool removeAll) {
+    const std::pair<int, bool> states[] = {
+        {IDC_SCAN, scan}, {IDC_STOP, stop}, {IDC_CLEANER_DELETE, remove}, {IDC_DELETE_ALL, removeAll}};
+    for (const auto& state : states) {
+        if (HWND button = Item(state.first))
+            EnableWindow(button, state.second);
+    }
+}
+
+void PageRegistryCleaner::ShowIdleButtons() {
+    const bool found = m_results.RowCount() > 0;
+    SetButtonStates(true, false, found, found);
+}
+
+void PageRegistryCleaner::StartScan() {
+    if (m_scan.Running())
+        return;
+    if (!m_scan.Start(m_hwnd, ScanWork(TaskSelection())))
+        return;
+    SetButtonStates(false, true, false, false);
+}
+
+void PageRegistryCleaner::StopScan() {
+    if (!m_scan.Stop())
+        return;
+    ShowIdleButtons();
+    SetStatusText(GetText("_PageRegistryCleanerState4"));
+}
+
+std::vector<bool> PageRegistryCleaner::TaskSelection() const {
+    HWND list = Item(IDC_TASK_LIST);
+    const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    std::vector<bool> selection;
+    for (int row = 0; row < rows; ++row)
+        selection.push_back(RowTicked(list, row));
+    return selection;
+}
+
+void PageRegistryCleaner::SetTaskSelection(const std::vector<bool>& selection) {
+    HWND list = Item(IDC_TASK_LIST);
+    for (std::size_t row = 0; row < selection.size(); ++row)
+        SetRowTicked(list, static_cast<int>(row), selection[row]);
+}
+
+void PageRegistryCleaner::LoadTaskSelection(const char* which) {
+    ConfigStore store;
+    if (!store.Load(m_configFile))
+        return;
+    std::vector<bool> selection = TaskSelection();
+    if (ApplyFlagList(store.Read(ConfigPaths::kCleanerTasks, which), selection))
+        SetTaskSelection(selection);
+}
+
+void PageRegistryCleaner::SaveTaskSelection() {
+    ConfigStore store;
+    if (store.Load(m_configFile) &&
+        store.Write(ConfigPaths::kCleanerTasks, "custom", MakeFlagList(TaskSelection()))) {
+        store.Save();
+    }
+}
+
+void PageRegistryCleaner::ShowTaskMenu() {
+    UniqueMenu menu(CreatePopupMenu());
+    if (!menu)
+        return;
+    for (int command = kMenuDefault; command <= kMenuInvert; ++command) {
+        const std::string text =
+            GetText("_PageRegistryCleanerTaskListMenuItem" + std::to_string(command));
+        AppendMenuA(menu.get(), MF_STRING, static_cast<UINT_PTR>(command), text.c_str());
+        if (command == kMenuDefault)
+            AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+    }
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    const int command = SkinTrackPopupMenu(menu.get(), TPM_RETURNCMD, cursor.x, cursor.y, m_hwnd);
+    menu.reset();
+    std::vector<bool> selection = TaskSelection();
+    switch (command) {
+        case kMenuDefault:
+            LoadTaskSelection("default");
+            return;
+        case kMenuTickAll:
+        case kMenuUntickAll:
+            std::fill(selection.begin(), selection.end(), command == kMenuTickAll);
+            break;
+        case kMenuInvert:
+            selection.flip();
+            break;
+        default:
+            return;
+    }
+    SetTaskSelection(selection);
+}
+
+void PageRegistryCleaner::DeleteSelectedEntries() {
+    const int selected = m_results.SelectedCount();
+    if (selected == 0)
+        return;
+    if (AskYesNo(m_hwnd, FormatCount(GetText("_PageRegistryCleanerDeleteConfirm"), selected)))
+        m_results.DeleteSelected();
+}
+
+void PageRegistryCleaner::DeleteAllEntries() {
+    if (!AskYesNo(m_hwnd, GetText("_PageRegistryCleanerDeleteAllConfirm")))
+        return;
+    m_results.SelectAll(true);
+    m_results.DeleteSelected();
+}
+
+bool PageRegistryCleaner::OnCommand(int id, int, HWND) {
+    switch (id) {
+        case IDC_SCAN:
+            StartScan();
+            return true;
+        case IDC_STOP:
+            StopScan();
+            return true;
+        case IDC_CLEANER_DELETE:
+            DeleteSelectedEntries();
+            return true;
+        case IDC_DELETE_ALL:
+            DeleteAllEntries();
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool PageRegistryCleaner::OnNotify(NMHDR* header, LRESULT& result) {
+    if (header->idFrom == IDC_TASK_LIST && header->code == NM_RCLICK) {
+        ShowTaskMenu();
+        result = 0;
+        return true;
+    }
+    return PageDialog::OnNotify(header, result);
+}
+
+bool PageRegistryCleaner::OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam,
+                                         LRESULT& result) {
+    if (!m_scan.HandleMessage(m_hwnd, message, wParam, lParam))
+        return false;
+    result = 0;
+    return true;
+}
+
+void PageRegistryCleaner::OnDestroy() {
+    StopScan();
+    SaveTaskSelection();
 }

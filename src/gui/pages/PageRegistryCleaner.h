@@ -2,24 +2,55 @@
 // The cleaner's page: the task list with its check boxes, the scan and delete
 // buttons, the result list and the status line (dialog 204).
 
-#include "common/UniqueHandle.h"
-#include "pages/PageDialog.h"
+#include <string>
+#include <vector>
+
 #include "framework/UiHandles.h"
+#include "pages/PageDialog.h"
+#include "pages/PageJob.h"
+#include "resultlist/RegistryListView.h"
 
 class PageRegistryCleaner : public PageDialog {
   public:
     PageRegistryCleaner();
     ~PageRegistryCleaner() override;
 
+    // "config.xml" beside the program unless set otherwise before the page opens.
+    void SetConfigFile(const std::string& path) { m_configFile = path; }
+
     // Whether a scan is running; the main window asks before it closes then.
-    bool ScanRunning() const { return static_cast<bool>(m_scanThread); }
+    bool ScanRunning() const { return m_scan.Running(); }
+    RegistryListView& ResultList() { return m_results; }
+
+    void StartScan();
+    void StopScan();
+    // One flag per task, from the task list's check boxes.
+    std::vector<bool> TaskSelection() const;
+    void SetTaskSelection(const std::vector<bool>& selection);
+    // "custom" or "default" of the stored selection; nothing changes when
+    // there is none.
+    void LoadTaskSelection(const char* which);
+    void SaveTaskSelection();
+    void ShowTaskMenu();
+    void DeleteSelectedEntries();
+    void DeleteAllEntries();
 
   protected:
     void InitPage() override;
+    void AfterResize() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    bool OnNotify(NMHDR* header, LRESULT& result) override;
+    void OnDestroy() override;
+    bool OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
   private:
     void FillTaskList();
+    void FitTaskColumns();
+    void SetButtonStates(bool scan, bool stop, bool remove, bool removeAll);
+    void ShowIdleButtons();
 
+    std::string m_configFile;
     PictureStrip m_taskPictures;
-    UniqueKernelHandle m_scanThread;
+    RegistryListView m_results;
+    PageJob m_scan;
 };

@@ -1,7 +1,42 @@
 #include "pages/PageRegistrySearch.h"
 
-#include "text/LanguageTable.h"
+#include <vector>
+
 #include "resource.h"
+#include "search/SearchWorker.h"
+#include "settings/ConfigStore.h"
+#include "settings/ModulePath.h"
+#include "text/LanguageTable.h"
+
+namespace {
+
+// The check boxes in the order of their stored flag lists.
+constexpr int kOptionBoxes[] = {IDC_INCLUDE_KEY,  IDC_INCLUDE_VALUE,   IDC_INCLUDE_DATA,
+                                IDC_USE_WILDCARD, IDC_FULL_WORD_MATCH, IDC_CASE_SENSITIVE};
+constexpr int kRangeBoxes[] = {IDC_HKCR, IDC_HKCU, IDC_HKLM, IDC_HKUR, IDC_HKCC};
+
+struct BoxGroup {
+    const char* elementPath;
+    const int* boxes;
+    std::size_t count;
+};
+const BoxGroup kBoxGroups[] = {
+    {ConfigPaths::kSearchOptions, kOptionBoxes, std::size(kOptionBoxes)},
+    {ConfigPaths::kSearchRange, kRangeBoxes, std::size(kRangeBoxes)},
+};
+
+bool Ticked(HWND page, int box) {
+    return IsDlgButtonChecked(page, box) == BST_CHECKED;
+}
+
+std::vector<bool> BoxStates(HWND page, const BoxGroup& group) {
+    std::vector<bool> flags;
+    for (std::size_t i = 0; i < group.count; ++i)
+        flags.push_back(Ticked(page, group.boxes[i]));
+    return flags;
+}
+
+}  // namespace
 
 PageRegistrySearch::PageRegistrySearch()
     : PageDialog(IDD_PAGE_REGISTRY_SEARCH, {{IDC_START_SEARCH, kLayoutMoveX},
@@ -11,12 +46,125 @@ PageRegistrySearch::PageRegistrySearch()
                                             {IDC_KEYWORD, kLayoutSizeX},
                                             {IDC_SEARCH_RANGE, kLayoutSizeX},
                                             {IDC_STATUS, kLayoutSizeX | kLayoutMoveY},
-                                            {IDC_RESULT_LIST, kLayoutSizeX | kLayoutSizeY}}) {}
+                                            {IDC_RESULT_LIST, kLayoutSizeX | kLayoutSizeY}}),
+      m_configFile(ConfigFilePath()),
+      m_search(m_results, [this] { SetButtonStates(false); }) {}
 
 PageRegistrySearch::~PageRegistrySearch() {
     Destroy();
 }
 
 void PageRegistrySearch::InitPage() {
+    m_results.SubclassList(Item(IDC_RESULT_LIST));
+    m_results.SetRowPictures(IDB_SEARCH_RESULTS);
+    m_results.SetDeletionHandler([this](const ListDeletion& deletion) {
+        ShowDeletion(deletion);
+        SetButtonStates(SearchRunning());
+    });
+    SendDlgItemMessageA(m_hwnd, IDC_KEYWORD, EM_LIMITTEXT, kSearchKeywordLimit, 0);
+    SetButtonStates(false);
     SetStatusText(GetText("_PageRegistrySearchState1"));
+    LoadSettings("custom");
+}
+
+void PageRegistrySearch::SetButtonStates(bool running) {
+    EnableWindow(Item(IDC_START_SEARCH), !running);
+    EnableWindow(Item(IDC_STOP_SEARCH), running);
+    EnableWindow(Item(IDC_CLEAR_RESULT), !running && m_results.RowCount() > 0);
+}
+
+SearchOptions PageRegistrySearch::Options() const {
+    SearchOptions options;
+    options.keyword = CutKeyword(WindowText(Item(IDC_KEYWORD)));
+    bool* const flags[] = {&options.includeKey,    &options.includeValue,  &options.includeData,
+                           &options.useWildcard,   &options.fullWordMatch, &options.caseSensitive,
+                           &options.searchHkcr,    &options.searchHkcu,    &options.searchHklm,
+                           &options.searchHku,     &options.searchHkcc};
+    std::size_t next = 0;
+    for (const BoxGroup& group : kBoxGroups) {
+        for (std::size_t i = 0; i < group.count; ++i)
+            *flags[next++] = Ticked(m_hwnd, group.boxes[i]);
+    }
+    return options;
+}
+
+void PageRegistrySearch::StartSearch() {
+    // The old search goes first, so that it never sees the options change.
+    StopSearch();
+    if (m_search.Start(m_hwnd, SearchWork(Options())))
+        SetButtonStates(true);
+}
+
+void PageRegistrySearch::StopSearch() {
+    if (!m_search.Stop())
+        return;
+    SetButtonStates(false);
+    SetStatusText(GetText("_PageRegistrySearchState4"));
+}
+
+void PageRegistrySearch::ClearResults() {
+    m_results.Clear();
+    SetButtonStates(SearchRunning());
+}
+
+void PageRegistrySearch::LoadSettings(const char* which) {
+    ConfigStore store;
+    const bool loaded = store.Load(m_configFile);
+    if (loaded) {
+        for (const BoxGroup& group : kBoxGroups) {
+            std::vector<bool> flags = BoxStates(m_hwnd, group);
+            ApplyFlagList(store.Read(group.elementPath, which), flags);
+            for (std::size_t i = 0; i < group.count; ++i)
+                CheckDlgButton(m_hwnd, group.boxes[i], flags[i] ? BST_CHECKED : BST_UNCHECKED);
+        }
+    }
+    const std::string keyword =
+        loaded ? CutKeyword(store.Read(ConfigPaths::kSearchKeyword, which)) : std::string();
+    SetDlgItemTextA(m_hwnd, IDC_KEYWORD, keyword.c_str());
+}
+
+void PageRegistrySearch::SaveSettings() {
+    ConfigStore store;
+    if (!store.Load(m_configFile))
+        return;
+    // Each element that is there takes its part; a file without any is left alone.
+    bool written = false;
+    for (const BoxGroup& group : kBoxGroups)
+        written |= store.Write(group.elementPath, "custom", MakeFlagList(BoxStates(m_hwnd, group)));
+    written |= store.Write(ConfigPaths::kSearchKeyword, "custom",
+                           CutKeyword(WindowText(Item(IDC_KEYWORD))));
+    if (written)
+        store.Save();
+}
+
+bool PageRegistrySearch::OnCommand(int id, int, HWND) {
+    switch (id) {
+        case IDC_START_SEARCH:
+            StartSearch();
+            return true;
+        case IDC_STOP_SEARCH:
+            StopSearch();
+            return true;
+        case IDC_CLEAR_RESULT:
+            ClearResults();
+            return true;
+        case IDC_DEFAULT_SETTING:
+            LoadSettings("default");
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool PageRegistrySearch::OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam,
+                                        LRESULT& result) {
+    if (!m_search.HandleMessage(m_hwnd, message, wParam, lParam))
+        return false;
+    result = 0;
+    return true;
+}
+
+void PageRegistrySearch::OnDestroy() {
+    StopSearch();
+    SaveSettings();
 }

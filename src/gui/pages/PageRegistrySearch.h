@@ -1,14 +1,45 @@
 #pragma once
-// The search page: keyword, options, root keys, the search buttons, the
-// result list and the status line (dialog 207).
+// The search page: the keyword, what to look at and where, the buttons to
+// start, stop and clear a search and to load the default options, the result
+// list and the status line (dialog 207).
+
+#include <string>
 
 #include "pages/PageDialog.h"
+#include "pages/PageJob.h"
+#include "resultlist/RegistryListView.h"
+#include "search/SearchEngine.h"
 
 class PageRegistrySearch : public PageDialog {
   public:
     PageRegistrySearch();
     ~PageRegistrySearch() override;
 
+    // "config.xml" beside the program unless set otherwise before the page opens.
+    void SetConfigFile(const std::string& path) { m_configFile = path; }
+
+    bool SearchRunning() const { return m_search.Running(); }
+    RegistryListView& ResultList() { return m_results; }
+
+    void StartSearch();
+    void StopSearch();
+    void ClearResults();
+    // The options the controls show now.
+    SearchOptions Options() const;
+    // "custom" or "default" of the stored options.
+    void LoadSettings(const char* which);
+    void SaveSettings();
+
   protected:
     void InitPage() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    void OnDestroy() override;
+    bool OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+  private:
+    void SetButtonStates(bool running);
+
+    std::string m_configFile;
+    RegistryListView m_results;
+    PageJob m_search;
 };

@@ -27,6 +27,9 @@ constexpr UINT_PTR kShowRowsTimer = 0x5A44;
 
 // Shared by every list for the program's life; the first sort is descending.
 bool g_sortDescending = true;
+// Job numbers are never reused in the process, not even by another list, so
+// rows sent to a list handle that now belongs to a newer list are dropped.
+unsigned g_lastJob = 0;
 
 struct MenuEntry {
     int command;  // 0 for a separator
@@ -164,7 +167,7 @@ void RegistryListView::Clear() {
 }
 
 std::shared_ptr<RowForwarder> RegistryListView::BeginJob() {
-    m_acceptedJob = ++m_lastJob;
+    m_acceptedJob = ++g_lastJob;
     return std::make_shared<RowForwarder>(m_hwnd, m_acceptedJob);
 }
 

@@ -133,7 +133,6 @@ class RegistryListView : public Window {
     bool m_fitting = false;
     bool m_streaming = false;
     ULONGLONG m_streamStart = 0;
-    unsigned m_lastJob = 0;
     unsigned m_acceptedJob = 0;
     std::size_t m_tagCount = 0;
 };

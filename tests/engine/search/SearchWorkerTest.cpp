@@ -13,25 +13,22 @@ namespace {
 // Records what a worker reports, each call as a text. With holdFirstRow, the
 // first row blocks the worker until Release(), as a page busy with something
 // else would.
-class RecordingListener : public SearchListener {
+class RecordingListener : public WorkListener {
   public:
-    void SearchStarted() override {
+    void AddRow(int, const std::string&, const std::string& keyPath, const std::string& name,
+                const std::string&, int) override {
         // S_FALSE: the worker has initialised COM on its thread already.
         HRESULT com = CoInitialize(nullptr);
         if (SUCCEEDED(com))
             CoUninitialize();
-        Record(GetCurrentThreadId() != m_testThread && com == S_FALSE ? "started with COM"
-                                                                      : "started");
-    }
-    void AddRow(int, const std::string&, const std::string& keyPath, const std::string& name,
-                const std::string&, int) override {
-        Record("row " + keyPath + ":" + name);
+        bool own = GetCurrentThreadId() != m_testThread && com == S_FALSE;
+        Record("row " + keyPath + ":" + name + (own ? "" : " not on a COM worker thread"));
         SetEvent(m_firstRow.get());
         if (holdFirstRow)
             WaitForSingleObject(m_release.get(), INFINITE);
     }
     void ShowStatus(const std::string& text) override { m_status = text; }
-    void SearchEnded() override {
+    void WorkEnded() override {
         Record("ended after " + m_status);
         SetEvent(m_ended.get());
     }
@@ -68,7 +65,7 @@ class SearchWorkerTest : public ::testing::Test {
         options.includeValue = true;
         options.searchHkcu = true;
     }
-    void TearDown() override { SearchWorker::WaitForAll(); }
+    void TearDown() override { Worker::WaitForAll(); }
 
     std::string Row(const std::string& name) const {
         return "row " + scratch.Sub("Work") + ":" + name;
@@ -80,16 +77,16 @@ class SearchWorkerTest : public ::testing::Test {
 
 TEST_F(SearchWorkerTest, RunsTheSearchOnItsOwnThreadWithCom) {
     auto listener = std::make_shared<RecordingListener>();
-    SearchWorker worker;
-    ASSERT_TRUE(worker.Start(options, listener));
+    Worker worker;
+    ASSERT_TRUE(worker.Start(SearchWork(options), listener));
     ASSERT_TRUE(listener->WaitForEnd());
-    SearchWorker::WaitForAll();
+    Worker::WaitForAll();
     EXPECT_FALSE(worker.Running());
     // A search that ended by itself is not stopped again.
     EXPECT_FALSE(worker.Stop());
     EXPECT_EQ(
         listener->Calls(),
-        (std::vector<std::string>{"started with COM", Row("zdvworkmark1"), Row("zdvworkmark2"),
+        (std::vector<std::string>{Row("zdvworkmark1"), Row("zdvworkmark2"),
                                   Row("zdvworkmark3"), "ended after _PageRegistrySearchState3"}));
 }
 
@@ -98,8 +95,8 @@ TEST_F(SearchWorkerTest, StopReturnsAtOnceWhileTheWorkerWaitsOnThePage) {
     listener->holdFirstRow = true;
     std::weak_ptr<RecordingListener> watch = listener;
     {
-        SearchWorker worker;
-        ASSERT_TRUE(worker.Start(options, listener));
+        Worker worker;
+        ASSERT_TRUE(worker.Start(SearchWork(options), listener));
         ASSERT_TRUE(listener->WaitForFirstRow());
         EXPECT_TRUE(worker.Running());
         // The worker is blocked in the listener: a Stop that waited would never return.
@@ -107,9 +104,9 @@ TEST_F(SearchWorkerTest, StopReturnsAtOnceWhileTheWorkerWaitsOnThePage) {
         EXPECT_FALSE(worker.Running());
     }
     listener->Release();
-    SearchWorker::WaitForAll();
+    Worker::WaitForAll();
     EXPECT_EQ(listener->Calls(),
-              (std::vector<std::string>{"started with COM", Row("zdvworkmark1")}));
+              (std::vector<std::string>{Row("zdvworkmark1")}));
     // The thread outlived the worker and let its reference go when it ended.
     listener.reset();
     EXPECT_TRUE(watch.expired());
@@ -120,16 +117,16 @@ TEST_F(SearchWorkerTest, StartingAgainStopsTheSearchStillRunning) {
     first->holdFirstRow = true;
     auto second = std::make_shared<RecordingListener>();
     {
-        SearchWorker worker;
-        ASSERT_TRUE(worker.Start(options, first));
+        Worker worker;
+        ASSERT_TRUE(worker.Start(SearchWork(options), first));
         ASSERT_TRUE(first->WaitForFirstRow());
-        ASSERT_TRUE(worker.Start(options, second));
+        ASSERT_TRUE(worker.Start(SearchWork(options), second));
         first->Release();
         ASSERT_TRUE(second->WaitForEnd());
         // The worker goes while nothing runs; the first thread may still be ending.
     }
-    SearchWorker::WaitForAll();
-    EXPECT_EQ(first->Calls(), (std::vector<std::string>{"started with COM", Row("zdvworkmark1")}));
+    Worker::WaitForAll();
+    EXPECT_EQ(first->Calls(), (std::vector<std::string>{Row("zdvworkmark1")}));
     EXPECT_EQ(second->Calls().back(), "ended after _PageRegistrySearchState3");
 }
 

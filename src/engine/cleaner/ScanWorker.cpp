@@ -1,0 +1,26 @@
+#include "cleaner/ScanWorker.h"
+
+#include <utility>
+
+#include "cleaner/ScanDriver.h"
+
+namespace {
+
+class ListenerProgress : public ScanProgress {
+  public:
+    explicit ListenerProgress(WorkListener& listener) : m_listener(listener) {}
+    void ShowStatus(const std::string& text) override { m_listener.ShowStatus(text); }
+
+  private:
+    WorkListener& m_listener;
+};
+
+}  // namespace
+
+WorkRun ScanWork(std::vector<bool> selection) {
+    return [selection = std::move(selection)](WorkListener& listener, const StopFlag* stop) {
+        ListenerProgress progress(listener);
+        RunScan(selection, listener, &progress, stop);
+        return !StopRequested(stop);
+    };
+}

@@ -1,0 +1,110 @@
+#include "pages/PageJob.h"
+
+#include <atomic>
+#include <mutex>
+#include <string>
+
+#include "resource.h"
+
+namespace {
+
+// Registered, so that no other window that may get the handle of a page gone
+// reads them as its own. wParam: the job.
+UINT StatusMessage() {
+    static const UINT message = RegisterWindowMessageA("ZazaDaziveveVivozed.JobStatus");
+    return message;
+}
+
+UINT EndedMessage() {
+    static const UINT message = RegisterWindowMessageA("ZazaDaziveveVivozed.JobEnded");
+    return message;
+}
+
+}  // namespace
+
+// All a worker holds: the page's window handle, the list's row forwarder and
+// the newest status text. A status line per key would cost a message between
+// threads per key; the worker keeps only the newest text and posts one
+// message while none is waiting, and the page shows the text it finds then.
+class PageJobLink : public WorkListener {
+  public:
+    PageJobLink(HWND page, std::shared_ptr<RowForwarder> rows)
+        : m_page(page), m_rows(std::move(rows)) {}
+
+    unsigned Job() const { return m_rows->Job(); }
+
+    void AddRow(int image, const std::string& rootName, const std::string& keyPath,
+                const std::string& valueName, const std::string& dataText, int type) override {
+        m_rows->AddRow(image, rootName, keyPath, valueName, dataText, type);
+    }
+    void ShowStatus(const std::string& text) override {
+        // Called for every key walked: the rows found so far go out in time.
+        m_rows->FlushIfDue();
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_status = text;
+        }
+        if (!m_statusWaiting.exchange(true))
+            PostMessageA(m_page, StatusMessage(), Job(), 0);
+    }
+    void WorkEnded() override {
+        m_rows->Flush();
+        SendMessageA(m_page, EndedMessage(), Job(), 0);
+    }
+
+    std::string TakeStatus() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_statusWaiting = false;
+        return m_status;
+    }
+
+  private:
+    HWND m_page;
+    std::shared_ptr<RowForwarder> m_rows;
+    std::mutex m_mutex;
+    std::string m_status;
+    std::atomic<bool> m_statusWaiting{false};
+};
+
+bool PageJob::Start(HWND page, WorkRun run) {
+    Stop();
+    m_list.Clear();
+    auto link = std::make_shared<PageJobLink>(page, m_list.BeginJob());
+    if (!m_worker.Start(std::move(run), link)) {
+        m_list.EndJob();
+        return false;
+    }
+    m_link = std::move(link);
+    m_list.SetBusy(true);
+    return true;
+}
+
+bool PageJob::Stop() {
+    if (!m_link)
+        return false;
+    m_worker.Stop();
+    Forget();
+    return true;
+}
+
+void PageJob::Forget() {
+    m_list.EndJob();
+    m_list.SetBusy(false);
+    m_link.reset();
+}
+
+bool PageJob::HandleMessage(HWND page, UINT message, WPARAM wParam, LPARAM) {
+    const bool status = message == StatusMessage();
+    if (!status && message != EndedMessage())
+        return false;
+    if (!m_link || wParam != m_link->Job())
+        return true;  // a stopped job's
+    SetWindowTextA(GetDlgItem(page, IDC_STATUS), m_link->TakeStatus().c_str());
+    if (!status) {
+        m_list.ShowNewRows();
+        Forget();
+        if (m_onEnded)
+            m_onEnded();
+    }
+    return true;
+}
