@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,3 +30,8 @@ class ChildProgram {
     UniqueKernelHandle m_process;
     DWORD m_processId = 0;
 };
+
+// Dispatches this thread's waiting messages.
+void PumpMessages();
+// Dispatches messages until done() holds or timeoutMs has passed; returns done().
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 60000);

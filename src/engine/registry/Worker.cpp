@@ -49,8 +49,7 @@ bool Worker::Start(WorkRun run, std::shared_ptr<WorkListener> listener) {
     auto* threadReference = new std::shared_ptr<WorkJob>(job);
     ++g_liveThreads;
     DWORD threadId = 0;
-    UniqueKernelHandle thread(
-        CreateThread(nullptr, 0, RunWorkJob, threadReference, 0, &threadId));
+    UniqueKernelHandle thread(CreateThread(nullptr, 0, RunWorkJob, threadReference, 0, &threadId));
     if (!thread) {
         --g_liveThreads;
         delete threadReference;

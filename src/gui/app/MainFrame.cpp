@@ -12,8 +12,7 @@
 #include "framework/Prompt.h"
 #include "framework/ShellOpen.h"
 
-MainFrame::MainFrame()
-    : Dialog(IDD_MAINFRAME), m_scanRunning([this] { return m_cleaner.ScanRunning(); }) {}
+MainFrame::MainFrame() : Dialog(IDD_MAINFRAME) {}
 
 MainFrame::~MainFrame() {
     Destroy();
@@ -100,8 +99,7 @@ bool MainFrame::OnCommand(int id, int, HWND) {
 }
 
 void MainFrame::Close() {
-    if (m_scanRunning && m_scanRunning() &&
-        !AskYesNo(m_hwnd, GetText("_MainDialogCancelConfirm"))) {
+    if (m_cleaner.ScanRunning() && !AskYesNo(m_hwnd, GetText("_MainDialogCancelConfirm"))) {
         return;
     }
     // Closing does not stop the editor: it finishes its export or import alone.

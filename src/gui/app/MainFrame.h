@@ -3,8 +3,6 @@
 // menu with exit, web links and the about box, and the question asked when
 // the window closes while a scan runs.
 
-#include <functional>
-
 #include "app/PageSelector.h"
 #include "pages/PageRegistryBackup.h"
 #include "pages/PageRegistryCleaner.h"
@@ -26,10 +24,6 @@ class MainFrame : public Dialog, public MessageFilter, public IdleHandler {
     PageRegistryCleaner& CleanerPage() { return m_cleaner; }
     PageRegistrySearch& SearchPage() { return m_search; }
     PageRegistryBackup& BackupPage() { return m_backup; }
-
-    // Whether closing must ask first; by default, whether the cleaner page's
-    // scan is running.
-    void SetScanRunningQuery(std::function<bool()> query) { m_scanRunning = std::move(query); }
 
     bool PreTranslateMessage(MSG& message) override;
     bool OnIdle() override { return false; }
@@ -56,6 +50,5 @@ class MainFrame : public Dialog, public MessageFilter, public IdleHandler {
     COLORREF m_treeTextColour = RGB(33, 77, 144);
     UniqueIcon m_bigIcon;
     UniqueIcon m_smallIcon;
-    std::function<bool()> m_scanRunning;
     bool m_registered = false;
 };

@@ -22,8 +22,8 @@ constexpr UINT kTicked = INDEXTOSTATEIMAGEMASK(2);
 enum TaskMenuCommand { kMenuDefault = 1, kMenuTickAll, kMenuUntickAll, kMenuInvert };
 
 bool RowTicked(HWND list, int row) {
-    return (SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) &
-            LVIS_STATEIMAGEMASK) != kUnticked;
+    return (SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) !=
+           kUnticked;
 }
 
 void SetRowTicked(HWND list, int row, bool ticked) {
@@ -108,8 +108,10 @@ void PageRegistryCleaner::AfterResize() {
 }
 
 void PageRegistryCleaner::SetButtonStates(bool scan, bool stop, bool remove, bool removeAll) {
-    const std::pair<int, bool> states[] = {
-        {IDC_SCAN, scan}, {IDC_STOP, stop}, {IDC_CLEANER_DELETE, remove}, {IDC_DELETE_ALL, removeAll}};
+    const std::pair<int, bool> states[] = {{IDC_SCAN, scan},
+                                           {IDC_STOP, stop},
+                                           {IDC_CLEANER_DELETE, remove},
+                                           {IDC_DELETE_ALL, removeAll}};
     for (const auto& state : states) {
         if (HWND button = Item(state.first))
             EnableWindow(button, state.second);

@@ -76,10 +76,10 @@ void PageRegistrySearch::SetButtonStates(bool running) {
 SearchOptions PageRegistrySearch::Options() const {
     SearchOptions options;
     options.keyword = CutKeyword(WindowText(Item(IDC_KEYWORD)));
-    bool* const flags[] = {&options.includeKey,    &options.includeValue,  &options.includeData,
-                           &options.useWildcard,   &options.fullWordMatch, &options.caseSensitive,
-                           &options.searchHkcr,    &options.searchHkcu,    &options.searchHklm,
-                           &options.searchHku,     &options.searchHkcc};
+    bool* const flags[] = {&options.includeKey,  &options.includeValue,  &options.includeData,
+                           &options.useWildcard, &options.fullWordMatch, &options.caseSensitive,
+                           &options.searchHkcr,  &options.searchHkcu,    &options.searchHklm,
+                           &options.searchHku,   &options.searchHkcc};
     std::size_t next = 0;
     for (const BoxGroup& group : kBoxGroups) {
         for (std::size_t i = 0; i < group.count; ++i)

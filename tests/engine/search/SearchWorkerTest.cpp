@@ -84,10 +84,9 @@ TEST_F(SearchWorkerTest, RunsTheSearchOnItsOwnThreadWithCom) {
     EXPECT_FALSE(worker.Running());
     // A search that ended by itself is not stopped again.
     EXPECT_FALSE(worker.Stop());
-    EXPECT_EQ(
-        listener->Calls(),
-        (std::vector<std::string>{Row("zdvworkmark1"), Row("zdvworkmark2"),
-                                  Row("zdvworkmark3"), "ended after _PageRegistrySearchState3"}));
+    EXPECT_EQ(listener->Calls(), (std::vector<std::string>{
+                                     Row("zdvworkmark1"), Row("zdvworkmark2"), Row("zdvworkmark3"),
+                                     "ended after _PageRegistrySearchState3"}));
 }
 
 TEST_F(SearchWorkerTest, StopReturnsAtOnceWhileTheWorkerWaitsOnThePage) {
@@ -105,8 +104,7 @@ TEST_F(SearchWorkerTest, StopReturnsAtOnceWhileTheWorkerWaitsOnThePage) {
     }
     listener->Release();
     Worker::WaitForAll();
-    EXPECT_EQ(listener->Calls(),
-              (std::vector<std::string>{Row("zdvworkmark1")}));
+    EXPECT_EQ(listener->Calls(), (std::vector<std::string>{Row("zdvworkmark1")}));
     // The thread outlived the worker and let its reference go when it ended.
     listener.reset();
     EXPECT_TRUE(watch.expired());

@@ -159,9 +159,8 @@ TEST_F(MainWindowTest, CaptionIsNameAndVersionWhateverTheLanguageFileSays) {
 
 TEST_F(MainWindowTest, ClosingAsksOnlyWhileAScanRunsAndNoKeepsTheWindow) {
     Open();
-    bool scanRunning = true;
-    m_frame->SetScanRunningQuery([&scanRunning] { return scanRunning; });
-    int answer = IDNO;
+    PageRegistryCleaner& cleaner = m_frame->CleanerPage();
+    cleaner.SetTaskSelection(std::vector<bool>(11, false));
     std::vector<std::string> asked;
     MessageBoxHook previous = SetMessageBoxHook(
         [&](HWND owner, const std::string& text, const std::string& caption, UINT type) {
@@ -169,17 +168,18 @@ TEST_F(MainWindowTest, ClosingAsksOnlyWhileAScanRunsAndNoKeepsTheWindow) {
             EXPECT_EQ(caption, GetText("_ZazaDaziveveVivozed"));
             EXPECT_EQ(type, static_cast<UINT>(MB_YESNO | MB_ICONINFORMATION));
             asked.push_back(text);
-            return answer;
+            return IDNO;
         });
-
+    // The scan's end waits for this thread, so it still runs when the window closes.
+    cleaner.StartScan();
     SendMessageA(m_frame->hwnd(), WM_COMMAND, IDCANCEL, 0);
-    ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0], GetText("_MainDialogCancelConfirm"));
+    ASSERT_EQ(asked, std::vector<std::string>{GetText("_MainDialogCancelConfirm")});
     EXPECT_TRUE(IsWindow(m_frame->hwnd()));
+    EXPECT_TRUE(cleaner.ScanRunning());
     MSG quit;
     EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 
-    scanRunning = false;
+    ASSERT_TRUE(PumpUntil([&] { return !cleaner.ScanRunning(); }));
     HWND window = m_frame->hwnd();
     SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
     SetMessageBoxHook(previous);

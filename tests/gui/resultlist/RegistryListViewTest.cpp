@@ -88,12 +88,6 @@ class ListHost : public Window {
     }
 };
 
-void Pump() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&message);
-}
-
 // Runs work on another thread while this one takes the messages it sends.
 void RunOnWorker(const std::function<void()>& work) {
     std::atomic<bool> done{false};
@@ -101,10 +95,7 @@ void RunOnWorker(const std::function<void()>& work) {
         work();
         done = true;
     });
-    while (!done) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        Pump();
-    }
+    PumpUntil([&] { return done.load(); }, INFINITE);
     worker.join();
 }
 
@@ -329,7 +320,7 @@ TEST_F(ResultListTest, WindowsKeepPaintingButTakeNoInputWhileEntriesAreDeleted) 
     host.list.SetBackupFolder(backups.path());
     host.list.AddRow(1, kHkcu, scratch.Sub("Tree"), "", "", KeyRowMarker);
     host.Select({0});
-    Pump();
+    PumpMessages();
     bool paintedMeanwhile = false;
     host.onPaint = [&] { paintedMeanwhile |= KeyExists(scratch.root(), scratch.Sub("Tree")); };
     InvalidateRect(host.hwnd(), nullptr, TRUE);

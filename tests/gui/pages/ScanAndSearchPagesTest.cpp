@@ -1,0 +1,342 @@
+// The cleaner and the search page in the real main window: scans and searches
+// on their worker threads, stopping, the stored choices, and deletion.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+
+#include "GuiTestSupport.h"
+#include "TestSupport.h"
+#include "app/MainFrame.h"
+#include "cleaner/ScanDriver.h"
+#include "framework/Prompt.h"
+#include "app/SkinLayer.h"
+#include "registry/Worker.h"
+#include "resource.h"
+#include "resultlist/RowForwarder.h"
+#include "settings/ConfigStore.h"
+#include "text/FormatText.h"
+#include "text/LanguageTable.h"
+
+namespace {
+
+using Flags = std::vector<bool>;
+using Texts = std::vector<std::string>;
+const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+Flags Tasks(std::initializer_list<int> numbers) {
+    Flags flags(11, false);
+    for (int number : numbers)
+        flags[number - 1] = true;
+    return flags;
+}
+
+class PagesTest : public ::testing::Test {
+  protected:
+    PagesTest() {
+        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
+        InitCommonControlsEx(&controls);
+        m_previousHook =
+            SetMessageBoxHook([this](HWND, const std::string& text, const std::string&, UINT) {
+                asked.push_back(text);
+                return answer;
+            });
+    }
+    ~PagesTest() override {
+        Close();
+        SetMessageBoxHook(m_previousHook);
+    }
+
+    // The main window, its pages keeping their choices in the test's own
+    // copy of the shipped settings, changed by edit first.
+    void Open(const std::function<void(ConfigStore&)>& edit = nullptr) {
+        ASSERT_TRUE(WriteWholeFile(m_config, ReadWholeFile(BuildFolder() + "\\config.xml")));
+        ConfigStore store;
+        ASSERT_TRUE(store.Load(m_config));
+        if (edit) {
+            edit(store);
+            ASSERT_TRUE(store.Save());
+        }
+        m_frame = std::make_unique<MainFrame>();
+        Cleaner().SetConfigFile(m_config);
+        Search().SetConfigFile(m_config);
+        ASSERT_NE(m_frame->Create(nullptr), nullptr);
+        for (RegistryListView* list : {&Cleaner().ResultList(), &Search().ResultList()})
+            list->SetBackupFolder(m_backups.path());
+    }
+    // Closes the window the way the menu does; the pages store their choices.
+    void Close() {
+        if (m_frame && m_frame->hwnd())
+            SendMessageA(m_frame->hwnd(), WM_COMMAND, IDCANCEL, 0);
+        m_frame.reset();
+        Worker::WaitForAll();
+        MSG quit;
+        PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    }
+    std::string Stored(const char* element) {
+        ConfigStore store;
+        return store.Load(m_config) ? store.Read(element, "custom") : "no file";
+    }
+
+    PageRegistryCleaner& Cleaner() { return m_frame->CleanerPage(); }
+    PageRegistrySearch& Search() { return m_frame->SearchPage(); }
+    static bool Enabled(PageDialog& page, int id) { return IsWindowEnabled(page.Item(id)) != 0; }
+    static void Click(PageDialog& page, int id) {
+        SendMessageA(page.hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(page.Item(id)));
+    }
+    // Scan, Stop, Delete, Delete All.
+    std::vector<bool> CleanerButtons() {
+        std::vector<bool> states;
+        for (int id : {IDC_SCAN, IDC_STOP, IDC_CLEANER_DELETE, IDC_DELETE_ALL})
+            states.push_back(Enabled(Cleaner(), id));
+        return states;
+    }
+    static Texts Rows(RegistryListView& list) {
+        Texts rows;
+        for (int row = 0; row < list.RowCount(); ++row) {
+            LVITEMA item = {};
+            item.mask = LVIF_IMAGE;
+            item.iItem = row;
+            SendMessageA(list.hwnd(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+            rows.push_back(RowText(item.iImage, list.RowText(row, 0), list.RowText(row, 1),
+                                   list.RowText(row, 2), list.RowText(row, 3),
+                                   list.Tag(row)->type));
+        }
+        return rows;
+    }
+    static Texts EngineRows(const Flags& tasks) {
+        RecordingSink sink;
+        RunScan(tasks, sink, nullptr, nullptr);
+        return sink.rows;
+    }
+    bool ScanEnds() {
+        return PumpUntil([this] { return !Cleaner().ScanRunning(); });
+    }
+
+    ComInitialization m_com;  // the settings file is read through COM
+    Texts asked;
+    int answer = IDYES;
+    ScratchFolder m_folder{"pages"};
+    std::string m_config = m_folder.MakeFile("config.xml");
+    ScratchFolder m_backups{"pagesbackup"};
+    std::unique_ptr<MainFrame> m_frame;
+
+  private:
+    LanguageFileScope m_language{ShippedLanguageFile()};
+    MessageBoxHook m_previousHook;
+};
+
+// A stale start-up entry and a stale uninstall entry, found by tasks 11 and 5.
+class StaleEntries {
+  public:
+    StaleEntries() {
+        run.String("ZdvPagesStale", "C:\\zdv-pages-missing\\stale.exe");
+        PlantKey(HKEY_LOCAL_MACHINE, std::string(kUninstallKey) + "\\ZdvPagesStale");
+    }
+    ~StaleEntries() {
+        RemoveTree(HKEY_LOCAL_MACHINE, std::string(kUninstallKey) + "\\ZdvPagesStale");
+    }
+    PlantedKey run{HKEY_CURRENT_USER, kRunKey};
+};
+
+TEST_F(PagesTest, ScanShowsTheEngineRowsInOrderAndTheCountSafely) {
+    StaleEntries stale;
+    Open();
+    struct Case {
+        Flags tasks;
+    } cases[] = {{Tasks({11, 5})}, {Tasks({})}};
+    for (const Case& c : cases) {
+        const Texts expected = EngineRows(c.tasks);
+        Cleaner().SetTaskSelection(c.tasks);
+        Click(Cleaner(), IDC_SCAN);
+        Click(Cleaner(), IDC_SCAN);  // a second press starts nothing
+        EXPECT_EQ(CleanerButtons(), (Flags{false, true, false, false}));
+        ASSERT_TRUE(ScanEnds());
+        EXPECT_EQ(Rows(Cleaner().ResultList()), expected);
+        const bool found = !expected.empty();
+        EXPECT_EQ(found, c.tasks == Tasks({11, 5}));
+        EXPECT_EQ(CleanerButtons(), (Flags{true, false, found, found}));
+        EXPECT_EQ(Cleaner().StatusText(), FormatCount(GetText("_PageRegistryCleanerState3"),
+                                                      static_cast<long long>(expected.size())));
+    }
+}
+
+// Presses Stop from inside the list's handling of a scan's first rows: the
+// scan runs for sure then, its end still to come.
+struct StopOnFirstRows {
+    PageRegistryCleaner* page;
+    bool deleteOffered = true;
+
+    static LRESULT CALLBACK Proc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                 DWORD_PTR data) {
+        LRESULT result = DefSubclassProc(list, message, wParam, lParam);
+        if (message == ForwardedRowsMessage() && result) {
+            auto* self = reinterpret_cast<StopOnFirstRows*>(data);
+            RemoveWindowSubclass(list, &Proc, id);
+            self->page->ResultList().SelectAll(true);
+            self->deleteOffered = self->page->ResultList().CommandEnabled(IDM_ROW_DELETE);
+            self->page->StopScan();
+        }
+        return result;
+    }
+};
+
+TEST_F(PagesTest, StopKeepsTheRowsAndNothingOfAStoppedScanArrivesLater) {
+    StaleEntries stale;
+    Open();
+    const Texts expected = EngineRows(Tasks({5, 11}));
+    Cleaner().SetTaskSelection(Tasks({5, 11}));
+    RegistryListView& list = Cleaner().ResultList();
+
+    StopOnFirstRows stopper{&Cleaner()};
+    SetWindowSubclass(list.hwnd(), &StopOnFirstRows::Proc, 1,
+                      reinterpret_cast<DWORD_PTR>(&stopper));
+    Cleaner().StartScan();
+    ASSERT_TRUE(PumpUntil([&] { return !Cleaner().ScanRunning(); }));
+    EXPECT_FALSE(stopper.deleteOffered);  // the menu waits for the scan too
+    const Texts kept = Rows(list);
+    EXPECT_FALSE(kept.empty());
+    Worker::WaitForAll();
+    PumpMessages();
+    EXPECT_EQ(Rows(list), kept);
+    EXPECT_EQ(Cleaner().StatusText(), GetText("_PageRegistryCleanerState4"));
+    EXPECT_EQ(CleanerButtons(), (Flags{true, false, true, true}));
+    EXPECT_TRUE(list.CommandEnabled(IDM_ROW_DELETE));
+
+    // Stop and Scan at once: the new list holds the new scan's rows only.
+    Cleaner().StartScan();
+    Cleaner().StopScan();
+    Cleaner().StartScan();
+    ASSERT_TRUE(ScanEnds());
+    EXPECT_EQ(Rows(list), expected);
+}
+
+TEST_F(PagesTest, TaskSelectionComesFromTheSettingsChangesByMenuAndIsStoredAtClose) {
+    Open([](ConfigStore& store) { store.Write(ConfigPaths::kCleanerTasks, "custom", "1,0"); });
+    EXPECT_EQ(Cleaner().TaskSelection(), Tasks({1}));
+    const struct {
+        int command;
+        Flags after;
+    } steps[] = {
+        {4, Tasks({2, 3, 4, 5, 6, 7, 8, 9, 10, 11})},  // invert
+        {3, Tasks({})},                                // none
+        {2, Flags(11, true)},                          // all
+        {1, Tasks({1, 2, 3, 4, 5, 6, 7, 8, 9, 11})},   // the factory selection
+        {0, Tasks({1, 2, 3, 4, 5, 6, 7, 8, 9, 11})},   // dismissed
+    };
+    for (const auto& step : steps) {
+        PopupMenuHook previous = SetPopupMenuHook(
+            [&](HMENU, UINT flags, HWND) { return flags & TPM_RETURNCMD ? step.command : 0; });
+        NMHDR click = {Cleaner().Item(IDC_TASK_LIST), IDC_TASK_LIST, static_cast<UINT>(NM_RCLICK)};
+        SendMessageA(Cleaner().hwnd(), WM_NOTIFY, IDC_TASK_LIST, reinterpret_cast<LPARAM>(&click));
+        SetPopupMenuHook(previous);
+        EXPECT_EQ(Cleaner().TaskSelection(), step.after) << "command " << step.command;
+    }
+    Cleaner().SetTaskSelection(Tasks({1, 3, 11}));
+    Close();
+    EXPECT_EQ(Stored(ConfigPaths::kCleanerTasks), "1,0,1,0,0,0,0,0,0,0,1");
+}
+
+TEST_F(PagesTest, DeleteAsksWithTheCountAndOnlyYesBacksUpAndDeletes) {
+    ScratchKey scratch;
+    Open();
+    RegistryListView& list = Cleaner().ResultList();
+    for (const char* name : {"a", "b", "c", "d"}) {
+        PlantString(scratch.root(), scratch.path(), name, "x");
+        list.AddRow(1, "HKEY_CURRENT_USER", scratch.path(), name, "x", REG_SZ);
+    }
+    list.SelectAll(true);
+    ListView_SetItemState(list.hwnd(), 3, 0, LVIS_SELECTED);
+    const std::string before = DescribeTree(scratch.root(), scratch.path());
+    answer = IDNO;
+    Click(Cleaner(), IDC_CLEANER_DELETE);
+    EXPECT_EQ(asked, Texts{FormatCount(GetText("_PageRegistryCleanerDeleteConfirm"), 3)});
+    EXPECT_EQ(DescribeTree(scratch.root(), scratch.path()), before);
+    EXPECT_EQ(list.RowCount(), 4);
+
+    answer = IDYES;
+    Click(Cleaner(), IDC_CLEANER_DELETE);
+    EXPECT_EQ(list.RowCount(), 1);
+    EXPECT_EQ(list.RowText(0, 2), "d");
+    EXPECT_FALSE(ValueExists(scratch.root(), scratch.path(), "a"));
+    EXPECT_EQ(Cleaner().StatusText(), FormatCount(GetText("_RegistryListViewDeleted"), 3));
+
+    Click(Cleaner(), IDC_DELETE_ALL);
+    EXPECT_EQ(asked.back(), GetText("_PageRegistryCleanerDeleteAllConfirm"));
+    EXPECT_EQ(list.RowCount(), 0);
+    EXPECT_FALSE(ValueExists(scratch.root(), scratch.path(), "d"));
+    // One backup per deletion, written before it.
+    WIN32_FIND_DATAA found;
+    int backups = 0;
+    HANDLE search = FindFirstFileA((m_backups.path() + "\\*.reg").c_str(), &found);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+        ++backups;
+    FindClose(search);
+    EXPECT_EQ(backups, 2);
+}
+
+TEST_F(PagesTest, SearchOptionsComeFromTheSettingsAndDefaultsAreStoredAtClose) {
+    Open([](ConfigStore& store) {
+        store.Write(ConfigPaths::kSearchKeyword, "custom", "zdvkeyword");
+        store.Write(ConfigPaths::kSearchOptions, "custom", "1,0");
+        store.Write(ConfigPaths::kSearchRange, "custom", "0,1,0");
+    });
+    SearchOptions shown = Search().Options();
+    EXPECT_EQ(shown.keyword, "zdvkeyword");
+    EXPECT_EQ((Flags{shown.includeKey, shown.includeValue, shown.includeData, shown.useWildcard,
+                     shown.fullWordMatch, shown.caseSensitive, shown.searchHkcr, shown.searchHkcu,
+                     shown.searchHklm, shown.searchHku, shown.searchHkcc}),
+              (Flags{true, false, false, false, false, false, false, true, false, false, false}));
+    Click(Search(), IDC_DEFAULT_SETTING);
+    EXPECT_EQ(Search().Options().keyword, "");
+    Close();
+    EXPECT_EQ(Stored(ConfigPaths::kSearchOptions), "1,1,1,0,0,0");
+    EXPECT_EQ(Stored(ConfigPaths::kSearchRange), "1,1,1,1,1");
+    EXPECT_EQ(Stored(ConfigPaths::kSearchKeyword), "");
+}
+
+TEST_F(PagesTest, StartDuringASearchShowsOnlyTheNewSearchAndClearEmptiesTheList) {
+    ScratchKey scratch;
+    PlantKey(scratch.root(), scratch.Sub("ZdvPagesFirst"));
+    PlantKey(scratch.root(), scratch.Sub("ZdvPagesSecond"));
+    Open([](ConfigStore& store) {
+        store.Write(ConfigPaths::kSearchOptions, "custom", "1,0");
+        store.Write(ConfigPaths::kSearchRange, "custom", "0,1,0");
+    });
+    SetDlgItemTextA(Search().hwnd(), IDC_KEYWORD, "ZdvPagesFirst");
+    Click(Search(), IDC_START_SEARCH);
+    SetDlgItemTextA(Search().hwnd(), IDC_KEYWORD, "ZdvPagesSecond");
+    Click(Search(), IDC_START_SEARCH);
+    ASSERT_TRUE(PumpUntil([this] { return !Search().SearchRunning(); }));
+    EXPECT_EQ(Rows(Search().ResultList()),
+              Texts{RowText(0, "HKEY_CURRENT_USER", scratch.Sub("ZdvPagesSecond"),
+                            GetText("_PageRegistrySearchKeyFlagString"), "", KeyRowMarker)});
+    EXPECT_EQ(Search().StatusText(), GetText("_PageRegistrySearchState3"));
+    EXPECT_TRUE(Enabled(Search(), IDC_CLEAR_RESULT));
+
+    Click(Search(), IDC_CLEAR_RESULT);
+    EXPECT_EQ(Search().ResultList().RowCount(), 0);
+    EXPECT_FALSE(Enabled(Search(), IDC_CLEAR_RESULT));
+    EXPECT_TRUE(Enabled(Search(), IDC_START_SEARCH));
+}
+
+TEST_F(PagesTest, ClosingDuringAScanAndASearchEndsBothWithoutWaitingForThem) {
+    Open();
+    Cleaner().SetTaskSelection(Tasks({1, 2, 3}));
+    Cleaner().StartScan();
+    SetDlgItemTextA(Search().hwnd(), IDC_KEYWORD, "zdv-nothing-has-this-name");
+    Search().StartSearch();
+    ASSERT_TRUE(PumpUntil(
+        [this] { return Cleaner().StatusText() != GetText("_PageRegistryCleanerState1"); }));
+    HWND window = m_frame->hwnd();
+    Close();
+    EXPECT_EQ(asked, Texts{GetText("_MainDialogCancelConfirm")});
+    EXPECT_FALSE(IsWindow(window));
+}
+
+}  // namespace
