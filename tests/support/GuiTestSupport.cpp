@@ -87,15 +87,15 @@ ChildProgram::~ChildProgram() {
     }
 }
 
-// A visible top-level window of the process that matches, while the process runs.
-HWND ChildProgram::WaitForWindow(const std::function<bool(HWND)>& match, DWORD timeoutMs) const {
+HWND ChildProgram::WaitForWindow(const char* className, int controlId, DWORD timeoutMs) const {
     HWND found = nullptr;
     WaitUntil(
         [&] {
             for (found = GetTopWindow(nullptr); found; found = GetWindow(found, GW_HWNDNEXT)) {
                 DWORD processId = 0;
                 GetWindowThreadProcessId(found, &processId);
-                if (processId == m_processId && IsWindowVisible(found) && match(found))
+                if (processId == m_processId && IsWindowVisible(found) &&
+                    HasClass(found, className) && (!controlId || GetDlgItem(found, controlId)))
                     return true;
             }
             return WaitForSingleObject(m_process.get(), 0) != WAIT_TIMEOUT;
@@ -105,7 +105,7 @@ HWND ChildProgram::WaitForWindow(const std::function<bool(HWND)>& match, DWORD t
 }
 
 HWND ChildProgram::WaitForMainWindow(DWORD timeoutMs) const {
-    return WaitForWindow([](HWND window) { return HasClass(window, "#32770"); }, timeoutMs);
+    return WaitForWindow("#32770", IDC_PAGE_SELECTOR, timeoutMs);
 }
 
 long ChildProgram::WaitForExit(DWORD timeoutMs) {
@@ -117,18 +117,14 @@ long ChildProgram::WaitForExit(DWORD timeoutMs) {
 }
 
 std::string ChildProgram::AnswerMessageBox(int button, DWORD timeoutMs) const {
-    HWND box = WaitForWindow(
-        [](HWND window) {
-            return HasClass(window, "#32770") && GetDlgItem(window, kMessageBoxText);
-        },
-        timeoutMs);
+    HWND box = WaitForWindow("#32770", kMessageBoxText, timeoutMs);
     const std::string text = ControlText(GetDlgItem(box, kMessageBoxText));
     Press(GetDlgItem(box, button));
     return text;
 }
 
 bool ChildProgram::ChooseMenuItem(int item, DWORD timeoutMs) const {
-    HWND menu = WaitForWindow([](HWND window) { return HasClass(window, "#32768"); }, timeoutMs);
+    HWND menu = WaitForWindow("#32768", 0, timeoutMs);
     // The menu's own loop reads the thread's keys, whatever window they name.
     for (int i = 0; menu && i < item; ++i)
         PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);

@@ -33,8 +33,11 @@ class ChildProgram {
     ChildProgram& operator=(const ChildProgram&) = delete;
 
     bool started() const { return static_cast<bool>(m_process); }
-    // Its visible top-level dialog window, waiting up to timeoutMs for it.
+    // Its main window, waiting up to timeoutMs for it.
     HWND WaitForMainWindow(DWORD timeoutMs = 30000) const;
+    // A visible top-level window of the program of that class ("#32770" a dialog,
+    // "#32768" a popup menu) that holds a control with that id unless it is 0.
+    HWND WaitForWindow(const char* className, int controlId = 0, DWORD timeoutMs = 15000) const;
     // Waits for the end; returns the exit code, or -1 on a time-out.
     long WaitForExit(DWORD timeoutMs = 30000);
 
@@ -51,7 +54,6 @@ class ChildProgram {
     bool SetRowState(HWND list, int row, UINT state, UINT mask) const;
 
   private:
-    HWND WaitForWindow(const std::function<bool(HWND)>& match, DWORD timeoutMs) const;
     // Sends a list view message whose LVITEM (and text buffer) lie in a page of
     // the program's memory, which goes with the process.
     LRESULT SendListItem(HWND list, UINT message, int row, int column, UINT state, UINT mask,
