@@ -80,3 +80,47 @@ prepare_prefix() {
     wineserver -p </dev/null >/dev/null 2>&1
     wine reg query 'HKCU\Software\Wine\Drivers' </dev/null >/dev/null 2>&1 || true
 }
+
+# Stale entries a real machine collects: an uninstalled program's settings,
+# start-up entry, uninstall entry, class registration and file type, plus
+# history lists, a shared library count and an empty vendor key.
+seed_stale_entries() {
+    local reg="$WINEPREFIX/drive_c/zdv-demo.reg"
+    local app='C:\\Program Files\\Contoso\\PhotoTool'
+    cat >"$reg" <<REG
+REGEDIT4
+
+[HKEY_CURRENT_USER\\Software\\Contoso\\PhotoTool]
+"InstallPath"="$app\\\\phototool.exe"
+"Language"="en-GB"
+
+[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]
+"ContosoUpdater"="\\"C:\\\\Program Files\\\\Contoso\\\\Updater\\\\update.exe\\" /background"
+"TrayHelper"="trayhelper.exe -startup"
+
+[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU]
+"a"="notepad\\\\1"
+"MRUList"="a"
+
+[HKEY_CURRENT_USER\\Software\\EmptyVendor]
+
+[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ContosoPhotoTool]
+"DisplayName"="Contoso PhotoTool"
+"UninstallString"="\\"$app\\\\uninstall.exe\\""
+
+[HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\{D1C0A5E2-6F3B-4E2A-9C7D-2B8E5F1A0C33}\\InprocServer32]
+@="$app\\\\thumbs.dll"
+"ThreadingModel"="Both"
+
+[HKEY_LOCAL_MACHINE\\Software\\Classes\\.ctphoto]
+@="Contoso.Photo"
+
+[HKEY_LOCAL_MACHINE\\Software\\Classes\\Contoso.Photo\\shell\\open\\command]
+@="\\"$app\\\\phototool.exe\\" \\"%1\\""
+
+[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls]
+"C:\\\\Program Files\\\\Common Files\\\\Contoso\\\\imaging.dll"=dword:00000002
+REG
+    wine regedit /s 'C:\zdv-demo.reg' </dev/null >/dev/null 2>&1
+    rm -f "$reg"
+}

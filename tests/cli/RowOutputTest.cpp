@@ -42,8 +42,7 @@ TEST_F(ZdvScan, PrintsTsvWithEscapedTabsInTaskOrderASummaryAndExactJsonInUtf8) {
     char summary[3][128];
     std::snprintf(summary[0], 128, "task  6  %6zu  History lists", counts[6]);
     std::snprintf(summary[1], 128, "task  9  %6zu  Empty locale entries", counts[9]);
-    std::snprintf(summary[2], 128, "task 11  %6zu  Start-up entries of missing programs",
-                  counts[11]);
+    std::snprintf(summary[2], 128, "task 11  %6zu  Start-up programs", counts[11]);
     EXPECT_EQ(Lines(outcome.err, "task "),
               (std::vector<std::string>{summary[0], summary[1], summary[2]}));
 

@@ -7,7 +7,6 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <functional>
 #include <string>
 
 #include "GuiTestSupport.h"
@@ -28,13 +27,6 @@ std::string ShellFolder(int id) {
 // Runs a program and waits for it; false when it did not start or end in time.
 bool RunAndWait(const std::string& path, const std::string& arguments) {
     return ChildProgram(path, arguments).WaitForExit(120000) >= 0;
-}
-
-// The uninstaller copies itself away and returns at once: wait for its work.
-bool WaitFor(const std::function<bool()>& done) {
-    for (int i = 0; i < 600 && !done(); ++i)
-        Sleep(100);
-    return done();
 }
 
 std::string UninstallValue(const char* name) {
@@ -69,8 +61,9 @@ TEST(Installer, InstallsAndUninstallsKeepingTheUsersSettingsAndBackupsUnlessAske
     ASSERT_TRUE(WriteWholeFile(backup, "REGEDIT4\r\n"));
 
     ASSERT_TRUE(RunAndWait(uninstaller, "/S"));
-    EXPECT_TRUE(WaitFor([&] { return UninstallValue("DisplayName").empty(); }));
-    EXPECT_TRUE(WaitFor([&] { return !FileExists(folder + "\\Uninstall.exe"); }));
+    // The uninstaller copies itself away and returns at once: wait for its work.
+    EXPECT_TRUE(WaitUntil([&] { return UninstallValue("DisplayName").empty(); }, 60000));
+    EXPECT_TRUE(WaitUntil([&] { return !FileExists(folder + "\\Uninstall.exe"); }, 60000));
     EXPECT_FALSE(FileExists(folder + "\\ZazaDaziveveVivozed.exe"));
     EXPECT_FALSE(FileExists(shortcut));
     EXPECT_EQ(ReadWholeFile(backup), "REGEDIT4\r\n");
@@ -80,7 +73,7 @@ TEST(Installer, InstallsAndUninstallsKeepingTheUsersSettingsAndBackupsUnlessAske
     ASSERT_TRUE(RunAndWait(setup, "/S"));
     EXPECT_EQ(ReadWholeFile(config), settings);
     ASSERT_TRUE(RunAndWait(uninstaller, "/S /REMOVEDATA"));
-    EXPECT_TRUE(WaitFor([&] { return !FileExists(folder); }));
+    EXPECT_TRUE(WaitUntil([&] { return !FileExists(folder); }, 60000));
 }
 
 }  // namespace

@@ -1,13 +1,72 @@
 #include "GuiTestSupport.h"
 
-#include <utility>
+#include <commctrl.h>
 
 #include "TestSupport.h"
+#include "resource.h"
 #include "settings/ModulePath.h"
-#include "framework/Window.h"
+
+namespace {
+
+// The static control holding a message box's text.
+constexpr int kMessageBoxText = 0xFFFF;
+constexpr int kTextSize = 2048;
+
+bool HasClass(HWND window, const char* className) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof(name));
+    return lstrcmpiA(name, className) == 0;
+}
+
+// A message to a window of another process, answered within ten seconds or given up.
+LRESULT SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &result);
+    return static_cast<LRESULT>(result);
+}
+
+}  // namespace
 
 std::string ProgramPath() {
     return BuildFolder() + "\\ZazaDaziveveVivozed.exe";
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    while (!condition() && GetTickCount64() < end) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        PumpMessages();
+    }
+    return condition();
+}
+
+HWND FindControl(HWND top, const char* className, int id) {
+    for (HWND child = GetWindow(top, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (GetDlgCtrlID(child) == id && HasClass(child, className))
+            return child;
+        if (HWND below = FindControl(child, className, id))
+            return below;
+    }
+    return nullptr;
+}
+
+std::string ControlText(HWND window) {
+    char text[kTextSize] = {};
+    SendBounded(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+void Press(HWND button) {
+    if (button)
+        PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+void ShowPage(HWND mainWindow, int index) {
+    HWND tree = FindControl(mainWindow, WC_TREEVIEWA, IDC_PAGE_TREE);
+    LRESULT item = SendBounded(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+    for (int i = 0; i < index && item; ++i)
+        item = SendBounded(tree, TVM_GETNEXTITEM, TVGN_NEXT, item);
+    SendBounded(tree, TVM_SELECTITEM, TVGN_CARET, item);
 }
 
 ChildProgram::ChildProgram(const std::string& path, const std::string& arguments) {
@@ -30,30 +89,25 @@ ChildProgram::~ChildProgram() {
     }
 }
 
+HWND ChildProgram::WaitForWindow(const char* className, int controlId, DWORD timeoutMs) const {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (found = GetTopWindow(nullptr); found; found = GetWindow(found, GW_HWNDNEXT)) {
+                DWORD processId = 0;
+                GetWindowThreadProcessId(found, &processId);
+                if (processId == m_processId && IsWindowVisible(found) &&
+                    HasClass(found, className) && (!controlId || GetDlgItem(found, controlId)))
+                    return true;
+            }
+            return WaitForSingleObject(m_process.get(), 0) != WAIT_TIMEOUT;
+        },
+        timeoutMs);
+    return found;
+}
+
 HWND ChildProgram::WaitForMainWindow(DWORD timeoutMs) const {
-    const ULONGLONG end = GetTickCount64() + timeoutMs;
-    // The visible dialog window of the process, once there is one.
-    using Search = std::pair<DWORD, HWND>;
-    auto visit = [](HWND window, LPARAM context) -> BOOL {
-        auto* search = reinterpret_cast<Search*>(context);
-        DWORD processId = 0;
-        GetWindowThreadProcessId(window, &processId);
-        char className[16] = {};
-        GetClassNameA(window, className, sizeof(className));
-        if (processId == search->first && IsWindowVisible(window) &&
-            lstrcmpA(className, "#32770") == 0)
-            search->second = window;
-        return search->second == nullptr;
-    };
-    while (m_process && GetTickCount64() < end) {
-        Search search(m_processId, nullptr);
-        EnumWindows(visit, reinterpret_cast<LPARAM>(&search));
-        if (search.second)
-            return search.second;
-        if (WaitForSingleObject(m_process.get(), 100) != WAIT_TIMEOUT)
-            break;
-    }
-    return nullptr;
+    return WaitForWindow("#32770", IDC_PAGE_SELECTOR, timeoutMs);
 }
 
 long ChildProgram::WaitForExit(DWORD timeoutMs) {
@@ -64,19 +118,57 @@ long ChildProgram::WaitForExit(DWORD timeoutMs) {
     return static_cast<long>(code);
 }
 
+std::string ChildProgram::AnswerMessageBox(int button, DWORD timeoutMs) const {
+    HWND box = WaitForWindow("#32770", kMessageBoxText, timeoutMs);
+    const std::string text = ControlText(GetDlgItem(box, kMessageBoxText));
+    Press(GetDlgItem(box, button));
+    return text;
+}
+
+bool ChildProgram::ChooseMenuItem(int item, DWORD timeoutMs) const {
+    HWND menu = WaitForWindow("#32768", 0, timeoutMs);
+    // The menu's own loop reads the thread's keys, whatever window they name.
+    for (int i = 0; menu && i < item; ++i)
+        PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+    return menu && PostMessageA(menu, WM_CHAR, '\r', 0);
+}
+
+LRESULT ChildProgram::SendListItem(HWND list, UINT message, int row, int column, UINT state,
+                                   UINT mask, std::string* text) const {
+    if (!m_remotePage)
+        m_remotePage = static_cast<char*>(VirtualAllocEx(m_process.get(), nullptr, 4096,
+                                                         MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.state = state;
+    item.stateMask = mask;
+    item.pszText = m_remotePage + sizeof(item);
+    item.cchTextMax = kTextSize;
+    char buffer[kTextSize] = {};
+    if (!m_remotePage ||
+        !WriteProcessMemory(m_process.get(), m_remotePage, &item, sizeof(item), nullptr))
+        return 0;
+    const LRESULT result = SendBounded(list, message, static_cast<WPARAM>(row),
+                                       reinterpret_cast<LPARAM>(m_remotePage));
+    if (text && ReadProcessMemory(m_process.get(), item.pszText, buffer, kTextSize - 1, nullptr))
+        *text = buffer;
+    return result;
+}
+
+std::string ChildProgram::RowText(HWND list, int row, int column) const {
+    std::string text;
+    SendListItem(list, LVM_GETITEMTEXTA, row, column, 0, 0, &text);
+    return text;
+}
+
+bool ChildProgram::SetRowState(HWND list, int row, UINT state, UINT mask) const {
+    return SendListItem(list, LVM_SETITEMSTATE, row, 0, state, mask, nullptr) != 0;
+}
+
 void PumpMessages() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-}
-
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    const ULONGLONG end = GetTickCount64() + timeoutMs;
-    while (!done() && GetTickCount64() < end) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        PumpMessages();
-    }
-    return done();
 }

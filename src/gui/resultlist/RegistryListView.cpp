@@ -1,6 +1,7 @@
 #include "resultlist/RegistryListView.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include "app/SkinLayer.h"
 #include "backup/Regedit.h"
@@ -538,8 +539,9 @@ LRESULT RegistryListView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             return result;
         }
         case WM_CONTEXTMENU:
-            // From the keyboard: at the focused row. A click came as NM_RCLICK.
-            if (lParam == -1) {
+            // From the keyboard (Shift+F10, the menu key) the point is (-1, -1), in
+            // the low half of lParam only: at the focused row. A click came as NM_RCLICK.
+            if (GET_X_LPARAM(lParam) == -1 && GET_Y_LPARAM(lParam) == -1) {
                 const int focused =
                     static_cast<int>(SendMessageA(m_hwnd, LVM_GETNEXTITEM, -1, LVNI_FOCUSED));
                 RECT bounds = {LVIR_BOUNDS, 0, 0, 0};

@@ -179,7 +179,7 @@ TEST_F(MainWindowTest, ClosingAsksOnlyWhileAScanRunsAndNoKeepsTheWindow) {
     MSG quit;
     EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 
-    ASSERT_TRUE(PumpUntil([&] { return !cleaner.ScanRunning(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !cleaner.ScanRunning(); }));
     HWND window = m_frame->hwnd();
     SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
     SetMessageBoxHook(previous);

@@ -265,7 +265,5 @@ TEST_F(BackupPageTest, ClosingWhileTheEditorRunsAsksFirstAndTheProgramStillEnds)
     EXPECT_EQ(exitCode, kExitClosed);
     EXPECT_EQ(m_asked, Texts{GetText("_MainDialogEditorRunningConfirm")});
     // The editor finishes its import on its own.
-    for (int tries = 0; tries < 300 && !KeyExists(scratch.root(), scratch.Sub("Imported")); ++tries)
-        Sleep(100);
-    EXPECT_TRUE(KeyExists(scratch.root(), scratch.Sub("Imported")));
+    EXPECT_TRUE(WaitUntil([&] { return KeyExists(scratch.root(), scratch.Sub("Imported")); }));
 }

@@ -115,7 +115,7 @@ class PagesTest : public ::testing::Test {
         return sink.rows;
     }
     bool ScanEnds() {
-        return PumpUntil([this] { return !Cleaner().ScanRunning(); });
+        return WaitUntil([this] { return !Cleaner().ScanRunning(); });
     }
 
     ComInitialization m_com;  // the settings file is read through COM
@@ -197,7 +197,7 @@ TEST_F(PagesTest, StopKeepsTheRowsAndNothingOfAStoppedScanArrivesLater) {
     SetWindowSubclass(list.hwnd(), &StopOnFirstRows::Proc, 1,
                       reinterpret_cast<DWORD_PTR>(&stopper));
     Cleaner().StartScan();
-    ASSERT_TRUE(PumpUntil([&] { return !Cleaner().ScanRunning(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !Cleaner().ScanRunning(); }));
     EXPECT_FALSE(stopper.deleteOffered);  // the menu waits for the scan too
     const Texts kept = Rows(list);
     EXPECT_FALSE(kept.empty());
@@ -312,7 +312,7 @@ TEST_F(PagesTest, StartDuringASearchShowsOnlyTheNewSearchAndClearEmptiesTheList)
     Click(Search(), IDC_START_SEARCH);
     SetDlgItemTextA(Search().hwnd(), IDC_KEYWORD, "ZdvPagesSecond");
     Click(Search(), IDC_START_SEARCH);
-    ASSERT_TRUE(PumpUntil([this] { return !Search().SearchRunning(); }));
+    ASSERT_TRUE(WaitUntil([this] { return !Search().SearchRunning(); }));
     EXPECT_EQ(Rows(Search().ResultList()),
               Texts{RowText(0, "HKEY_CURRENT_USER", scratch.Sub("ZdvPagesSecond"),
                             GetText("_PageRegistrySearchKeyFlagString"), "", KeyRowMarker)});
@@ -331,7 +331,7 @@ TEST_F(PagesTest, ClosingDuringAScanAndASearchEndsBothWithoutWaitingForThem) {
     Cleaner().StartScan();
     SetDlgItemTextA(Search().hwnd(), IDC_KEYWORD, "zdv-nothing-has-this-name");
     Search().StartSearch();
-    ASSERT_TRUE(PumpUntil(
+    ASSERT_TRUE(WaitUntil(
         [this] { return Cleaner().StatusText() != GetText("_PageRegistryCleanerState1"); }));
     HWND window = m_frame->hwnd();
     Close();

@@ -95,7 +95,7 @@ void RunOnWorker(const std::function<void()>& work) {
         work();
         done = true;
     });
-    PumpUntil([&] { return done.load(); }, INFINITE);
+    WaitUntil([&] { return done.load(); }, INFINITE);
     worker.join();
 }
 
