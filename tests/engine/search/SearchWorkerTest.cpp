@@ -110,22 +110,4 @@ TEST_F(SearchWorkerTest, StopReturnsAtOnceWhileTheWorkerWaitsOnThePage) {
     EXPECT_TRUE(watch.expired());
 }
 
-TEST_F(SearchWorkerTest, StartingAgainStopsTheSearchStillRunning) {
-    auto first = std::make_shared<RecordingListener>();
-    first->holdFirstRow = true;
-    auto second = std::make_shared<RecordingListener>();
-    {
-        Worker worker;
-        ASSERT_TRUE(worker.Start(SearchWork(options), first));
-        ASSERT_TRUE(first->WaitForFirstRow());
-        ASSERT_TRUE(worker.Start(SearchWork(options), second));
-        first->Release();
-        ASSERT_TRUE(second->WaitForEnd());
-        // The worker goes while nothing runs; the first thread may still be ending.
-    }
-    Worker::WaitForAll();
-    EXPECT_EQ(first->Calls(), (std::vector<std::string>{Row("zdvworkmark1")}));
-    EXPECT_EQ(second->Calls().back(), "ended after _PageRegistrySearchState3");
-}
-
 }  // namespace
