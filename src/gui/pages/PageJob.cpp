@@ -20,12 +20,15 @@ UINT EndedMessage() {
     return message;
 }
 
+constexpr ULONGLONG kStatusInterval = 40;
+
 }  // namespace
 
 // All a worker holds: the page's window handle, the list's row forwarder and
 // the newest status text. A status line per key would cost a message between
-// threads per key; the worker keeps only the newest text and posts one
-// message while none is waiting, and the page shows the text it finds then.
+// threads and a redrawn line per key, far more than the key's walk: the
+// worker keeps only the newest text and posts a message at most every
+// kStatusInterval, while none is waiting; the page shows the text it finds then.
 class PageJobLink : public WorkListener {
   public:
     PageJobLink(HWND page, std::shared_ptr<RowForwarder> rows)
@@ -44,8 +47,11 @@ class PageJobLink : public WorkListener {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_status = text;
         }
-        if (!m_statusWaiting.exchange(true))
+        const ULONGLONG now = GetTickCount64();
+        if (now - m_lastPost >= kStatusInterval && !m_statusWaiting.exchange(true)) {
+            m_lastPost = now;
             PostMessageA(m_page, StatusMessage(), Job(), 0);
+        }
     }
     void WorkEnded() override {
         m_rows->Flush();
@@ -64,6 +70,7 @@ class PageJobLink : public WorkListener {
     std::mutex m_mutex;
     std::string m_status;
     std::atomic<bool> m_statusWaiting{false};
+    ULONGLONG m_lastPost = 0;  // the worker's thread only
 };
 
 bool PageJob::Start(HWND page, WorkRun run) {

@@ -164,7 +164,11 @@ void RegistryListView::AddRow(int image, const std::string& rootName, const std:
 }
 
 void RegistryListView::Clear() {
+    // Not drawn row by row while many rows go.
+    SendMessageA(m_hwnd, WM_SETREDRAW, FALSE, 0);
     SendMessageA(m_hwnd, LVM_DELETEALLITEMS, 0, 0);
+    if (!m_streaming)
+        SendMessageA(m_hwnd, WM_SETREDRAW, TRUE, 0);
 }
 
 std::shared_ptr<RowForwarder> RegistryListView::BeginJob() {
@@ -494,6 +498,9 @@ LRESULT RegistryListView::OnNotify(const NMHDR& header) {
             SortByColumn(click.iSubItem);
             break;
         }
+        case LVN_DELETEALLITEMS:
+            // The tags went with LVM_DELETEALLITEMS: no notification per row.
+            return TRUE;
         case NM_RCLICK: {
             POINT cursor = {};
             GetCursorPos(&cursor);
