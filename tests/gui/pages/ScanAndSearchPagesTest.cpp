@@ -61,9 +61,12 @@ class PagesTest : public ::testing::Test {
             edit(store);
             ASSERT_TRUE(store.Save());
         }
+        OpenWith(m_config);
+    }
+    void OpenWith(const std::string& configFile) {
         m_frame = std::make_unique<MainFrame>();
-        Cleaner().SetConfigFile(m_config);
-        Search().SetConfigFile(m_config);
+        Cleaner().SetConfigFile(configFile);
+        Search().SetConfigFile(configFile);
         ASSERT_NE(m_frame->Create(nullptr), nullptr);
         for (RegistryListView* list : {&Cleaner().ResultList(), &Search().ResultList()})
             list->SetBackupFolder(m_backups.path());
@@ -240,6 +243,26 @@ TEST_F(PagesTest, TaskSelectionComesFromTheSettingsChangesByMenuAndIsStoredAtClo
     Cleaner().SetTaskSelection(Tasks({1, 3, 11}));
     Close();
     EXPECT_EQ(Stored(ConfigPaths::kCleanerTasks), "1,0,1,0,0,0,0,0,0,0,1");
+}
+
+TEST_F(PagesTest, AMissingOrUnreadableSettingsFileIsNeverWritten) {
+    const struct {
+        const char* name;
+        const char* content;
+    } files[] = {{"missing.xml", nullptr}, {"broken.xml", "<config><zazadaz"}};
+    for (const auto& file : files) {
+        const std::string path = m_folder.path() + "\\" + file.name;
+        if (file.content) {
+            ASSERT_TRUE(WriteWholeFile(path, file.content));
+        }
+        OpenWith(path);
+        EXPECT_EQ(Cleaner().TaskSelection(), Tasks({}));
+        Cleaner().SetTaskSelection(Tasks({1}));
+        Close();
+        EXPECT_EQ(FileExists(path), file.content != nullptr) << file.name;
+        EXPECT_EQ(file.content ? ReadWholeFile(path) : "", file.content ? file.content : "");
+        EXPECT_FALSE(FileExists(path + ".new")) << file.name;
+    }
 }
 
 TEST_F(PagesTest, DeleteAsksWithTheCountAndOnlyYesBacksUpAndDeletes) {
