@@ -33,7 +33,6 @@ class ChildProgram {
     ChildProgram(const ChildProgram&) = delete;
     ChildProgram& operator=(const ChildProgram&) = delete;
 
-    bool started() const { return static_cast<bool>(m_process); }
     // Its main window, waiting up to timeoutMs for it.
     HWND WaitForMainWindow(DWORD timeoutMs = 30000) const;
     // A visible top-level window of the program of that class ("#32770" a dialog,
