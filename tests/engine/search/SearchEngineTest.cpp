@@ -138,7 +138,6 @@ TEST_F(SearchRunTest, OptionsApplyToKeyNamesValueNamesAndDataInWalkOrder) {
         {"run", "k", {runKey, runOnceKey}},
         {"run", "v", {runOnceValue, run, runner}},
         {"run", "d", {expand, path, run, runner}},
-        {"run", "f", {runKey, run, runner}},
         // Wildcards match a key's own name, not its path.
         {"a*c", "w", {"0|W\\abc|<key>||-1"}},
         {"0a 1b",
