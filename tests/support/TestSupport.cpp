@@ -16,6 +16,13 @@
 
 namespace {
 
+// A header line, then the lines, each ending in CR LF.
+std::string CrLfText(std::string text, const std::vector<std::string>& lines) {
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    return text;
+}
+
 void RemoveFolderTree(const std::string& path) {
     const std::string from = path + std::string(2, '\0');  // a list of one
     SHFILEOPSTRUCTA operation = {};
@@ -171,10 +178,7 @@ void RecordingSink::AddRow(int image, const std::string& root, const std::string
 }
 
 std::string RegText(const std::vector<std::string>& lines) {
-    std::string text = "REGEDIT4\r\n";
-    for (const std::string& line : lines)
-        text += line + "\r\n";
-    return text;
+    return CrLfText("REGEDIT4\r\n", lines);
 }
 
 ScratchFolder::ScratchFolder(const std::string& name) {
@@ -290,13 +294,6 @@ std::string ShippedLanguageFile() {
     return BuildFolder() + "\\ZazaDaziveveVivozed.language";
 }
 
-bool WriteLanguageFile(const std::string& path, const std::vector<std::string>& lines) {
-    std::string content = "[String]\r\n";
-    for (const std::string& line : lines)
-        content += line + "\r\n";
-    return WriteWholeFile(path, content);
-}
-
 LanguageFileScope::LanguageFileScope(const std::string& path)
     : m_path(path), m_previous(Language().File()) {
     Language().SetFile(path);
@@ -307,7 +304,7 @@ LanguageFileScope::LanguageFileScope(const std::vector<std::string>& lines)
     static int scopes = 0;
     m_folder = std::make_unique<ScratchFolder>("language" + std::to_string(++scopes) + "-");
     m_path = m_folder->path() + "\\test.language";
-    EXPECT_TRUE(WriteLanguageFile(m_path, lines));
+    EXPECT_TRUE(WriteWholeFile(m_path, CrLfText("[String]\r\n", lines)));
     Language().SetFile(m_path);
 }
 

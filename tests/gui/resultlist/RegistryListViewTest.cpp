@@ -25,7 +25,6 @@
 #include "resultlist/EditRegItemDlg.h"
 #include "resultlist/ProgressWindow.h"
 #include "resultlist/RegistryListView.h"
-#include "settings/ModulePath.h"
 #include "text/FormatText.h"
 #include "text/LanguageTable.h"
 
