@@ -87,17 +87,6 @@ class ListHost : public Window {
     }
 };
 
-// Runs work on another thread while this one takes the messages it sends.
-void RunOnWorker(const std::function<void()>& work) {
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        work();
-        done = true;
-    });
-    WaitUntil([&] { return done.load(); }, INFINITE);
-    worker.join();
-}
-
 // Answers the modal dialog that is open when the timer fires.
 std::function<void(HWND)> g_answer;
 void CALLBACK AnswerOnTimer(HWND, UINT, UINT_PTR id, DWORD) {
@@ -141,13 +130,19 @@ TEST_F(ResultListTest, RowsKeepTheirWholeTextsInEqualColumns) {
 // That a stopped or replaced job's rows never land, the page tests show.
 TEST_F(ResultListTest, WorkerRowsShowAsTheyComeAndEveryTagGoesWithItsRow) {
     auto job = host.list.BeginJob();
-    RunOnWorker([&] {
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
         for (int i = 0; i < 300; ++i)
             job->AddRow(0, kHkcu, "Software\\Job1", std::to_string(i), "", REG_SZ);
         Sleep(50);
         job->FlushIfDue();  // as the worker does for every key it walks
+        done = true;
     });
-    RunOnWorker([] { Sleep(150); });  // a stream of rows shows within tens of milliseconds
+    // This thread takes the messages the worker sends; a stream of rows shows
+    // within tens of milliseconds.
+    WaitUntil([&] { return done.load(); }, INFINITE);
+    worker.join();
+    WaitUntil([] { return false; }, 150);
     EXPECT_EQ(ListView_GetTopIndex(host.list.hwnd()) + ListView_GetCountPerPage(host.list.hwnd()),
               300);
     ListView_DeleteItem(host.list.hwnd(), 0);
