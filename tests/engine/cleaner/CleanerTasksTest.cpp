@@ -236,7 +236,7 @@ class ScanDriver : public CleanerTasks {
     LanguageFileScope language = LanguageFileScope(ShippedLanguageFile());
 };
 
-TEST_F(ScanDriver, RunsTickedTasksInTaskOrderShowsTheCountAndStopKeepsWhatWasFound) {
+TEST_F(ScanDriver, RunsTickedTasksInTaskOrderShowsEachKeyAndStopKeepsWhatWasFound) {
     PlantedKey run(HKEY_CURRENT_USER, kCv + "Explorer\\RunMRU");
     run.String("a", "one");
     run.String("b", "two");
@@ -246,12 +246,11 @@ TEST_F(ScanDriver, RunsTickedTasksInTaskOrderShowsTheCountAndStopKeepsWhatWasFou
     selection[11] = true;  // past the last task: ignored
     RecordingSink sink;
     TestProgress progress;
-    std::size_t count = RunScan(selection, sink, &progress, nullptr);
+    RunScan(selection, sink, &progress, nullptr);
     EXPECT_EQ(sink.tasks, (std::vector<int>{6, 9, 11}));
-    EXPECT_EQ(count, sink.rows.size());
     EXPECT_NE(std::find(progress.texts.begin(), progress.texts.end(), "Scanning: " + run.path()),
               progress.texts.end());
-    EXPECT_EQ(progress.texts.back(), "Scan finished: " + std::to_string(count) + " entries found.");
+    // The end text with the count of rows the cleaner page shows after every scan.
 
     // Stopped after two rows: no later row, task or end text.
     StopFlag stop(false);
