@@ -32,6 +32,45 @@ void RemoveFolderTree(const std::string& path) {
     SHFileOperationA(&operation);
 }
 
+void DescribeKey(HKEY root, const std::string& path, const std::string& relative,
+                 std::string& out) {
+    UniqueRegKey key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+        out += "unreadable " + relative + "\n";
+        return;
+    }
+    out += "key " + relative + "\n";
+    std::vector<char> name(32768);
+    std::vector<BYTE> data(1 << 20);
+    DWORD nameLength = 32768, dataLength = 1 << 20, type = 0;
+    for (DWORD i = 0; RegEnumValueA(key.get(), i, name.data(), &nameLength, nullptr, &type,
+                                    data.data(), &dataLength) == ERROR_SUCCESS;
+         ++i, nameLength = 32768, dataLength = 1 << 20) {
+        out += "  value \"" + std::string(name.data(), nameLength) + "\" type " +
+               std::to_string(type) + " bytes";
+        for (DWORD b = 0; b < dataLength; ++b) {
+            char hex[4];
+            std::snprintf(hex, sizeof(hex), " %02x", data[b]);
+            out += hex;
+        }
+        out += "\n";
+    }
+    for (DWORD i = 0;
+         nameLength = 32768, RegEnumKeyExA(key.get(), i, name.data(), &nameLength, nullptr, nullptr,
+                                           nullptr, nullptr) == ERROR_SUCCESS;
+         ++i) {
+        const std::string child(name.data(), nameLength);
+        DescribeKey(root, path + "\\" + child, relative == "." ? child : relative + "\\" + child,
+                    out);
+    }
+}
+
+HANDLE InheritableFile(const std::string& path, DWORD access = GENERIC_WRITE) {
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    return CreateFileA(path.c_str(), access, FILE_SHARE_READ, &inherit, OPEN_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 }  // namespace
 
 ScratchKey::ScratchKey(const std::string& name) {
@@ -121,43 +160,6 @@ void PlantedKey::Dword(const std::string& name, DWORD value) {
     Value(name, REG_DWORD, std::string(reinterpret_cast<const char*>(&value), sizeof(value)));
 }
 
-namespace {
-
-void DescribeKey(HKEY root, const std::string& path, const std::string& relative,
-                 std::string& out) {
-    UniqueRegKey key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
-        out += "unreadable " + relative + "\n";
-        return;
-    }
-    out += "key " + relative + "\n";
-    std::vector<char> name(32768);
-    std::vector<BYTE> data(1 << 20);
-    DWORD nameLength = 32768, dataLength = 1 << 20, type = 0;
-    for (DWORD i = 0; RegEnumValueA(key.get(), i, name.data(), &nameLength, nullptr, &type,
-                                    data.data(), &dataLength) == ERROR_SUCCESS;
-         ++i, nameLength = 32768, dataLength = 1 << 20) {
-        out += "  value \"" + std::string(name.data(), nameLength) + "\" type " +
-               std::to_string(type) + " bytes";
-        for (DWORD b = 0; b < dataLength; ++b) {
-            char hex[4];
-            std::snprintf(hex, sizeof(hex), " %02x", data[b]);
-            out += hex;
-        }
-        out += "\n";
-    }
-    for (DWORD i = 0;
-         nameLength = 32768, RegEnumKeyExA(key.get(), i, name.data(), &nameLength, nullptr, nullptr,
-                                           nullptr, nullptr) == ERROR_SUCCESS;
-         ++i) {
-        const std::string child(name.data(), nameLength);
-        DescribeKey(root, path + "\\" + child, relative == "." ? child : relative + "\\" + child,
-                    out);
-    }
-}
-
-}  // namespace
-
 std::string DescribeTree(HKEY root, const std::string& path) {
     std::string out;
     DescribeKey(root, path, ".", out);
@@ -203,16 +205,6 @@ std::string ScratchFolder::MakeFolder(const std::string& relative) const {
     SHCreateDirectoryExA(nullptr, full.c_str(), nullptr);
     return full;
 }
-
-namespace {
-
-HANDLE InheritableFile(const std::string& path, DWORD access = GENERIC_WRITE) {
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    return CreateFileA(path.c_str(), access, FILE_SHARE_READ, &inherit, OPEN_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-}  // namespace
 
 ZdvOutcome RunZdv(const std::string& arguments, std::string exe, ZdvOutput output) {
     if (exe.empty()) {

@@ -23,6 +23,17 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
+// What the page showed when a timer came while it waited for the editor.
+HWND g_page = nullptr;
+bool g_buttonsEnabled = true;
+std::string g_status;
+
+void CALLBACK LookAtThePage(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    g_buttonsEnabled = IsWindowEnabled(GetDlgItem(g_page, IDC_RESTORE)) != FALSE;
+    g_status = WindowText(GetDlgItem(g_page, IDC_STATUS));
+}
+
 class BackupPageTest : public ::testing::Test {
   protected:
     BackupPageTest() {
@@ -161,21 +172,6 @@ TEST_F(BackupPageTest, DeleteNeedsARowThenRemovesTheChosenFileButAFileInUseStays
     EXPECT_EQ(Column(4), Texts{kept});
     EXPECT_EQ(Page().StatusText(), PathText("_PageRegistryBackupDeleteFailed", kept));
 }
-
-namespace {
-
-// What the page showed when a timer came while it waited for the editor.
-HWND g_page = nullptr;
-bool g_buttonsEnabled = true;
-std::string g_status;
-
-void CALLBACK LookAtThePage(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    g_buttonsEnabled = IsWindowEnabled(GetDlgItem(g_page, IDC_RESTORE)) != FALSE;
-    g_status = WindowText(GetDlgItem(g_page, IDC_STATUS));
-}
-
-}  // namespace
 
 TEST_F(BackupPageTest, FullBackupIsListedAndTheWindowAnswersWhileTheEditorRuns) {
     Open();
