@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "TestSupport.h"
 #include "common/UniqueHandle.h"
 
 std::string ProgramPath();
@@ -26,14 +27,11 @@ void Press(HWND button);
 void ShowPage(HWND mainWindow, int index);
 
 // A started copy of a program; killed at the end if it still runs.
-class ChildProgram {
+class ChildProgram : NoCopy {
   public:
     explicit ChildProgram(const std::string& path, const std::string& arguments = "");
     ~ChildProgram();
-    ChildProgram(const ChildProgram&) = delete;
-    ChildProgram& operator=(const ChildProgram&) = delete;
 
-    bool started() const { return static_cast<bool>(m_process); }
     // Its main window, waiting up to timeoutMs for it.
     HWND WaitForMainWindow(DWORD timeoutMs = 30000) const;
     // A visible top-level window of the program of that class ("#32770" a dialog,

@@ -16,6 +16,13 @@
 
 namespace {
 
+// A header line, then the lines, each ending in CR LF.
+std::string CrLfText(std::string text, const std::vector<std::string>& lines) {
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    return text;
+}
+
 void RemoveFolderTree(const std::string& path) {
     const std::string from = path + std::string(2, '\0');  // a list of one
     SHFILEOPSTRUCTA operation = {};
@@ -23,6 +30,45 @@ void RemoveFolderTree(const std::string& path) {
     operation.pFrom = from.c_str();
     operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
     SHFileOperationA(&operation);
+}
+
+void DescribeKey(HKEY root, const std::string& path, const std::string& relative,
+                 std::string& out) {
+    UniqueRegKey key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+        out += "unreadable " + relative + "\n";
+        return;
+    }
+    out += "key " + relative + "\n";
+    std::vector<char> name(32768);
+    std::vector<BYTE> data(1 << 20);
+    DWORD nameLength = 32768, dataLength = 1 << 20, type = 0;
+    for (DWORD i = 0; RegEnumValueA(key.get(), i, name.data(), &nameLength, nullptr, &type,
+                                    data.data(), &dataLength) == ERROR_SUCCESS;
+         ++i, nameLength = 32768, dataLength = 1 << 20) {
+        out += "  value \"" + std::string(name.data(), nameLength) + "\" type " +
+               std::to_string(type) + " bytes";
+        for (DWORD b = 0; b < dataLength; ++b) {
+            char hex[4];
+            std::snprintf(hex, sizeof(hex), " %02x", data[b]);
+            out += hex;
+        }
+        out += "\n";
+    }
+    for (DWORD i = 0;
+         nameLength = 32768, RegEnumKeyExA(key.get(), i, name.data(), &nameLength, nullptr, nullptr,
+                                           nullptr, nullptr) == ERROR_SUCCESS;
+         ++i) {
+        const std::string child(name.data(), nameLength);
+        DescribeKey(root, path + "\\" + child, relative == "." ? child : relative + "\\" + child,
+                    out);
+    }
+}
+
+HANDLE InheritableFile(const std::string& path, DWORD access = GENERIC_WRITE) {
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    return CreateFileA(path.c_str(), access, FILE_SHARE_READ, &inherit, OPEN_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 }  // namespace
@@ -114,43 +160,6 @@ void PlantedKey::Dword(const std::string& name, DWORD value) {
     Value(name, REG_DWORD, std::string(reinterpret_cast<const char*>(&value), sizeof(value)));
 }
 
-namespace {
-
-void DescribeKey(HKEY root, const std::string& path, const std::string& relative,
-                 std::string& out) {
-    UniqueRegKey key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
-        out += "unreadable " + relative + "\n";
-        return;
-    }
-    out += "key " + relative + "\n";
-    std::vector<char> name(32768);
-    std::vector<BYTE> data(1 << 20);
-    DWORD nameLength = 32768, dataLength = 1 << 20, type = 0;
-    for (DWORD i = 0; RegEnumValueA(key.get(), i, name.data(), &nameLength, nullptr, &type,
-                                    data.data(), &dataLength) == ERROR_SUCCESS;
-         ++i, nameLength = 32768, dataLength = 1 << 20) {
-        out += "  value \"" + std::string(name.data(), nameLength) + "\" type " +
-               std::to_string(type) + " bytes";
-        for (DWORD b = 0; b < dataLength; ++b) {
-            char hex[4];
-            std::snprintf(hex, sizeof(hex), " %02x", data[b]);
-            out += hex;
-        }
-        out += "\n";
-    }
-    for (DWORD i = 0;
-         nameLength = 32768, RegEnumKeyExA(key.get(), i, name.data(), &nameLength, nullptr, nullptr,
-                                           nullptr, nullptr) == ERROR_SUCCESS;
-         ++i) {
-        const std::string child(name.data(), nameLength);
-        DescribeKey(root, path + "\\" + child, relative == "." ? child : relative + "\\" + child,
-                    out);
-    }
-}
-
-}  // namespace
-
 std::string DescribeTree(HKEY root, const std::string& path) {
     std::string out;
     DescribeKey(root, path, ".", out);
@@ -171,10 +180,7 @@ void RecordingSink::AddRow(int image, const std::string& root, const std::string
 }
 
 std::string RegText(const std::vector<std::string>& lines) {
-    std::string text = "REGEDIT4\r\n";
-    for (const std::string& line : lines)
-        text += line + "\r\n";
-    return text;
+    return CrLfText("REGEDIT4\r\n", lines);
 }
 
 ScratchFolder::ScratchFolder(const std::string& name) {
@@ -199,16 +205,6 @@ std::string ScratchFolder::MakeFolder(const std::string& relative) const {
     SHCreateDirectoryExA(nullptr, full.c_str(), nullptr);
     return full;
 }
-
-namespace {
-
-HANDLE InheritableFile(const std::string& path, DWORD access = GENERIC_WRITE) {
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    return CreateFileA(path.c_str(), access, FILE_SHARE_READ, &inherit, OPEN_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-}  // namespace
 
 ZdvOutcome RunZdv(const std::string& arguments, std::string exe, ZdvOutput output) {
     if (exe.empty()) {
@@ -290,13 +286,6 @@ std::string ShippedLanguageFile() {
     return BuildFolder() + "\\ZazaDaziveveVivozed.language";
 }
 
-bool WriteLanguageFile(const std::string& path, const std::vector<std::string>& lines) {
-    std::string content = "[String]\r\n";
-    for (const std::string& line : lines)
-        content += line + "\r\n";
-    return WriteWholeFile(path, content);
-}
-
 LanguageFileScope::LanguageFileScope(const std::string& path)
     : m_path(path), m_previous(Language().File()) {
     Language().SetFile(path);
@@ -307,7 +296,7 @@ LanguageFileScope::LanguageFileScope(const std::vector<std::string>& lines)
     static int scopes = 0;
     m_folder = std::make_unique<ScratchFolder>("language" + std::to_string(++scopes) + "-");
     m_path = m_folder->path() + "\\test.language";
-    EXPECT_TRUE(WriteLanguageFile(m_path, lines));
+    EXPECT_TRUE(WriteWholeFile(m_path, CrLfText("[String]\r\n", lines)));
     Language().SetFile(m_path);
 }
 

@@ -12,14 +12,19 @@
 #include "registry/Registry.h"
 #include "registry/RowSink.h"
 
+// The base of the objects below, each of which owns what it made.
+struct NoCopy {
+    NoCopy() = default;
+    NoCopy(const NoCopy&) = delete;
+    NoCopy& operator=(const NoCopy&) = delete;
+};
+
 // A key under HKEY_CURRENT_USER\Software\ZdvTests unique to this process, deleted
 // with everything below it when the object goes.
-class ScratchKey {
+class ScratchKey : NoCopy {
   public:
     explicit ScratchKey(const std::string& name = "Scratch");
     ~ScratchKey();
-    ScratchKey(const ScratchKey&) = delete;
-    ScratchKey& operator=(const ScratchKey&) = delete;
 
     HKEY root() const { return HKEY_CURRENT_USER; }
     // Sub key path relative to HKEY_CURRENT_USER.
@@ -45,7 +50,7 @@ bool ValueExists(HKEY root, const std::string& path, const std::string& name);
 // Values planted in a key that may be there already, as the fixed locations the
 // cleaner reads are: each value is put back as it was when the object goes, and
 // a key the object made is removed with everything below it.
-class PlantedKey {
+class PlantedKey : NoCopy {
   public:
     PlantedKey(HKEY root, std::string path);
     // The key with one string value planted.
@@ -54,8 +59,6 @@ class PlantedKey {
         String(name, text);
     }
     ~PlantedKey();
-    PlantedKey(const PlantedKey&) = delete;
-    PlantedKey& operator=(const PlantedKey&) = delete;
 
     void Value(const std::string& name, DWORD type, const std::string& data);
     void String(const std::string& name, const std::string& text, DWORD type = REG_SZ);
@@ -102,12 +105,10 @@ class RecordingSink : public RowSink {
 std::string RegText(const std::vector<std::string>& lines);
 
 // A file or folder made under C:\ of the prefix, removed when the object goes.
-class ScratchFolder {
+class ScratchFolder : NoCopy {
   public:
     explicit ScratchFolder(const std::string& name);
     ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
 
     const std::string& path() const { return m_path; }
     // Makes a file (and the folders above it) at path()\relative; returns its full path.
@@ -150,18 +151,13 @@ std::string BuildFolder();
 // The language file the build puts beside the program.
 std::string ShippedLanguageFile();
 
-// Writes a language file ([String] section, CRLF) with the given key=text lines.
-bool WriteLanguageFile(const std::string& path, const std::vector<std::string>& lines);
-
 // Points the language table at a file for as long as the object lives: the
 // given one, or one of the test's own holding the given key=text lines.
-class LanguageFileScope {
+class LanguageFileScope : NoCopy {
   public:
     explicit LanguageFileScope(const std::string& path);
     explicit LanguageFileScope(const std::vector<std::string>& lines);
     ~LanguageFileScope();
-    LanguageFileScope(const LanguageFileScope&) = delete;
-    LanguageFileScope& operator=(const LanguageFileScope&) = delete;
 
     const std::string& path() const { return m_path; }
 

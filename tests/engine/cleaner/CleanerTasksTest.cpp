@@ -77,10 +77,10 @@ TEST_F(CleanerTasks, EachTaskReportsOnlyTheStaleEntriesOfItsAreas) {
         return keys.emplace_back(root, path);
     };
     // Task 1: string values of the user's software naming a missing file, but no class.
+    // (Data naming a missing file, and a file type whose ProgID's command names one,
+    // the road test plants; a present file is IsMissingPath's.)
     ScratchKey user("Task1");
     const std::string k = user.path();
-    PlantString(HKEY_CURRENT_USER, k, "a data", missing);
-    PlantString(HKEY_CURRENT_USER, k, "d present", present);
     PlantString(HKEY_CURRENT_USER, k, missing, "any text");
     PlantString(HKEY_CURRENT_USER, k + "\\Sub", present, missing);
     PlantString(HKEY_CURRENT_USER, k + "\\Sub", "z twice", "\"" + missing + "\" \"%1\"");
@@ -122,13 +122,12 @@ TEST_F(CleanerTasks, EachTaskReportsOnlyTheStaleEntriesOfItsAreas) {
         .String("UninstallString", "\"" + present + "\" /uninstall");
     plant(HKEY_LOCAL_MACHINE, uninstall + "E" + kPid)
         .String("UninstallString", "MsiExec.exe /X{12345678-1234-1234-1234-123456789012}");
-    // Task 6: every value of the history lists but REG_NONE.
+    // Task 6: every value of the history lists but REG_NONE (several values of
+    // one list the scan driver's test shows).
     const std::string runMru = kCv + "Explorer\\RunMRU", docs = kCv + "Explorer\\RecentDocs\\.txt";
     const std::string urls = "Software\\Microsoft\\Internet Explorer\\TypedUrls";
     PlantedKey& run = plant(HKEY_CURRENT_USER, runMru);
     run.String("a", "notepad\\1");
-    run.String("b", "cmd\\1");
-    run.String("MRUList", "ba");
     run.Value("none", REG_NONE, "x");
     plant(HKEY_CURRENT_USER, docs).Dword("MRUListEx", 2);
     PlantedKey& typed = plant(HKEY_CURRENT_USER, urls);
@@ -152,16 +151,11 @@ TEST_F(CleanerTasks, EachTaskReportsOnlyTheStaleEntriesOfItsAreas) {
     plant(HKEY_CURRENT_USER, "Software\\ZdvUsed" + kPid).String("x", "y");
     plant(HKEY_LOCAL_MACHINE, "Software\\ZdvEmpty" + kPid);
     const std::string classes = "Software\\Classes\\";
-    const std::string lost = classes + ".zdvlost" + kPid, kept = classes + ".zdvkept" + kPid;
-    const std::string prog = "ZdvProg" + kPid, fine = classes + ".zdvfine" + kPid;
+    const std::string lost = classes + ".zdvlost" + kPid, fine = classes + ".zdvfine" + kPid;
     // A type whose ProgID key is missing is judged on its own command.
     plant(HKEY_LOCAL_MACHINE, lost).String("", "ZdvNoSuchProg" + kPid);
     PlantString(HKEY_LOCAL_MACHINE, lost + "\\Shell\\Open\\Command", "",
                 "\"" + missing + "\" \"%1\"");
-    // A type whose ProgID's command names a missing file: two rows.
-    plant(HKEY_LOCAL_MACHINE, kept).String("", prog);
-    plant(HKEY_LOCAL_MACHINE, classes + prog);
-    PlantString(HKEY_LOCAL_MACHINE, classes + prog + "\\Shell\\Open\\Command", "", missing + " %1");
     plant(HKEY_LOCAL_MACHINE, fine);
     PlantString(HKEY_LOCAL_MACHINE, fine + "\\Shell\\Open\\Command", "", present + " %1 %2");
     // Task 8: shared library counts; 9: locale entries; 11: start-up entries.
@@ -192,7 +186,7 @@ TEST_F(CleanerTasks, EachTaskReportsOnlyTheStaleEntriesOfItsAreas) {
     plant(HKEY_LOCAL_MACHINE, zones + "Unnamed " + kPid);
 
     const std::vector<std::string> expected[kCleanerTaskCount] = {
-        {Row(0, kHkcu, k, "a data", missing, REG_SZ), Row(0, kHkcu, k, missing, "any text", REG_SZ),
+        {Row(0, kHkcu, k, missing, "any text", REG_SZ),
          Row(0, kHkcu, k + "\\Sub", present, missing, REG_SZ),
          Row(0, kHkcu, k + "\\Sub", "z twice", "\"" + missing + "\" \"%1\"", REG_SZ)},
         {},  // all users: the user's rows again below HKEY_USERS, proved by its own test
@@ -205,13 +199,10 @@ TEST_F(CleanerTasks, EachTaskReportsOnlyTheStaleEntriesOfItsAreas) {
          KeyRow(kHklm, clsid, missing), KeyRow(kHklm, clsid, "\"" + missing + "\"")},
         {KeyRow(kHklm, uninstall + "A" + kPid), KeyRow(kHklm, uninstall + "C" + kPid)},
         {Row(0, kHkcu, runMru, "a", "notepad\\1", REG_SZ),
-         Row(0, kHkcu, runMru, "b", "cmd\\1", REG_SZ),
-         Row(0, kHkcu, runMru, "MRUList", "ba", REG_SZ),
          Row(2, kHkcu, docs, "MRUListEx", "0x00000002 (2)", REG_DWORD),
          Row(0, kHkcu, urls, "url1", "http://example.com/", REG_SZ)},
         {KeyRow(kHkcu, menu + "\\Old Tool" + kPid), KeyRow(kHkcu, menu2 + "\\Older Tool" + kPid),
          KeyRow(kHkcu, "Software\\ZdvEmpty" + kPid), KeyRow(kHklm, "Software\\ZdvEmpty" + kPid),
-         KeyRow(kHklm, kept, missing + " %1"), KeyRow(kHklm, classes + prog, missing + " %1"),
          KeyRow(kHklm, lost, "\"" + missing + "\" \"%1\"")},
         {Row(2, kHklm, shared, gone, "0x00000002 (2)", REG_DWORD)},
         {Row(0, kHklm, locale, "zdv" + kPid, "", REG_SZ)},
@@ -245,7 +236,7 @@ class ScanDriver : public CleanerTasks {
     LanguageFileScope language = LanguageFileScope(ShippedLanguageFile());
 };
 
-TEST_F(ScanDriver, RunsTickedTasksInTaskOrderShowsTheCountAndStopKeepsWhatWasFound) {
+TEST_F(ScanDriver, RunsTickedTasksInTaskOrderShowsEachKeyAndStopKeepsWhatWasFound) {
     PlantedKey run(HKEY_CURRENT_USER, kCv + "Explorer\\RunMRU");
     run.String("a", "one");
     run.String("b", "two");
@@ -255,12 +246,11 @@ TEST_F(ScanDriver, RunsTickedTasksInTaskOrderShowsTheCountAndStopKeepsWhatWasFou
     selection[11] = true;  // past the last task: ignored
     RecordingSink sink;
     TestProgress progress;
-    std::size_t count = RunScan(selection, sink, &progress, nullptr);
+    RunScan(selection, sink, &progress, nullptr);
     EXPECT_EQ(sink.tasks, (std::vector<int>{6, 9, 11}));
-    EXPECT_EQ(count, sink.rows.size());
     EXPECT_NE(std::find(progress.texts.begin(), progress.texts.end(), "Scanning: " + run.path()),
               progress.texts.end());
-    EXPECT_EQ(progress.texts.back(), "Scan finished: " + std::to_string(count) + " entries found.");
+    // The end text with the count of rows the cleaner page shows after every scan.
 
     // Stopped after two rows: no later row, task or end text.
     StopFlag stop(false);

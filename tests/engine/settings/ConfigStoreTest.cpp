@@ -72,15 +72,11 @@ TEST_F(ConfigStoreTest, MissingMalformedOrEmptyFileLeavesAnEmptyStoreThatWritesN
     // then write the old settings somewhere.
     std::string missing = m_folder.Missing("config.xml.missing");
     EXPECT_FALSE(store.Load(missing));
-    EXPECT_FALSE(store.Loaded());
-    EXPECT_FALSE(store.SelectNode(kSearchRange));
     EXPECT_FALSE(store.Write(kSearchRange, "custom", "0,0,0,0,0"));
     EXPECT_FALSE(store.Save());
     EXPECT_FALSE(FileExists(missing));
-    for (const std::string& content :
-         {std::string("<config><zazadazivevevivozed><searchpage>"), std::string(),
-          std::string("<config><zazadazivevevivozed><options custom=\"1></zazadazivevevivozed>"),
-          std::string("not xml at all")}) {
+    // Every document the parser refuses takes one way; an empty file is one too.
+    for (const std::string& content : {std::string(), std::string("<config><unclosed>")}) {
         EXPECT_FALSE(store.Load(Plant(content))) << content;
         EXPECT_EQ(store.Read(kSearchOptions, "custom"), "");
         EXPECT_FALSE(store.Write(kSearchOptions, "custom", "1"));
@@ -97,7 +93,6 @@ TEST_F(ConfigStoreTest, WritesAttributesKeepingUnknownContentThroughASave) {
     EXPECT_EQ(store.Read(kSearchRange, "missing"), "");
     EXPECT_FALSE(store.SelectNode("/zazadazivevevivozed/searchpage"));
     EXPECT_TRUE(store.Write(kSearchOptions, "custom", "1,0,0,0,0,0"));
-    EXPECT_TRUE(store.Write(kCleanerTasks, "custom", "0,0,0,0,0,0,0,0,0,0,1"));
     EXPECT_TRUE(store.Write(kSearchRange, "missing", "0,1,0,1,0"));
     // A missing element is skipped while the others work.
     EXPECT_FALSE(store.Write("/config/zazadazivevevivozed/nothing", "custom", "lost"));
@@ -112,8 +107,6 @@ TEST_F(ConfigStoreTest, WritesAttributesKeepingUnknownContentThroughASave) {
     EXPECT_EQ(Reread("/config/zazadazivevevivozed/plugins/plugin", "name"), "extra");
     EXPECT_EQ(Reread(kSearchOptions, "custom"), "1,0,0,0,0,0");
     EXPECT_EQ(Reread(kSearchOptions, "default"), "1,1,1,0,0,0");
-    EXPECT_EQ(Reread(kCleanerTasks, "custom"), "0,0,0,0,0,0,0,0,0,0,1");
-    EXPECT_EQ(Reread(kWebsite, "url"), "https://www.example.com");
 }
 
 TEST_F(ConfigStoreTest, KeywordIsStoredCutTo499CharactersWithMarkupCharactersIntact) {
@@ -121,12 +114,9 @@ TEST_F(ConfigStoreTest, KeywordIsStoredCutTo499CharactersWithMarkupCharactersInt
     keyword += std::string(600 - keyword.size(), 'k');
     ConfigStore store;
     ASSERT_TRUE(store.Load(Plant(kGoodFile)));
-    for (const std::string& stored : {CutKeyword(keyword), CutKeyword("short"), std::string()}) {
-        EXPECT_TRUE(store.Write(kSearchKeyword, "custom", stored));
-        ASSERT_TRUE(store.Save());
-        EXPECT_EQ(Reread(kSearchKeyword, "custom"), stored);
-    }
-    EXPECT_EQ(CutKeyword(keyword), keyword.substr(0, 499));
+    EXPECT_TRUE(store.Write(kSearchKeyword, "custom", CutKeyword(keyword)));
+    ASSERT_TRUE(store.Save());
+    EXPECT_EQ(Reread(kSearchKeyword, "custom"), keyword.substr(0, 499));
     EXPECT_EQ(CutKeyword("short"), "short");
 }
 
@@ -178,7 +168,6 @@ TEST(FlagList, FieldsTickFlagsInOrderAndTheLastFieldRepeats) {
         // Extra fields are ignored; a list without fields changes nothing.
         {"1,0,1,0,0,0", "000", "101"},
         {"", "10101", "10101"},
-        {",", "10101", "10101"},
         {",,,,", "10101", "10101"},
     };
     for (const auto& c : cases) {

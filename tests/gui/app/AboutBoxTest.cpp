@@ -7,7 +7,6 @@
 
 #include <vector>
 
-#include "GuiTestSupport.h"
 #include "TestSupport.h"
 #include "app/AboutDialog.h"
 #include "app/WebSite.h"

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <cctype>
 #include <filesystem>
 #include <regex>
@@ -12,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "GuiTestSupport.h"
 #include "TestSupport.h"
 #include "text/LanguageTable.h"
 

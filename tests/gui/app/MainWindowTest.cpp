@@ -78,7 +78,7 @@ class MainWindowTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(MainWindowTest, StartsOnTheCleanerPageWithTheFirstItemSelected) {
+TEST_F(MainWindowTest, StartsOnTheCleanerPageAndSelectingAnotherItemSwitchesPages) {
     Open();
     ASSERT_EQ(Selector().PageCount(), 3u);
     EXPECT_EQ(Selector().CurrentPage(), 0);
@@ -89,7 +89,6 @@ TEST_F(MainWindowTest, StartsOnTheCleanerPageWithTheFirstItemSelected) {
     const char* titles[] = {"_PageRegistryCleanerTitle", "_PageRegistrySearchTitle",
                             "_PageRegistryBackupTitle"};
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(Selector().Page(i), pages[i]);
         EXPECT_EQ(IsWindowVisible(pages[i]) != FALSE, i == 0);
         EXPECT_EQ(TreeItemText(i), GetText(titles[i]));
     }
@@ -97,27 +96,19 @@ TEST_F(MainWindowTest, StartsOnTheCleanerPageWithTheFirstItemSelected) {
     GetMenuStringA(GetMenu(m_frame->hwnd()), IDM_EXIT, text, sizeof(text), MF_BYCOMMAND);
     EXPECT_EQ(text, GetText("_Exit"));
     // The pages sit in the container and fill it.
-    EXPECT_EQ(GetParent(m_frame->CleanerPage().hwnd()), Selector().Container());
-    EXPECT_EQ(Width(m_frame->CleanerPage().hwnd()), ClientWidth(Selector().Container()));
+    EXPECT_EQ(GetParent(pages[0]), Selector().Container());
+    EXPECT_EQ(Width(pages[0]), ClientWidth(Selector().Container()));
     EXPECT_EQ(m_frame->CleanerPage().StatusText(), GetText("_PageRegistryCleanerState1"));
     EXPECT_EQ(WindowText(m_frame->CleanerPage().Item(IDC_SCAN)), GetText("_Scan"));
-}
 
-TEST_F(MainWindowTest, SelectingAnotherItemSwitchesPages) {
-    Open();
-    HWND cleaner = m_frame->CleanerPage().hwnd();
-    SendMessageA(Selector().Tree(), TVM_SELECTITEM, TVGN_CARET,
-                 reinterpret_cast<LPARAM>(TreeItem(2)));
-    EXPECT_EQ(Selector().CurrentPage(), 2);
-    EXPECT_FALSE(IsWindowVisible(cleaner));
-    EXPECT_TRUE(IsWindowVisible(m_frame->BackupPage().hwnd()));
-    EXPECT_EQ(Width(m_frame->BackupPage().hwnd()), ClientWidth(Selector().Container()));
-
-    SendMessageA(Selector().Tree(), TVM_SELECTITEM, TVGN_CARET,
-                 reinterpret_cast<LPARAM>(TreeItem(1)));
-    EXPECT_EQ(Selector().CurrentPage(), 1);
-    EXPECT_FALSE(IsWindowVisible(m_frame->BackupPage().hwnd()));
-    EXPECT_TRUE(IsWindowVisible(m_frame->SearchPage().hwnd()));
+    for (int page : {2, 1}) {
+        SendMessageA(Selector().Tree(), TVM_SELECTITEM, TVGN_CARET,
+                     reinterpret_cast<LPARAM>(TreeItem(page)));
+        EXPECT_EQ(Selector().CurrentPage(), page);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(IsWindowVisible(pages[i]) != FALSE, i == page) << page;
+        EXPECT_EQ(Width(pages[page]), ClientWidth(Selector().Container()));
+    }
 }
 
 TEST_F(MainWindowTest, ResizingTheWindowResizesOnlyThePageArea) {
@@ -125,8 +116,7 @@ TEST_F(MainWindowTest, ResizingTheWindowResizesOnlyThePageArea) {
     const int treeWidth = Width(Selector().Tree());
     const int containerWidth = Width(Selector().Container());
     const int clientWidth = ClientWidth(m_frame->hwnd());
-    EXPECT_EQ(Selector().Splitter().Position(), kPageSelectorPosition);
-    EXPECT_EQ(treeWidth, kPageSelectorPosition);
+    // Its first width the splitter test shows.
 
     // The screen decides how large the frame may grow, so the frame shrinks
     // here: whatever width the client area loses, the page area alone gives.
@@ -157,7 +147,7 @@ TEST_F(MainWindowTest, CaptionIsNameAndVersionWhateverTheLanguageFileSays) {
     EXPECT_EQ(WindowText(m_frame->hwnd()), "ZazaDaziveveVivozed (" ZDV_VERSION_TEXT ")");
 }
 
-TEST_F(MainWindowTest, ClosingAsksOnlyWhileAScanRunsAndNoKeepsTheWindow) {
+TEST_F(MainWindowTest, ClosingWhileAScanRunsAsksAndNoKeepsTheWindow) {
     Open();
     PageRegistryCleaner& cleaner = m_frame->CleanerPage();
     cleaner.SetTaskSelection(std::vector<bool>(11, false));
@@ -178,15 +168,9 @@ TEST_F(MainWindowTest, ClosingAsksOnlyWhileAScanRunsAndNoKeepsTheWindow) {
     EXPECT_TRUE(cleaner.ScanRunning());
     MSG quit;
     EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-
+    // Closing without a scan, which asks nothing and ends with 2, the road test shows.
     ASSERT_TRUE(WaitUntil([&] { return !cleaner.ScanRunning(); }));
-    HWND window = m_frame->hwnd();
-    SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
     SetMessageBoxHook(previous);
-    EXPECT_EQ(asked.size(), 1u);
-    EXPECT_FALSE(IsWindow(window));
-    ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(quit.wParam, 2u);
 }
 
 TEST(WebSite, OnlyAWebAddressIsTakenFromTheSettings) {

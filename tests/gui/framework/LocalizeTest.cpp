@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "text/LanguageTable.h"
 #include "framework/Localize.h"
 #include "framework/Window.h"
 
