@@ -14,7 +14,6 @@
 #include "text/LanguageTable.h"
 #include "Version.h"
 #include "resource.h"
-#include "framework/Prompt.h"
 #include "framework/Window.h"
 
 namespace {
@@ -38,9 +37,7 @@ class MainWindowTest : public ::testing::Test {
     void TearDown() override {
         m_frame.reset();
         m_language.reset();
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        PumpMessages();
     }
 
     PageSelector& Selector() { return m_frame->Selector(); }
@@ -145,32 +142,6 @@ TEST_F(MainWindowTest, ResizingTheWindowResizesOnlyThePageArea) {
 TEST_F(MainWindowTest, CaptionIsNameAndVersionWhateverTheLanguageFileSays) {
     Open({"ZazaDaziveveVivozed=A translated caption"});
     EXPECT_EQ(WindowText(m_frame->hwnd()), "ZazaDaziveveVivozed (" ZDV_VERSION_TEXT ")");
-}
-
-TEST_F(MainWindowTest, ClosingWhileAScanRunsAsksAndNoKeepsTheWindow) {
-    Open();
-    PageRegistryCleaner& cleaner = m_frame->CleanerPage();
-    cleaner.SetTaskSelection(std::vector<bool>(11, false));
-    std::vector<std::string> asked;
-    MessageBoxHook previous = SetMessageBoxHook(
-        [&](HWND owner, const std::string& text, const std::string& caption, UINT type) {
-            EXPECT_EQ(owner, m_frame->hwnd());
-            EXPECT_EQ(caption, GetText("_ZazaDaziveveVivozed"));
-            EXPECT_EQ(type, static_cast<UINT>(MB_YESNO | MB_ICONINFORMATION));
-            asked.push_back(text);
-            return IDNO;
-        });
-    // The scan's end waits for this thread, so it still runs when the window closes.
-    cleaner.StartScan();
-    SendMessageA(m_frame->hwnd(), WM_COMMAND, IDCANCEL, 0);
-    ASSERT_EQ(asked, std::vector<std::string>{GetText("_MainDialogCancelConfirm")});
-    EXPECT_TRUE(IsWindow(m_frame->hwnd()));
-    EXPECT_TRUE(cleaner.ScanRunning());
-    MSG quit;
-    EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    // Closing without a scan, which asks nothing and ends with 2, the road test shows.
-    ASSERT_TRUE(WaitUntil([&] { return !cleaner.ScanRunning(); }));
-    SetMessageBoxHook(previous);
 }
 
 TEST(WebSite, OnlyAWebAddressIsTakenFromTheSettings) {
