@@ -1,6 +1,7 @@
 #include "pages/PageDialog.h"
 
 #include "framework/Localize.h"
+#include "pages/PageJob.h"
 #include "resource.h"
 #include "text/FormatText.h"
 #include "text/LanguageTable.h"
@@ -38,4 +39,11 @@ void PageDialog::OnSize(UINT type, int width, int height) {
         return;
     m_layout.Apply(width, height);
     AfterResize();
+}
+
+bool PageDialog::OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (!m_job || !m_job->HandleMessage(m_hwnd, message, wParam, lParam))
+        return false;
+    result = 0;
+    return true;
 }

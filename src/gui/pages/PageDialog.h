@@ -10,6 +10,8 @@
 #include "framework/ResizeLayout.h"
 #include "resultlist/RegistryListView.h"
 
+class PageJob;
+
 class PageDialog : public Dialog {
   public:
     PageDialog(int templateId, std::vector<LayoutEntry> layout)
@@ -22,8 +24,12 @@ class PageDialog : public Dialog {
     void ShowDeletion(const ListDeletion& deletion);
 
   protected:
+    // The page's worker reports through the page's window: its messages go to job.
+    void TakeMessagesOf(PageJob& job) { m_job = &job; }
+
     BOOL OnInitDialog() override;
     void OnSize(UINT type, int width, int height) override;
+    bool OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     // The page's own start-up, after translation and layout set-up.
     virtual void InitPage() {}
     // After the controls were placed for a new size.
@@ -32,4 +38,5 @@ class PageDialog : public Dialog {
   private:
     std::vector<LayoutEntry> m_layoutEntries;
     ResizeLayout m_layout;
+    PageJob* m_job = nullptr;
 };

@@ -51,6 +51,7 @@ PageRegistryCleaner::~PageRegistryCleaner() {
 }
 
 void PageRegistryCleaner::InitPage() {
+    TakeMessagesOf(m_scan);
     FillTaskList();
     m_results.SubclassList(Item(IDC_RESULT_LIST));
     m_results.SetRowPictures(IDB_CLEANER_RESULTS);
@@ -244,14 +245,6 @@ bool PageRegistryCleaner::OnNotify(NMHDR* header, LRESULT& result) {
         return true;
     }
     return PageDialog::OnNotify(header, result);
-}
-
-bool PageRegistryCleaner::OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam,
-                                         LRESULT& result) {
-    if (!m_scan.HandleMessage(m_hwnd, message, wParam, lParam))
-        return false;
-    result = 0;
-    return true;
 }
 
 void PageRegistryCleaner::OnDestroy() {

@@ -41,7 +41,6 @@ class PageRegistryCleaner : public PageDialog {
     bool OnCommand(int id, int code, HWND control) override;
     bool OnNotify(NMHDR* header, LRESULT& result) override;
     void OnDestroy() override;
-    bool OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
   private:
     void FillTaskList();

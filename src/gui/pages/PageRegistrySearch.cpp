@@ -55,6 +55,7 @@ PageRegistrySearch::~PageRegistrySearch() {
 }
 
 void PageRegistrySearch::InitPage() {
+    TakeMessagesOf(m_search);
     m_results.SubclassList(Item(IDC_RESULT_LIST));
     m_results.SetRowPictures(IDB_SEARCH_RESULTS);
     m_results.SetDeletionHandler([this](const ListDeletion& deletion) {
@@ -154,14 +155,6 @@ bool PageRegistrySearch::OnCommand(int id, int, HWND) {
         default:
             return false;
     }
-}
-
-bool PageRegistrySearch::OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam,
-                                        LRESULT& result) {
-    if (!m_search.HandleMessage(m_hwnd, message, wParam, lParam))
-        return false;
-    result = 0;
-    return true;
 }
 
 void PageRegistrySearch::OnDestroy() {

@@ -34,7 +34,6 @@ class PageRegistrySearch : public PageDialog {
     void InitPage() override;
     bool OnCommand(int id, int code, HWND control) override;
     void OnDestroy() override;
-    bool OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
   private:
     void SetButtonStates(bool running);
