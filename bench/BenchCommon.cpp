@@ -10,42 +10,44 @@
 
 namespace {
 
-void RawLevel(HKEY parent, const char* name, RawStats& stats) {
+void RawLevel(HKEY parent, const wchar_t* name, RawStats& stats, const RawValueVisitor& onValue) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(parent, name, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(parent, name, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return;
     ++stats.keys;
     DWORD maxSubKey = 0, maxValueName = 0, maxValueData = 0;
-    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, &maxSubKey, nullptr, nullptr,
+    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, &maxSubKey, nullptr, nullptr,
                      &maxValueName, &maxValueData, nullptr, nullptr);
-    std::vector<char> subKey(maxSubKey * 2 + 256), valueName(maxValueName * 2 + 256);
+    std::vector<wchar_t> subKey(maxSubKey + 256), valueName(maxValueName + 256);
     std::vector<BYTE> data(maxValueData + 256);
     for (DWORD index = 0;; ++index) {
         DWORD nameLength = static_cast<DWORD>(valueName.size());
         DWORD dataLength = static_cast<DWORD>(data.size());
         DWORD type = 0;
-        if (RegEnumValueA(key, index, valueName.data(), &nameLength, nullptr, &type, data.data(),
+        if (RegEnumValueW(key, index, valueName.data(), &nameLength, nullptr, &type, data.data(),
                           &dataLength) != ERROR_SUCCESS) {
             break;
         }
         ++stats.values;
+        if (onValue)
+            onValue(type, data.data(), dataLength);
     }
     for (DWORD index = 0;; ++index) {
         DWORD nameLength = static_cast<DWORD>(subKey.size());
-        if (RegEnumKeyExA(key, index, subKey.data(), &nameLength, nullptr, nullptr, nullptr,
+        if (RegEnumKeyExW(key, index, subKey.data(), &nameLength, nullptr, nullptr, nullptr,
                           nullptr) != ERROR_SUCCESS) {
             break;
         }
-        RawLevel(key, subKey.data(), stats);
+        RawLevel(key, subKey.data(), stats, onValue);
     }
     RegCloseKey(key);
 }
 
 }  // namespace
 
-RawStats RawEnumerate(HKEY root, const std::string& path) {
+RawStats RawEnumerate(HKEY root, const std::wstring& path, const RawValueVisitor& onValue) {
     RawStats stats;
-    RawLevel(root, path.c_str(), stats);
+    RawLevel(root, path.c_str(), stats, onValue);
     return stats;
 }
 
@@ -88,12 +90,12 @@ PairTimes BestOfInTurns(int rounds, const std::function<void()>& a,
     return PairTimes{best[0], best[1]};
 }
 
-bool RunProgram(const std::string& commandLine, DWORD& exitCode) {
-    STARTUPINFOA startup = {};
+bool RunProgram(const std::wstring& commandLine, DWORD& exitCode) {
+    STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    std::string line = commandLine;
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+    std::wstring line = commandLine;
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process)) {
         return false;
     }

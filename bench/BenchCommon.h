@@ -13,9 +13,9 @@
 
 // The generated tree lives here, under HKEY_CURRENT_USER, so that a walk of
 // HKEY_CURRENT_USER\Software covers it.
-constexpr char kBenchTreePath[] = "Software\\ZdvBench";
+constexpr wchar_t kBenchTreePath[] = L"Software\\ZdvBench";
 // Files the generated values name; about one in ten of the distinct paths is missing.
-constexpr char kBenchFilesFolder[] = "C:\\ZdvBenchFiles";
+constexpr wchar_t kBenchFilesFolder[] = L"C:\\ZdvBenchFiles";
 
 struct RawStats {
     std::uint64_t keys = 0;
@@ -23,8 +23,11 @@ struct RawStats {
 };
 
 // Open, query info, enumerate values (name and data), enumerate sub keys,
-// recurse, close: every call a walker must make, and nothing more.
-RawStats RawEnumerate(HKEY root, const std::string& path);
+// recurse, close: every call a walker must make, and nothing more. onValue,
+// when given, sees each value's type and data.
+using RawValueVisitor = std::function<void(DWORD type, const BYTE* data, DWORD length)>;
+RawStats RawEnumerate(HKEY root, const std::wstring& path,
+                      const RawValueVisitor& onValue = RawValueVisitor());
 
 double NowSeconds();
 
@@ -44,7 +47,7 @@ PairTimes BestOfInTurns(int rounds, const std::function<void()>& a, const std::f
 
 // Starts the command line, waits for the program to end and returns its exit
 // code; false when it could not be started.
-bool RunProgram(const std::string& commandLine, DWORD& exitCode);
+bool RunProgram(const std::wstring& commandLine, DWORD& exitCode);
 
 // Peak working set of this process so far, in MiB.
 double PeakMemoryMiB();
@@ -54,8 +57,8 @@ void PrintFigure(const char* name, double value, const char* unit);
 // A row sink that only counts, so that a benchmark times the engine, not a list.
 class CountingSink : public RowSink {
   public:
-    void AddRow(int, const std::string&, const std::string&, const std::string&, const std::string&,
-                int) override {
+    void AddRow(int, const std::wstring&, const std::wstring&, const std::wstring&,
+                const std::wstring&, int) override {
         ++rows;
     }
     std::size_t rows = 0;

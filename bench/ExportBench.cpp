@@ -12,32 +12,32 @@
 
 namespace {
 
-std::uint64_t FileSize(const std::string& path) {
+std::uint64_t FileSize(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
         return 0;
     return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
 // Runs the program on a fresh file: true when it ended with 0 and wrote something.
-bool RunExport(const std::string& commandLine, const std::string& file) {
-    DeleteFileA(file.c_str());
+bool RunExport(const std::wstring& commandLine, const std::wstring& file) {
+    DeleteFileW(file.c_str());
     DWORD exitCode = 1;
     return RunProgram(commandLine, exitCode) && exitCode == 0 && FileSize(file) > 0;
 }
 
 }  // namespace
 
-int main() {
-    char folder[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, folder);
-    const std::string file = std::string(folder) + "zdv-export-bench.reg";
-    const std::string zdvFile = std::string(folder) + "zdv-export-bench-zdv.reg";
-    const std::string regeditFile = std::string(folder) + "zdv-export-bench-regedit.reg";
-    const std::string tree = std::string("HKEY_CURRENT_USER\\") + kBenchTreePath;
+int wmain() {
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring file = std::wstring(folder) + L"zdv-export-bench.reg";
+    const std::wstring zdvFile = std::wstring(folder) + L"zdv-export-bench-zdv.reg";
+    const std::wstring regeditFile = std::wstring(folder) + L"zdv-export-bench-regedit.reg";
+    const std::wstring tree = std::wstring(L"HKEY_CURRENT_USER\\") + kBenchTreePath;
     // zdv.exe is in the build folder, above this program's.
-    const std::string zdv = FolderOfPath(ModuleFolder(nullptr)) + "\\zdv.exe";
-    const std::string regedit = RegistryEditorPath();
+    const std::wstring zdv = FolderOfPath(ModuleFolder(nullptr)) + L"\\zdv.exe";
+    const std::wstring regedit = RegistryEditorPath();
     if (regedit.empty()) {
         std::fprintf(stderr, "no regedit.exe in the Windows folder\n");
         return 1;
@@ -54,11 +54,12 @@ int main() {
         out.Close();
     };
     auto zdvExport = [&] {
-        zdvOk = RunExport("\"" + zdv + "\" export \"" + zdvFile + "\" \"" + tree + "\"", zdvFile) &&
-                zdvOk;
+        zdvOk =
+            RunExport(L"\"" + zdv + L"\" export \"" + zdvFile + L"\" \"" + tree + L"\"", zdvFile) &&
+            zdvOk;
     };
     auto regeditExport = [&] {
-        regeditOk = RunExport("\"" + regedit + "\" /e \"" + regeditFile + "\" \"" + tree + "\"",
+        regeditOk = RunExport(L"\"" + regedit + L"\" /e \"" + regeditFile + L"\" \"" + tree + L"\"",
                               regeditFile) &&
                     regeditOk;
     };
@@ -83,7 +84,7 @@ int main() {
     PrintFigure("ratio zdv export / regedit (<= 1.10)", zdvTime / regeditTime, "");
     PrintFigure("ratio export / raw", exportTime / rawTime, "");
     PrintFigure("peak memory", PeakMemoryMiB(), "MiB");
-    for (const std::string& written : {file, zdvFile, regeditFile})
-        DeleteFileA(written.c_str());
+    for (const std::wstring& written : {file, zdvFile, regeditFile})
+        DeleteFileW(written.c_str());
     return 0;
 }

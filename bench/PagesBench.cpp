@@ -47,7 +47,7 @@ class Prober {
                 continue;
             const double start = NowSeconds();
             DWORD_PTR answer = 0;
-            SendMessageTimeoutA(m_window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer);
+            SendMessageTimeoutW(m_window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer);
             std::lock_guard<std::mutex> lock(m_mutex);
             m_times.push_back((NowSeconds() - start) * 1000);
         }
@@ -66,19 +66,19 @@ void RunMessagesUntil(const std::function<bool()>& done) {
     MSG message;
     while (!done()) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&message);
-            DispatchMessageA(&message);
+            DispatchMessageW(&message);
         }
     }
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int wmain(int argc, wchar_t** argv) {
     // Rounds of the timing in turns; fewer for a quick look.
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
-    Language().SetFile(FolderOfPath(ModuleFolder(nullptr)) + "\\" + kProductName + ".language");
+    const int rounds = argc > 1 ? std::max(1, _wtoi(argv[1])) : 3;
+    Language().SetFile(FolderOfPath(ModuleFolder(nullptr)) + L"\\" + kProductName + L".language");
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES | ICC_COOL_CLASSES};
     InitCommonControlsEx(&controls);
     ComInitialization com;
@@ -94,9 +94,9 @@ int main(int argc, char** argv) {
     tasks[0] = true;
     cleaner.SetTaskSelection(tasks);
     std::size_t engineScanRows = 0;
-    // The engine makes the status texts as for the page, and drops them.
+    // The engine tells of every key; the page formats the newest when it shows it.
     struct : ScanProgress {
-        void ShowStatus(const std::string&) override {}
+        void ShowKey(const std::wstring&) override {}
     } noProgress;
     auto scanAlone = [&] {
         CountingSink sink;
@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
     };
 
     // The search of the search benchmark: "system32" anywhere in HKEY_CURRENT_USER.
-    SetDlgItemTextA(search.hwnd(), IDC_KEYWORD, "system32");
+    SetDlgItemTextW(search.hwnd(), IDC_KEYWORD, L"system32");
     for (int box : {IDC_INCLUDE_KEY, IDC_INCLUDE_VALUE, IDC_INCLUDE_DATA, IDC_HKCU})
         CheckDlgButton(search.hwnd(), box, BST_CHECKED);
     for (int box : {IDC_USE_WILDCARD, IDC_FULL_WORD_MATCH, IDC_CASE_SENSITIVE, IDC_HKCR, IDC_HKLM,
@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
     auto searchAlone = [&] {
         CountingSink sink;
         SearchRun(
-            options, sink, [](const std::string&) {}, nullptr);
+            options, sink, [](const std::wstring&) {}, nullptr);
         engineSearchRows = sink.rows;
     };
     auto searchOnPage = [&] {
@@ -165,7 +165,7 @@ int main(int argc, char** argv) {
     std::sort(answers.begin(), answers.end());
 
     std::printf(
-        "task 1 scan: %zu rows by the engine, %d on the page; search for \"%s\": %zu rows "
+        "task 1 scan: %zu rows by the engine, %d on the page; search for \"%ls\": %zu rows "
         "by the engine, %d on the page\n",
         engineScanRows, cleaner.ResultList().RowCount(), options.keyword.c_str(), engineSearchRows,
         search.ResultList().RowCount());

@@ -6,7 +6,7 @@
 
 #include "BenchCommon.h"
 
-int main() {
+int wmain() {
     RawStats stats;
     auto raw = [&] { stats = RawEnumerate(HKEY_CURRENT_USER, kBenchTreePath); };
     PairTimes times = BestOfInTurns(2, raw, raw);

@@ -43,30 +43,30 @@ void RunOnWorker(const std::function<void()>& work) {
     MSG message;
     while (!done) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&message);
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
     }
     worker.join();
 }
 
 }  // namespace
 
-int main() {
-    Language().SetFile(FolderOfPath(ModuleFolder(nullptr)) + "\\" + kProductName + ".language");
+int wmain() {
+    Language().SetFile(FolderOfPath(ModuleFolder(nullptr)) + L"\\" + kProductName + L".language");
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
     ListHost host;
-    Window::RegisterWindowClass("ZdvBenchHost", 0, nullptr);
-    host.Create("ZdvBenchHost", nullptr, {0, 0, 900, 600}, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
-    HWND control = CreateWindowExA(
-        0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS, 0,
+    Window::RegisterWindowClass(L"ZdvBenchHost", 0, nullptr);
+    host.Create(L"ZdvBenchHost", nullptr, {0, 0, 900, 600}, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    HWND control = CreateWindowExW(
+        0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS, 0,
         0, 880, 560, host.hwnd(), reinterpret_cast<HMENU>(IDC_RESULT_LIST), nullptr, nullptr);
     RegistryListView list;
     list.SubclassList(control);
     list.SetRowPictures(IDB_SEARCH_RESULTS);
 
     SearchOptions options;
-    options.keyword = "*";
+    options.keyword = L"*";
     options.useWildcard = true;
     options.includeKey = true;
     options.searchHkcu = true;
@@ -84,7 +84,8 @@ int main() {
         RunOnWorker([&] {
             // The page's part: rows wait no longer than a key's walk.
             SearchRun(
-                options, *forwarder, [&](const std::string&) { forwarder->FlushIfDue(); }, nullptr);
+                options, *forwarder, [&](const std::wstring&) { forwarder->FlushIfDue(); },
+                nullptr);
             forwarder->Flush();
         });
         list.ShowNewRows();

@@ -10,35 +10,38 @@
 #include "settings/ModulePath.h"
 #include "text/LanguageTable.h"
 #include "search/SearchEngine.h"
+#include "text/FormatText.h"
 
-int main(int argc, char** argv) {
+int wmain(int argc, wchar_t** argv) {
     // The program's language file, in the build folder above this one, so that
     // the status text is a real format with the key path in it.
-    Language().SetFile(FolderOfPath(ModuleFolder(nullptr)) + "\\" + kProductName + ".language");
+    Language().SetFile(FolderOfPath(ModuleFolder(nullptr)) + L"\\" + kProductName + L".language");
+    const std::wstring walking = GetText(L"_PageRegistrySearchState2");
     SearchOptions options;
-    options.keyword = argc > 1 ? argv[1] : "system32";
+    options.keyword = argc > 1 ? argv[1] : L"system32";
     options.includeKey = options.includeValue = options.includeData = true;
     options.searchHkcu = true;
 
     RawStats stats;
     CountingSink sink;
     unsigned long long statusTexts = 0;
-    std::string lastStatus;
-    // The status line is formatted once per key, as the page shows it.
-    SearchStatus status = [&](const std::string& text) {
-        lastStatus = text;
+    std::wstring lastStatus;
+    // The status line formatted once per key: more than the page does, which
+    // formats the newest key only when it shows it.
+    SearchProgress progress = [&](const std::wstring& keyPath) {
+        lastStatus = FormatPath(walking, keyPath);
         ++statusTexts;
     };
-    auto raw = [&] { stats = RawEnumerate(HKEY_CURRENT_USER, ""); };
+    auto raw = [&] { stats = RawEnumerate(HKEY_CURRENT_USER, L""); };
     auto search = [&] {
         sink.rows = 0;
         statusTexts = 0;
-        SearchRun(options, sink, status, nullptr);
+        SearchRun(options, sink, progress, nullptr);
     };
     PairTimes times = BestOfInTurns(3, raw, search);
 
     std::printf(
-        "HKEY_CURRENT_USER: %llu keys, %llu values; keyword \"%s\": %zu rows, %llu status texts\n",
+        "HKEY_CURRENT_USER: %llu keys, %llu values; keyword \"%ls\": %zu rows, %llu status texts\n",
         static_cast<unsigned long long>(stats.keys), static_cast<unsigned long long>(stats.values),
         options.keyword.c_str(), sink.rows, statusTexts);
     PrintFigure("raw enumeration", times.a, "s");

@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include <cstdio>
 #include <vector>
 
 #include "settings/ModulePath.h"
@@ -12,52 +11,56 @@
 #include "ConsoleProgress.h"
 #include "results/DeleteEntries.h"
 #include "results/RegExport.h"
+#include "results/RegFile.h"
+#include "text/LanguageTable.h"
 
 namespace {
 
-bool IsOption(const std::string& arg) {
-    return arg.size() > 1 && arg[0] == '-';
+bool IsOption(const std::wstring& arg) {
+    return arg.size() > 1 && arg[0] == L'-';
 }
 
-std::string FullPath(const std::string& path) {
-    char buffer[MAX_PATH * 2];
-    DWORD length = GetFullPathNameA(path.c_str(), sizeof(buffer), buffer, nullptr);
-    if (length == 0 || length >= sizeof(buffer))
+std::wstring FullPath(const std::wstring& path) {
+    const DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (length == 0)
         return path;
-    return std::string(buffer, length);
+    std::wstring full(length, L'\0');
+    const DWORD written = GetFullPathNameW(path.c_str(), length, &full[0], nullptr);
+    if (written == 0 || written >= length)
+        return path;
+    full.resize(written);
+    return full;
 }
 
-bool IsFile(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+bool IsFile(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-int ExportFailure(const std::string& keyPath, ExportResult result) {
-    std::string why = result == ExportResult::Missing ? "no such key" : "could not be read whole";
-    std::fprintf(stderr, "zdv: %s: %s\n", keyPath.c_str(), why.c_str());
-    return kExitFailure;
+int ExportFailure(const std::wstring& keyPath, ExportResult result) {
+    return Failure(keyPath + L": " +
+                   (result == ExportResult::Missing ? L"no such key" : L"could not be read whole"));
 }
 
 // launch is RegeditExport or RegeditImport.
-int RunRegedit(RegeditRun (*launch)(const std::string&, const std::string&, RegeditWait),
-               const std::string& path) {
-    const std::string editor = RegistryEditorPath();
+int RunRegedit(RegeditRun (*launch)(const std::wstring&, const std::wstring&, RegeditWait),
+               const std::wstring& path) {
+    const std::wstring editor = RegistryEditorPath();
     if (editor.empty())
-        return Failure("no registry editor (regedit.exe) in the Windows folder");
+        return Failure(L"no registry editor (regedit.exe) in the Windows folder");
     RegeditRun run = launch(path, editor, RegeditWait::UntilEnd);
     if (!run.started)
-        return Failure("cannot start the registry editor " + editor);
-    if (run.finished && run.exitCode != 0) {
-        return Failure("the registry editor ended with code " + std::to_string(run.exitCode));
-    }
+        return Failure(L"cannot start the registry editor " + editor);
+    if (run.finished && run.exitCode != 0)
+        return Failure(L"the registry editor ended with code " + std::to_wstring(run.exitCode));
     return kExitOk;
 }
 
 class CollectingSink : public RowSink {
   public:
     void BeginTask(int task) override { m_task = task; }
-    void AddRow(int, const std::string& rootName, const std::string& keyPath,
-                const std::string& valueName, const std::string& dataText, int type) override {
+    void AddRow(int, const std::wstring& rootName, const std::wstring& keyPath,
+                const std::wstring& valueName, const std::wstring& dataText, int type) override {
         items.push_back({rootName, keyPath, valueName, dataText, type});
         tasks.push_back(m_task);
     }
@@ -71,37 +74,38 @@ class CollectingSink : public RowSink {
 class DeletionProgress : public ProgressSink {
   public:
     explicit DeletionProgress(ProgressLine& line) : m_line(line) {}
-    void Begin(const std::string& text, std::size_t total) override {
-        m_text = text;
+    void Begin(ProgressPhase phase, std::size_t total) override {
+        m_text = GetText(phase == ProgressPhase::Exporting ? L"_RegistryListViewProgressState1"
+                                                           : L"_RegistryListViewProgressState2");
         m_total = total;
     }
     void Step(std::size_t index) override {
-        m_line.Show(m_text + " " + std::to_string(index + 1) + "/" + std::to_string(m_total));
+        m_line.Show(m_text + L" " + std::to_wstring(index + 1) + L"/" + std::to_wstring(m_total));
     }
     void End() override {}
 
   private:
     ProgressLine& m_line;
-    std::string m_text;
+    std::wstring m_text;
     std::size_t m_total = 0;
 };
 
 }  // namespace
 
 int RunExportCommand(const Arguments& args) {
-    for (const std::string& arg : args) {
+    for (const std::wstring& arg : args) {
         if (IsOption(arg))
-            return UsageError("export: unknown option '" + arg + "'");
+            return UsageError(L"export: unknown option '" + arg + L"'");
     }
     if (args.size() < 2)
-        return UsageError("export needs a file and at least one key path");
-    const std::string& file = args[0];
+        return UsageError(L"export needs a file and at least one key path");
+    const std::wstring& file = args[0];
     std::vector<RegistryItem> trees;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const SplitPath split = SplitKeyPath(args[i]);
         if (!split.ok) {
-            return UsageError("export: '" + args[i] +
-                              "' is not a key path such as HKEY_CURRENT_USER\\Software\\Name");
+            return UsageError(L"export: '" + args[i] +
+                              L"' is not a key path such as HKEY_CURRENT_USER\\Software\\Name");
         }
         RegistryItem tree;
         tree.rootKey = RootKeyName(split.root);
@@ -114,9 +118,9 @@ int RunExportCommand(const Arguments& args) {
         case FileExportResult::Complete:
             break;
         case FileExportResult::CannotCreate:
-            return Failure("cannot create " + file);
+            return Failure(L"cannot create " + file);
         case FileExportResult::CannotWrite:
-            return Failure("cannot write " + file);
+            return Failure(L"cannot write " + file);
     }
     int status = kExitOk;
     for (std::size_t i = 0; i < results.size(); ++i) {
@@ -128,10 +132,10 @@ int RunExportCommand(const Arguments& args) {
 
 int RunBackupsCommand(const Arguments& args) {
     if (!args.empty())
-        return UsageError("backups takes no arguments");
+        return UsageError(L"backups takes no arguments");
     for (const BackupRow& row : ListBackups(BackupFolderPath())) {
-        if (!PrintLine(row.date + "\t" + row.time + "\t" + row.size + "\t" + TsvEscape(row.type) +
-                       "\t" + TsvEscape(row.path))) {
+        if (!PrintLine(row.date + L"\t" + row.time + L"\t" + row.size + L"\t" +
+                       TsvEscape(row.type) + L"\t" + TsvEscape(row.path))) {
             return OutputFailure();
         }
     }
@@ -140,33 +144,31 @@ int RunBackupsCommand(const Arguments& args) {
 
 int RunBackupCommand(const Arguments& args) {
     if (args.size() > 1)
-        return UsageError("backup takes at most one file");
-    if (!args.empty() && IsOption(args[0])) {
-        return UsageError("backup: unknown option '" + args[0] + "'");
-    }
-    std::string path;
+        return UsageError(L"backup takes at most one file");
+    if (!args.empty() && IsOption(args[0]))
+        return UsageError(L"backup: unknown option '" + args[0] + L"'");
+    std::wstring path;
     if (args.empty()) {
-        std::string folder = BackupFolderPath();
-        path = folder + MakeBackupName("_PageRegistryBackupType1", folder);
+        const std::wstring folder = BackupFolderPath();
+        path = NewBackupPath(folder, GetText(L"_PageRegistryBackupType1"), LocalTimeNow());
         if (!CreatePathFolders(path))
-            return Failure("cannot create the backup folder " + folder);
+            return Failure(L"cannot create the backup folder " + folder);
     } else {
         path = FullPath(args[0]);
     }
     // The editor writes beside the target first, so a failed backup leaves an
     // older file of that name as it was.
-    std::string partial = path + ".partial";
-    DeleteFileA(partial.c_str());
+    const std::wstring partial = path + L".partial";
+    DeleteFileW(partial.c_str());
     const ExportTarget before = ExportTargetBefore(partial);
     int status = RunRegedit(RegeditExport, partial);
-    if (status == kExitOk && !ExportWritten(partial, before)) {
-        status = Failure("the registry editor wrote no backup to " + path);
-    }
+    if (status == kExitOk && !ExportWritten(partial, before))
+        status = Failure(L"the registry editor wrote no backup to " + path);
     if (status == kExitOk &&
-        !MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        status = Failure("cannot write " + path);
+        !MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        status = Failure(L"cannot write " + path);
     }
-    DeleteFileA(partial.c_str());
+    DeleteFileW(partial.c_str());
     if (status != kExitOk)
         return status;
     return PrintLine(path) ? kExitOk : OutputFailure();
@@ -174,13 +176,19 @@ int RunBackupCommand(const Arguments& args) {
 
 int RunRestoreCommand(const Arguments& args) {
     if (args.size() != 1 || IsOption(args[0]))
-        return UsageError("restore needs exactly one file");
-    std::string path = FullPath(args[0]);
+        return UsageError(L"restore needs exactly one file");
+    const std::wstring path = FullPath(args[0]);
     if (!IsFile(path))
-        return Failure("no such file: " + args[0]);
+        return Failure(L"no such file: " + args[0]);
     if (!HasRegistryFileHeader(path))
-        return Failure(args[0] + " is not a registry file");
-    return RunRegedit(RegeditImport, path);
+        return Failure(args[0] + L" is not a registry file");
+    const int status = RunRegedit(RegeditImport, path);
+    if (status != kExitOk)
+        return status;
+    // The values the editor cannot import exactly, set from the file's own bytes.
+    if (!SetExactValues(path))
+        return Failure(L"some values of " + args[0] + L" could not be set exactly");
+    return kExitOk;
 }
 
 int RunCleanCommand(const Arguments& args) {
@@ -188,21 +196,21 @@ int RunCleanCommand(const Arguments& args) {
     bool tasksGiven = false;
     std::vector<bool> selection;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--yes") {
+        if (args[i] == L"--yes") {
             confirmed = true;
-        } else if (args[i] == "--tasks") {
+        } else if (args[i] == L"--tasks") {
             if (i + 1 >= args.size())
-                return UsageError("clean: --tasks needs a value");
-            std::string error;
-            if (!ParseTaskList(args[++i], selection, error))
-                return UsageError("clean: " + error);
+                return UsageError(L"clean: --tasks needs a value");
+            int status = kExitOk;
+            if (!ParseTasksOption(L"clean", args[++i], selection, status))
+                return status;
             tasksGiven = true;
         } else {
-            return UsageError("clean: unknown argument '" + args[i] + "'");
+            return UsageError(L"clean: unknown argument '" + args[i] + L"'");
         }
     }
     if (!confirmed)
-        return UsageError("clean deletes what the scan finds; add --yes to confirm");
+        return UsageError(L"clean deletes what the scan finds; add --yes to confirm");
     if (!tasksGiven)
         selection = StoredTaskSelection(ConfigFilePath());
 
@@ -213,11 +221,13 @@ int RunCleanCommand(const Arguments& args) {
 
     // Exactly what Delete All on the cleaner page does: every row, backup first.
     DeletionProgress deletionProgress(line);
+    const std::wstring backup =
+        NewBackupPath(BackupFolderPath(), GetText(L"_PageRegistryBackupType2"), LocalTimeNow());
     DeleteReport report =
-        DeleteItems(found.items, BackupFolderPath(), line.enabled() ? &deletionProgress : nullptr);
+        DeleteItems(found.items, backup, line.enabled() ? &deletionProgress : nullptr);
     if (!report.backupOk)
-        return Failure(report.backupError + "; nothing was deleted");
-    if (!report.backupPath.empty() && !PrintLine("backup\t" + TsvEscape(report.backupPath)))
+        return Failure(report.BackupError() + L" Nothing was deleted.");
+    if (!report.outcomes.empty() && !PrintLine(L"backup\t" + TsvEscape(report.backupPath)))
         return OutputFailure();
     for (std::size_t i = 0; i < found.items.size(); ++i) {
         if (!PrintRow(OutputFormat::Tsv, found.tasks[i], found.items[i],

@@ -2,152 +2,171 @@
 
 #include "Cli.h"
 
-#include "common/AnsiText.h"
-
 #include <cstdio>
+#include <cwchar>
 
-int UsageError(const std::string& message) {
-    std::fprintf(stderr, "zdv: %s\n", message.c_str());
+#include "common/Text.h"
+
+namespace {
+
+HANDLE StreamHandle(Stream stream) {
+    return GetStdHandle(stream == Stream::Out ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+}
+
+std::FILE* StreamFile(Stream stream) {
+    return stream == Stream::Out ? stdout : stderr;
+}
+
+// The escapes both row formats use for the line characters of a text.
+const wchar_t* LineEscape(wchar_t c) {
+    switch (c) {
+        case L'\t':
+            return L"\\t";
+        case L'\n':
+            return L"\\n";
+        case L'\r':
+            return L"\\r";
+        default:
+            return nullptr;
+    }
+}
+
+bool IsSurrogate(wchar_t c) {
+    return c >= 0xD800 && c <= 0xDFFF;
+}
+
+}  // namespace
+
+bool IsConsole(Stream stream) {
+    DWORD mode = 0;
+    return GetConsoleMode(StreamHandle(stream), &mode) != 0;
+}
+
+bool WriteText(Stream stream, std::wstring_view text) {
+    if (IsConsole(stream)) {
+        DWORD written = 0;
+        return text.empty() || (WriteConsoleW(StreamHandle(stream), text.data(),
+                                              static_cast<DWORD>(text.size()), &written, nullptr) &&
+                                written == text.size());
+    }
+    std::FILE* file = StreamFile(stream);
+    const std::string utf8 = Utf8FromWide(text);
+    std::fwrite(utf8.data(), 1, utf8.size(), file);
+    std::fflush(file);
+    return !std::ferror(file);
+}
+
+int UsageError(const std::wstring& message) {
+    WriteText(Stream::Error, L"zdv: " + message + L"\n");
     return kExitUsage;
 }
 
-int Failure(const std::string& message) {
-    std::fprintf(stderr, "zdv: %s\n", message.c_str());
+int Failure(const std::wstring& message) {
+    WriteText(Stream::Error, L"zdv: " + message + L"\n");
     return kExitFailure;
 }
 
-bool ParseOutputFormat(const std::string& text, OutputFormat& format) {
-    if (text == "tsv") {
+bool ParseOutputFormat(const std::wstring& text, OutputFormat& format) {
+    if (text == L"tsv") {
         format = OutputFormat::Tsv;
         return true;
     }
-    if (text == "json") {
+    if (text == L"json") {
         format = OutputFormat::Json;
         return true;
     }
     return false;
 }
 
-namespace {
-
-// The escapes both row formats use for the line characters of a text.
-const char* LineEscape(unsigned char c) {
-    switch (c) {
-        case '\t':
-            return "\\t";
-        case '\n':
-            return "\\n";
-        case '\r':
-            return "\\r";
-        default:
-            return nullptr;
-    }
-}
-
-std::string Utf8FromWide(const std::wstring& wide) {
-    if (wide.empty())
-        return std::string();
-    int size = static_cast<int>(wide.size());
-    int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, &utf8[0], length, nullptr, nullptr);
-    return utf8;
-}
-
-}  // namespace
-
-std::string TsvEscape(const std::string& text) {
-    std::string out;
+std::wstring TsvEscape(const std::wstring& text) {
+    std::wstring out;
     out.reserve(text.size());
-    for (char c : text) {
-        const char* escape = LineEscape(static_cast<unsigned char>(c));
-        if (escape) {
+    for (wchar_t c : text) {
+        if (const wchar_t* escape = LineEscape(c))
             out += escape;
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::wstring JsonString(const std::wstring& text) {
+    std::wstring out = L"\"";
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const wchar_t c = text[i];
+        const bool pairStart = i + 1 < text.size() && c >= 0xD800 && c <= 0xDBFF &&
+                               text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+        if (pairStart) {
+            out += c;
+            out += text[++i];
+        } else if (c == L'"' || c == L'\\') {
+            out += L'\\';
+            out += c;
+        } else if (const wchar_t* escape = LineEscape(c)) {
+            out += escape;
+        } else if (c < 0x20 || IsSurrogate(c)) {
+            // A surrogate alone has no UTF-8 form: its escape keeps it exact.
+            wchar_t escaped[8];
+            std::swprintf(escaped, 8, L"\\u%04x", static_cast<unsigned>(c));
+            out += escaped;
         } else {
             out += c;
         }
     }
+    out += L'"';
     return out;
 }
 
-std::string JsonString(const std::string& ansiText) {
-    std::string out = "\"";
-    for (unsigned char c : Utf8FromWide(WideFromAnsi(ansiText))) {
-        const char* escape = LineEscape(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (escape) {
-            out += escape;
-        } else if (c < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof(escaped), "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    out += '"';
-    return out;
-}
-
-bool PrintLine(const std::string& text) {
-    std::string line = text + "\n";
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fflush(stdout);
-    return !std::ferror(stdout);
+bool PrintLine(const std::wstring& text) {
+    return WriteText(Stream::Out, text + L"\n");
 }
 
 int OutputFailure() {
-    return Failure("standard output could not be written");
+    return Failure(L"standard output could not be written");
 }
 
-bool PrintRow(OutputFormat format, int task, const RegistryItem& item, const char* outcome) {
-    std::string line;
+bool PrintRow(OutputFormat format, int task, const RegistryItem& item, const wchar_t* outcome) {
+    std::wstring line;
     if (format == OutputFormat::Tsv) {
         if (task != kNoTask)
-            line += std::to_string(task) + "\t";
-        line += TsvEscape(item.rootKey) + "\t" + TsvEscape(item.keyPath) + "\t" +
-                TsvEscape(item.valueName) + "\t" + TsvEscape(item.dataText) + "\t" +
-                std::to_string(item.type);
+            line += std::to_wstring(task) + L"\t";
+        line += TsvEscape(item.rootKey) + L"\t" + TsvEscape(item.keyPath) + L"\t" +
+                TsvEscape(item.valueName) + L"\t" + TsvEscape(item.dataText) + L"\t" +
+                std::to_wstring(item.type);
         if (outcome)
-            line += "\t" + TsvEscape(outcome);
+            line += L"\t" + TsvEscape(outcome);
     } else {
-        line = "{";
+        line = L"{";
         if (task != kNoTask)
-            line += "\"task\":" + std::to_string(task) + ",";
-        line += "\"root\":" + JsonString(item.rootKey) + ",\"key\":" + JsonString(item.keyPath) +
-                ",\"value\":" + JsonString(item.valueName) +
-                ",\"data\":" + JsonString(item.dataText) + ",\"type\":" + std::to_string(item.type);
+            line += L"\"task\":" + std::to_wstring(task) + L",";
+        line += L"\"root\":" + JsonString(item.rootKey) + L",\"key\":" + JsonString(item.keyPath) +
+                L",\"value\":" + JsonString(item.valueName) + L",\"data\":" +
+                JsonString(item.dataText) + L",\"type\":" + std::to_wstring(item.type);
         if (outcome)
-            line += ",\"outcome\":" + JsonString(outcome);
-        line += "}";
+            line += L",\"outcome\":" + JsonString(outcome);
+        line += L"}";
     }
     return PrintLine(line);
 }
 
-void PrintingSink::AddRow(int, const std::string& rootName, const std::string& keyPath,
-                          const std::string& valueName, const std::string& dataText, int type) {
+void PrintingSink::AddRow(int, const std::wstring& rootName, const std::wstring& keyPath,
+                          const std::wstring& valueName, const std::wstring& dataText, int type) {
     if (!PrintRow(m_format, m_task, {rootName, keyPath, valueName, dataText, type}))
         m_failed = true;
 }
 
-ProgressLine::ProgressLine(bool quiet) {
-    DWORD mode = 0;
-    m_enabled = !quiet && GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
-}
+ProgressLine::ProgressLine(bool quiet) : m_enabled(!quiet && IsConsole(Stream::Error)) {}
 
 ProgressLine::~ProgressLine() {
-    if (m_enabled && m_lastLength > 0) {
-        std::fprintf(stderr, "\r%*s\r", static_cast<int>(m_lastLength), "");
-    }
+    if (m_enabled && m_lastLength > 0)
+        WriteText(Stream::Error, L"\r" + std::wstring(m_lastLength, L' ') + L"\r");
 }
 
-void ProgressLine::Show(const std::string& text) {
+void ProgressLine::Show(const std::wstring& text) {
     if (!m_enabled)
         return;
-    std::string line = text.size() > 78 ? text.substr(0, 75) + "..." : text;
-    std::size_t pad = m_lastLength > line.size() ? m_lastLength - line.size() : 0;
-    std::fprintf(stderr, "\r%s%*s", line.c_str(), static_cast<int>(pad), "");
+    const std::wstring line = text.size() > 78 ? text.substr(0, 75) + L"..." : text;
+    const std::size_t pad = m_lastLength > line.size() ? m_lastLength - line.size() : 0;
+    WriteText(Stream::Error, L"\r" + line + std::wstring(pad, L' '));
     m_lastLength = line.size();
 }

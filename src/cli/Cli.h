@@ -2,7 +2,6 @@
 // Shared pieces of zdv.exe, the console front end: exit codes, usage errors,
 // argument lists and row output.
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -14,18 +13,25 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
 // Prints "zdv: <message>" on standard error and returns kExitUsage.
-int UsageError(const std::string& message);
+int UsageError(const std::wstring& message);
 // Prints "zdv: <message>" on standard error and returns kExitFailure.
-int Failure(const std::string& message);
+int Failure(const std::wstring& message);
 
 enum class OutputFormat { Tsv, Json };
 
 // Parses "tsv" or "json"; false for anything else.
-bool ParseOutputFormat(const std::string& text, OutputFormat& format);
+bool ParseOutputFormat(const std::wstring& text, OutputFormat& format);
+
+// Text goes out through the wide console call on a console, as UTF-8 to a
+// file or a pipe.
+enum class Stream { Out, Error };
+bool WriteText(Stream stream, std::wstring_view text);
+// Whether the stream is a console.
+bool IsConsole(Stream stream);
 
 // Writes text and a line end on standard output. False once standard output
 // has failed (a closed pipe, a full disk): every later write fails too.
-bool PrintLine(const std::string& text);
+bool PrintLine(const std::wstring& text);
 // Prints "zdv: standard output could not be written" on standard error and
 // returns kExitFailure.
 int OutputFailure();
@@ -36,7 +42,7 @@ constexpr int kNoTask = -1;
 // Writes one row as a line on standard output; outcome, when given, is the
 // last column (clean). False as PrintLine.
 bool PrintRow(OutputFormat format, int task, const RegistryItem& item,
-              const char* outcome = nullptr);
+              const wchar_t* outcome = nullptr);
 
 // Prints each row as it comes, with the task that BeginTask named (no task
 // column before the first). Once standard output fails it sets failed, which
@@ -46,8 +52,8 @@ class PrintingSink : public RowSink {
   public:
     PrintingSink(OutputFormat format, StopFlag& failed) : m_format(format), m_failed(failed) {}
     void BeginTask(int task) override { m_task = task; }
-    void AddRow(int image, const std::string& rootName, const std::string& keyPath,
-                const std::string& valueName, const std::string& dataText, int type) override;
+    void AddRow(int image, const std::wstring& rootName, const std::wstring& keyPath,
+                const std::wstring& valueName, const std::wstring& dataText, int type) override;
 
   private:
     OutputFormat m_format;
@@ -55,9 +61,11 @@ class PrintingSink : public RowSink {
     int m_task = kNoTask;
 };
 
-// The texts of a row as the formats write them (exposed for tests).
-std::string TsvEscape(const std::string& ansiText);
-std::string JsonString(const std::string& ansiText);  // quoted, UTF-8
+// The texts of a row as the formats write them (exposed for tests). TSV
+// escapes tab, line feed and carriage return; JSON is exact, an unpaired
+// surrogate written as its \u escape.
+std::wstring TsvEscape(const std::wstring& text);
+std::wstring JsonString(const std::wstring& text);  // quoted
 
 // Progress on standard error, only when it is a console and not quietened.
 class ProgressLine {
@@ -65,15 +73,20 @@ class ProgressLine {
     explicit ProgressLine(bool quiet = false);
     ~ProgressLine();
     bool enabled() const { return m_enabled; }
-    void Show(const std::string& text);
+    void Show(const std::wstring& text);
 
   private:
     bool m_enabled;
     std::size_t m_lastLength = 0;
 };
 
+// Parses the value of --tasks into selection; on a bad list prints the usage
+// error, sets status to its exit code and returns false.
+bool ParseTasksOption(const std::wstring& command, const std::wstring& value,
+                      std::vector<bool>& selection, int& status);
+
 // Each command takes the arguments after its name.
-using Arguments = std::vector<std::string>;
+using Arguments = std::vector<std::wstring>;
 int RunScanCommand(const Arguments& args);
 int RunSearchCommand(const Arguments& args);
 int RunExportCommand(const Arguments& args);

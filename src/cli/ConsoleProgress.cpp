@@ -1,19 +1,20 @@
 #include "ConsoleProgress.h"
 
-void ConsoleProgress::ShowStatus(const std::string& text) {
-    ULONGLONG now = GetTickCount64();
-    if (m_shown && now - m_shownAt < 100) {
-        m_pending = text;
+#include "text/LanguageTable.h"
+
+ConsoleProgress::ConsoleProgress(ProgressLine& line)
+    : m_line(line),
+      m_prefix(line.enabled() ? GetText(L"_PageRegistryCleanerState2") : std::wstring()) {}
+
+void ConsoleProgress::ShowKey(const std::wstring& keyPath) {
+    const ULONGLONG now = GetTickCount64();
+    if (m_shown && now - m_shownAt < 100)
         return;
-    }
-    m_line.Show(text);
-    m_pending.clear();
-    m_shown = true;
-    m_shownAt = now;
+    ShowNow(m_prefix + keyPath);
 }
 
-void ConsoleProgress::Flush() {
-    if (!m_pending.empty())
-        m_line.Show(m_pending);
-    m_pending.clear();
+void ConsoleProgress::ShowNow(const std::wstring& text) {
+    m_line.Show(text);
+    m_shown = true;
+    m_shownAt = GetTickCount64();
 }

@@ -12,14 +12,14 @@
 // would slow the whole-root tasks down.
 class ConsoleProgress : public ScanProgress {
   public:
-    explicit ConsoleProgress(ProgressLine& line) : m_line(line) {}
-    void ShowStatus(const std::string& text) override;
-    // Shows the last text if it was held back (the final count, say).
-    void Flush();
+    explicit ConsoleProgress(ProgressLine& line);
+    void ShowKey(const std::wstring& keyPath) override;
+    // Shows a text now (the final count, say).
+    void ShowNow(const std::wstring& text);
 
   private:
     ProgressLine& m_line;
-    std::string m_pending;
+    std::wstring m_prefix;  // the status text before the key, looked up once
     bool m_shown = false;
     ULONGLONG m_shownAt = 0;
 };

@@ -3,7 +3,6 @@
 #include <io.h>
 
 #include <cstdio>
-#include <cstring>
 
 #include "settings/ModulePath.h"
 #include "text/LanguageTable.h"
@@ -12,34 +11,36 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: zdv scan   [--tasks LIST] [--format tsv|json] [--quiet] [--summary]\n"
-    "       zdv search KEYWORD [--keys] [--values] [--data] [--wildcard] [--full-word] [--case]\n"
-    "                  [--roots LIST] [--format tsv|json] [--quiet]\n"
-    "       zdv export FILE KEYPATH...\n"
-    "       zdv clean  [--tasks LIST] --yes\n"
-    "       zdv backups\n"
-    "       zdv backup [FILE]\n"
-    "       zdv restore FILE\n";
+const wchar_t kUsage[] =
+    L"usage: zdv scan   [--tasks LIST] [--format tsv|json] [--quiet] [--summary]\n"
+    L"       zdv search KEYWORD [--keys] [--values] [--data] [--wildcard] [--full-word] [--case]\n"
+    L"                  [--roots LIST] [--format tsv|json] [--quiet]\n"
+    L"       zdv export FILE KEYPATH...\n"
+    L"       zdv clean  [--tasks LIST] --yes\n"
+    L"       zdv backups\n"
+    L"       zdv backup [FILE]\n"
+    L"       zdv restore FILE\n";
 
 struct Command {
-    const char* name;
+    const wchar_t* name;
     int (*run)(const Arguments&);
 };
 
 const Command kCommands[] = {
-    {"scan", RunScanCommand},       {"search", RunSearchCommand},   {"export", RunExportCommand},
-    {"clean", RunCleanCommand},     {"backups", RunBackupsCommand}, {"backup", RunBackupCommand},
-    {"restore", RunRestoreCommand},
+    {L"scan", RunScanCommand},       {L"search", RunSearchCommand},   {L"export", RunExportCommand},
+    {L"clean", RunCleanCommand},     {L"backups", RunBackupsCommand}, {L"backup", RunBackupCommand},
+    {L"restore", RunRestoreCommand},
 };
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    // Rows are written exactly as built, with "\n" line ends.
+int wmain(int argc, wchar_t** argv) {
+    // Text is written exactly as built: UTF-8 bytes with "\n" line ends.
     _setmode(_fileno(stdout), _O_BINARY);
-    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-        std::fputs(kUsage, argc < 2 ? stderr : stdout);
+    _setmode(_fileno(stderr), _O_BINARY);
+    const std::wstring command = argc >= 2 ? argv[1] : L"";
+    if (argc < 2 || command == L"--help" || command == L"-h") {
+        WriteText(argc < 2 ? Stream::Error : Stream::Out, kUsage);
         return argc < 2 ? kExitUsage : kExitOk;
     }
     // zdv.exe shares the program's files, so it reads the program's language file.
@@ -47,11 +48,10 @@ int main(int argc, char** argv) {
     ComInitialization com;
 
     Arguments args(argv + 2, argv + argc);
-    for (const Command& command : kCommands) {
-        if (std::strcmp(argv[1], command.name) == 0)
-            return command.run(args);
+    for (const Command& entry : kCommands) {
+        if (command == entry.name)
+            return entry.run(args);
     }
-    std::fprintf(stderr, "zdv: unknown command '%s'\n", argv[1]);
-    std::fputs(kUsage, stderr);
+    WriteText(Stream::Error, L"zdv: unknown command '" + command + L"'\n" + kUsage);
     return kExitUsage;
 }

@@ -1,10 +1,13 @@
 #include <windows.h>
 
+#include <cwchar>
+
 #include "settings/ModulePath.h"
 #include "cleaner/ScanDriver.h"
 #include "cleaner/TaskSelection.h"
 #include "Cli.h"
 #include "ConsoleProgress.h"
+#include "text/FormatText.h"
 #include "text/LanguageTable.h"
 
 namespace {
@@ -17,8 +20,8 @@ class TaskCounter : public RowSink {
         m_counts.push_back({task, 0});
         m_inner.BeginTask(task);
     }
-    void AddRow(int image, const std::string& rootName, const std::string& keyPath,
-                const std::string& valueName, const std::string& dataText, int type) override {
+    void AddRow(int image, const std::wstring& rootName, const std::wstring& keyPath,
+                const std::wstring& valueName, const std::wstring& dataText, int type) override {
         if (!m_counts.empty())
             ++m_counts.back().rows;
         m_inner.AddRow(image, rootName, keyPath, valueName, dataText, type);
@@ -26,9 +29,11 @@ class TaskCounter : public RowSink {
     // One line per task that ran: its number, its count and its name.
     void PrintSummary() const {
         for (const TaskCount& count : m_counts) {
-            const std::string name =
-                GetText("_PageRegistryCleanerTask" + std::to_string(count.task));
-            std::fprintf(stderr, "task %2d  %6zu  %s\n", count.task, count.rows, name.c_str());
+            wchar_t numbers[32];
+            std::swprintf(numbers, 32, L"task %2d  %6zu  ", count.task, count.rows);
+            WriteText(Stream::Error,
+                      numbers + GetText(L"_PageRegistryCleanerTask" + std::to_wstring(count.task)) +
+                          L"\n");
         }
     }
 
@@ -43,6 +48,15 @@ class TaskCounter : public RowSink {
 
 }  // namespace
 
+bool ParseTasksOption(const std::wstring& command, const std::wstring& value,
+                      std::vector<bool>& selection, int& status) {
+    if (ParseTaskList(value, selection))
+        return true;
+    status = UsageError(command + L": bad task list '" + value +
+                        L"': expected task numbers 1 to 11, such as 1-3,11");
+    return false;
+}
+
 int RunScanCommand(const Arguments& args) {
     OutputFormat format = OutputFormat::Tsv;
     bool quiet = false;
@@ -50,26 +64,23 @@ int RunScanCommand(const Arguments& args) {
     bool tasksGiven = false;
     std::vector<bool> selection;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--quiet") {
+        const std::wstring& arg = args[i];
+        if (arg == L"--quiet") {
             quiet = true;
-        } else if (arg == "--summary") {
+        } else if (arg == L"--summary") {
             summary = true;
-        } else if (arg == "--tasks" || arg == "--format") {
+        } else if (arg == L"--tasks" || arg == L"--format") {
             if (i + 1 >= args.size())
-                return UsageError("scan: " + arg + " needs a value");
-            const std::string& value = args[++i];
-            std::string error;
-            if (arg == "--format" && !ParseOutputFormat(value, format)) {
-                return UsageError("scan: unknown format '" + value + "' (use tsv or json)");
-            }
-            if (arg == "--tasks") {
-                if (!ParseTaskList(value, selection, error))
-                    return UsageError("scan: " + error);
-                tasksGiven = true;
-            }
+                return UsageError(L"scan: " + arg + L" needs a value");
+            const std::wstring& value = args[++i];
+            if (arg == L"--format" && !ParseOutputFormat(value, format))
+                return UsageError(L"scan: unknown format '" + value + L"' (use tsv or json)");
+            int status = kExitOk;
+            if (arg == L"--tasks" && !ParseTasksOption(L"scan", value, selection, status))
+                return status;
+            tasksGiven = tasksGiven || arg == L"--tasks";
         } else {
-            return UsageError("scan: unknown argument '" + arg + "'");
+            return UsageError(L"scan: unknown argument '" + arg + L"'");
         }
     }
     if (!tasksGiven)
@@ -80,12 +91,14 @@ int RunScanCommand(const Arguments& args) {
     StopFlag outputFailed{false};
     PrintingSink printer(format, outputFailed);
     TaskCounter counter(printer);
-    RunScan(selection, counter, line.enabled() ? &progress : nullptr, &outputFailed);
+    const std::size_t rows =
+        RunScan(selection, counter, line.enabled() ? &progress : nullptr, &outputFailed);
     if (outputFailed)
         return OutputFailure();
     if (line.enabled()) {
-        progress.Flush();
-        std::fputs("\n", stderr);  // keep the final count in view
+        progress.ShowNow(
+            FormatCount(GetText(L"_PageRegistryCleanerState3"), static_cast<long long>(rows)));
+        WriteText(Stream::Error, L"\n");  // keep the final count in view
     }
     if (summary)
         counter.PrintSummary();

@@ -9,100 +9,114 @@
 
 namespace {
 
-const std::string kRunMru = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
-const std::string kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const std::wstring kRunMru = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
+const std::wstring kRun = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// A tab, a letter of code page 1252, a word in Cyrillic and a surrogate without
+// its pair, which UTF-8 cannot carry.
+const std::wstring kData = L"x\ty\u00e9 \u041a\u043b\u044e\u0447 \xd800";
 
 class ZdvScan : public ::testing::Test {
   protected:
     void SetUp() override {
-        // A tab and a non-ASCII character of code page 1252 (e acute).
-        runMru.String("a", "x\ty\xe9");
-        runMru.Dword("b", 5);
-        run.String("ZdvBare", "tool.exe /start");
+        runMru.String(L"a", kData);
+        runMru.Dword(L"b", 5);
+        run.String(L"ZdvBare", L"tool.exe /start");
     }
     PlantedKey runMru{HKEY_CURRENT_USER, kRunMru};
     PlantedKey run{HKEY_CURRENT_USER, kRun};
 };
 
-TEST_F(ZdvScan, PrintsTsvWithEscapedTabsInTaskOrderASummaryAndExactJsonInUtf8) {
-    ZdvOutcome outcome = RunZdv("scan --tasks 11,9,6 --quiet --summary");
+TEST_F(ZdvScan, PrintsUtf8TsvWithEscapedTabsInTaskOrderASummaryAndExactJson) {
+    ZdvOutcome outcome = RunZdv(L"scan --tasks 11,9,6 --quiet --summary", L"", ZdvOutput::Pipe);
     EXPECT_EQ(outcome.exitCode, 0u);
-    std::vector<std::string> planted;
+    std::vector<std::wstring> planted;
     std::size_t counts[12] = {};
-    for (const std::string& line : Lines(outcome.out)) {
+    for (const std::wstring& line : Lines(outcome.out)) {
         ++counts[std::stoi(line) % 12];
-        if (line.find("RunMRU") != std::string::npos || line.find("ZdvBare") != std::string::npos)
+        if (line.find(L"RunMRU") != std::wstring::npos ||
+            line.find(L"ZdvBare") != std::wstring::npos)
             planted.push_back(line);
     }
-    EXPECT_EQ(planted, (std::vector<std::string>{
-                           "6\tHKEY_CURRENT_USER\t" + kRunMru + "\ta\tx\\ty\xe9\t1",
-                           "6\tHKEY_CURRENT_USER\t" + kRunMru + "\tb\t0x00000005 (5)\t4",
-                           "11\tHKEY_CURRENT_USER\t" + kRun + "\tZdvBare\ttool.exe /start\t1"}));
+    EXPECT_EQ(planted, (std::vector<std::wstring>{
+                           L"6\tHKEY_CURRENT_USER\t" + kRunMru +
+                               L"\ta\tx\\ty\u00e9 \u041a\u043b\u044e\u0447 \ufffd\t1",
+                           L"6\tHKEY_CURRENT_USER\t" + kRunMru + L"\tb\t0x00000005 (5)\t4",
+                           L"11\tHKEY_CURRENT_USER\t" + kRun + L"\tZdvBare\ttool.exe /start\t1"}));
+    EXPECT_NE(outcome.outBytes.find("\xc3\xa9 \xd0\x9a\xd0\xbb\xd1\x8e\xd1\x87 \xef\xbf\xbd\t1"),
+              std::string::npos);
     // The summary counts what each task printed, a task that found nothing too.
-    char summary[3][128];
-    std::snprintf(summary[0], 128, "task  6  %6zu  History lists", counts[6]);
-    std::snprintf(summary[1], 128, "task  9  %6zu  Empty locale entries", counts[9]);
-    std::snprintf(summary[2], 128, "task 11  %6zu  Start-up programs", counts[11]);
-    EXPECT_EQ(Lines(outcome.err, "task "),
-              (std::vector<std::string>{summary[0], summary[1], summary[2]}));
+    wchar_t summary[3][128];
+    std::swprintf(summary[0], 128, L"task  6  %6zu  History lists", counts[6]);
+    std::swprintf(summary[1], 128, L"task  9  %6zu  Empty locale entries", counts[9]);
+    std::swprintf(summary[2], 128, L"task 11  %6zu  Start-up programs", counts[11]);
+    EXPECT_EQ(Lines(outcome.err, L"task "),
+              (std::vector<std::wstring>{summary[0], summary[1], summary[2]}));
 
-    outcome = RunZdv("scan --tasks 6 --format json");
+    outcome = RunZdv(L"scan --tasks 6 --format json", L"", ZdvOutput::Pipe);
     EXPECT_EQ(outcome.exitCode, 0u);
-    EXPECT_EQ(outcome.err, "");  // progress only on a console
-    const std::string key =
-        "{\"task\":6,\"root\":\"HKEY_CURRENT_USER\",\"key\":\"Software\\\\Microsoft\\\\Windows\\\\"
-        "CurrentVersion\\\\Explorer\\\\RunMRU\",";
-    EXPECT_EQ(Lines(outcome.out, "RunMRU"),
-              (std::vector<std::string>{
-                  key + "\"value\":\"a\",\"data\":\"x\\ty\xc3\xa9\",\"type\":1}",
-                  key + "\"value\":\"b\",\"data\":\"0x00000005 (5)\",\"type\":4}"}));
+    EXPECT_EQ(outcome.err, L"");  // progress only on a console
+    const std::wstring key =
+        L"{\"task\":6,\"root\":\"HKEY_CURRENT_USER\",\"key\":\"Software\\\\Microsoft\\\\Windows\\\\"
+        L"CurrentVersion\\\\Explorer\\\\RunMRU\",";
+    EXPECT_EQ(Lines(outcome.out, L"RunMRU"),
+              (std::vector<std::wstring>{
+                  key + L"\"value\":\"a\",\"data\":\"x\\ty\u00e9 \u041a\u043b\u044e\u0447 "
+                        L"\\ud800\",\"type\":1}",
+                  key + L"\"value\":\"b\",\"data\":\"0x00000005 (5)\",\"type\":4}"}));
+    EXPECT_NE(outcome.outBytes.find("\"x\\ty\xc3\xa9 \xd0\x9a\xd0\xbb\xd1\x8e\xd1\x87 \\ud800\""),
+              std::string::npos);
 }
 
 TEST_F(ZdvScan, WithoutTasksUsesTheSelectionStoredBesideTheProgram) {
-    ScratchFolder program("zdvcopy");
-    std::string exe = program.path() + "\\zdv.exe";
-    ASSERT_TRUE(CopyFileA("zdv.exe", exe.c_str(), FALSE));
+    ScratchFolder program(L"zdvcopy");
+    std::wstring exe = program.path() + L"\\zdv.exe";
+    ASSERT_TRUE(CopyFileW(L"zdv.exe", exe.c_str(), FALSE));
     // No usable custom list: the default one (task 11 only) applies.
     program.MakeFile(
-        "config.xml",
+        L"config.xml",
         "<?xml version=\"1.0\"?><config><zazadazivevevivozed><cleanersearchtasklist "
         "custom=\"\" default=\"0,0,0,0,0,0,0,0,0,0,1\"/></zazadazivevevivozed></config>");
-    ZdvOutcome outcome = RunZdv("scan", exe);
+    ZdvOutcome outcome = RunZdv(L"scan", exe);
     EXPECT_EQ(outcome.exitCode, 0u);
-    EXPECT_EQ(Lines(outcome.out, "ZdvBare").size(), 1u);
-    for (const std::string& line : Lines(outcome.out))
-        EXPECT_EQ(line.rfind("11\t", 0), 0u) << line;
+    EXPECT_EQ(Lines(outcome.out, L"ZdvBare").size(), 1u);
+    for (const std::wstring& line : Lines(outcome.out))
+        EXPECT_EQ(line.rfind(L"11\t", 0), 0u) << line;
 }
 
 // zdv.exe sits in the build folder, the folder the tests run in; it reads the
-// program's language file there.
+// program's language file there. The keyword is Cyrillic ("needle").
 TEST(ZdvSearch, PrintsEveryHitInWalkOrderWithTheOptionsGiven) {
-    ScratchKey scratch("CliSearch");
-    const std::string needle = "Needle" + std::to_string(GetCurrentProcessId());
-    const std::string values = scratch.Sub("Values"), root = "HKEY_CURRENT_USER\t";
-    ASSERT_TRUE(PlantKey(HKEY_CURRENT_USER, scratch.Sub(needle + "\\Inner")));
-    ASSERT_TRUE(PlantString(HKEY_CURRENT_USER, values, "Tabbed", "caf\xe9\t" + needle + "\\x"));
+    ScratchKey scratch(L"CliSearch");
+    const std::wstring needle =
+        L"\u0418\u0433\u043b\u0430" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring values = scratch.Sub(L"Values"), root = L"HKEY_CURRENT_USER\t";
+    ASSERT_TRUE(PlantKey(HKEY_CURRENT_USER, scratch.Sub(needle + L"\\Inner")));
+    ASSERT_TRUE(PlantString(HKEY_CURRENT_USER, values, L"Tabbed", L"caf\xe9\t" + needle + L"\\x"));
     ASSERT_TRUE(PlantDword(HKEY_CURRENT_USER, values, needle, 255));
-    const std::string keyRow = root + scratch.Sub(needle) + "\t[Key]\t\t-1\n";
-    const std::string dwordRow = root + values + "\t" + needle + "\t0x000000ff (255)\t4\n";
+    const std::wstring keyRow = root + scratch.Sub(needle) + L"\t[Key]\t\t-1\n";
+    const std::wstring dwordRow = root + values + L"\t" + needle + L"\t0x000000ff (255)\t4\n";
 
-    const std::string tabbedRow = root + values + "\tTabbed\tcaf\xe9\\t" + needle + "\\x\t1\n";
-    ZdvOutcome result = RunZdv("search " + needle + " --roots HKCU");
+    const std::wstring tabbedRow = root + values + L"\tTabbed\tcaf\xe9\\t" + needle + L"\\x\t1\n";
+    ZdvOutcome result = RunZdv(L"search " + needle + L" --roots HKCU");
     EXPECT_EQ(result.exitCode, 0u) << result.err;
-    EXPECT_EQ(result.out, keyRow + dwordRow + tabbedRow);
-    EXPECT_EQ(result.err, "");  // progress only on a console
+    // Cyrillic names come after Latin ones in the registry's order.
+    EXPECT_EQ(result.out, tabbedRow + dwordRow + keyRow);
+    EXPECT_EQ(result.err, L"");  // progress only on a console
 
     // Each option reaches the search: the same keyword finds less with it.
-    EXPECT_EQ(RunZdv("search " + needle + " --data --roots hkcu").out, tabbedRow);
-    EXPECT_EQ(RunZdv("search " + needle + " --keys --roots HKCU --quiet").out, keyRow);
-    EXPECT_EQ(RunZdv("search " + needle.substr(1) + " --keys --full-word --roots HKCU").out, "");
-    EXPECT_EQ(RunZdv("search n" + needle.substr(1) + " --keys --case --roots HKCU").out, "");
-    EXPECT_EQ(RunZdv("search --values --wildcard --roots HKCU N?" + needle.substr(2)).out,
+    EXPECT_EQ(RunZdv(L"search " + needle + L" --data --roots hkcu").out, tabbedRow);
+    EXPECT_EQ(RunZdv(L"search " + needle + L" --keys --roots HKCU --quiet").out, keyRow);
+    EXPECT_EQ(RunZdv(L"search " + needle.substr(1) + L" --keys --full-word --roots HKCU").out, L"");
+    EXPECT_EQ(RunZdv(L"search \u0438" + needle.substr(1) + L" --keys --roots HKCU").out, keyRow);
+    EXPECT_EQ(RunZdv(L"search \u0438" + needle.substr(1) + L" --keys --case --roots HKCU").out,
+              L"");
+    EXPECT_EQ(RunZdv(L"search --values --wildcard --roots HKCU \u0418?" + needle.substr(2)).out,
               dwordRow);
 
-    result = RunZdv("search \"\" --format json");
+    result = RunZdv(L"search \"\" --format json");
     EXPECT_EQ(result.exitCode, 0u);
-    EXPECT_EQ(result.out + result.err, "");
+    EXPECT_EQ(result.out + result.err, L"");
 }
 
 }  // namespace

@@ -15,64 +15,65 @@
 
 namespace {
 
-const char kUninstallKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZazaDaziveveVivozed";
+const wchar_t kUninstallKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZazaDaziveveVivozed";
 
-std::string ShellFolder(int id) {
-    char path[MAX_PATH] = {};
-    SHGetFolderPathA(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, path);
+std::wstring ShellFolder(int id) {
+    wchar_t path[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, path);
     return path;
 }
 
 // Runs a program and waits for it; false when it did not start or end in time.
-bool RunAndWait(const std::string& path, const std::string& arguments) {
+bool RunAndWait(const std::wstring& path, const std::wstring& arguments) {
     return ChildProgram(path, arguments).WaitForExit(120000) >= 0;
 }
 
-std::string UninstallValue(const char* name) {
+std::wstring UninstallValue(const wchar_t* name) {
     return ReadStringValue(HKEY_LOCAL_MACHINE, kUninstallKey, name);
 }
 
 TEST(Installer, InstallsAndUninstallsKeepingTheUsersSettingsAndBackupsUnlessAsked) {
-    const std::string setup =
-        BuildFolder() + "\\release\\ZazaDaziveveVivozed-" ZDV_VERSION_TEXT "-win64-setup.exe";
-    const std::string folder = ShellFolder(CSIDL_PROGRAM_FILES) + "\\ZazaDaziveveVivozed";
-    const std::string shortcut = ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\ZazaDaziveveVivozed.lnk";
-    const std::string config = folder + "\\config.xml";
-    const std::string backup = folder + "\\Data\\ZazaDaziveveVivozed\\Backup\\kept.reg";
+    const std::wstring setup =
+        BuildFolder() + L"\\release\\ZazaDaziveveVivozed-" ZDV_VERSION_TEXT L"-win64-setup.exe";
+    const std::wstring folder = ShellFolder(CSIDL_PROGRAM_FILES) + L"\\ZazaDaziveveVivozed";
+    const std::wstring shortcut = ShellFolder(CSIDL_COMMON_PROGRAMS) + L"\\ZazaDaziveveVivozed.lnk";
+    const std::wstring config = folder + L"\\config.xml";
+    const std::wstring backup = folder + L"\\Data\\ZazaDaziveveVivozed\\Backup\\kept.reg";
     ASSERT_TRUE(FileExists(setup)) << setup;
 
-    ASSERT_TRUE(RunAndWait(setup, "/S"));
-    for (const char* file : {"ZazaDaziveveVivozed.exe", "zdv.exe", "ZazaDaziveveVivozed.language",
-                             "config.xml", "ReadMe.txt", "Uninstall.exe"}) {
-        EXPECT_TRUE(FileExists(folder + "\\" + file)) << file;
+    ASSERT_TRUE(RunAndWait(setup, L"/S"));
+    for (const wchar_t* file :
+         {L"ZazaDaziveveVivozed.exe", L"zdv.exe", L"ZazaDaziveveVivozed.language", L"config.xml",
+          L"ReadMe.txt", L"Uninstall.exe"}) {
+        EXPECT_TRUE(FileExists(folder + L"\\" + file)) << file;
     }
     EXPECT_TRUE(FileExists(shortcut));
-    EXPECT_EQ(UninstallValue("DisplayVersion"), ZDV_VERSION_TEXT);
-    const std::string uninstaller = folder + "\\Uninstall.exe";
-    EXPECT_EQ(UninstallValue("QuietUninstallString"), "\"" + uninstaller + "\" /S");
+    EXPECT_EQ(UninstallValue(L"DisplayVersion"), L"" ZDV_VERSION_TEXT);
+    const std::wstring uninstaller = folder + L"\\Uninstall.exe";
+    EXPECT_EQ(UninstallValue(L"QuietUninstallString"), L"\"" + uninstaller + L"\" /S");
 
     // The user changes a setting and the cleaner writes a backup.
     const std::string settings = ReadWholeFile(config) + "<!-- the user's -->";
     ASSERT_TRUE(WriteWholeFile(config, settings));
-    ASSERT_EQ(SHCreateDirectoryExA(
-                  nullptr, (folder + "\\Data\\ZazaDaziveveVivozed\\Backup").c_str(), nullptr),
+    ASSERT_EQ(SHCreateDirectoryExW(
+                  nullptr, (folder + L"\\Data\\ZazaDaziveveVivozed\\Backup").c_str(), nullptr),
               ERROR_SUCCESS);
     ASSERT_TRUE(WriteWholeFile(backup, "REGEDIT4\r\n"));
 
-    ASSERT_TRUE(RunAndWait(uninstaller, "/S"));
+    ASSERT_TRUE(RunAndWait(uninstaller, L"/S"));
     // The uninstaller copies itself away and returns at once: wait for its work.
-    EXPECT_TRUE(WaitUntil([&] { return UninstallValue("DisplayName").empty(); }, 60000));
-    EXPECT_TRUE(WaitUntil([&] { return !FileExists(folder + "\\Uninstall.exe"); }, 60000));
-    EXPECT_FALSE(FileExists(folder + "\\ZazaDaziveveVivozed.exe"));
+    EXPECT_TRUE(WaitUntil([&] { return UninstallValue(L"DisplayName").empty(); }, 60000));
+    EXPECT_TRUE(WaitUntil([&] { return !FileExists(folder + L"\\Uninstall.exe"); }, 60000));
+    EXPECT_FALSE(FileExists(folder + L"\\ZazaDaziveveVivozed.exe"));
     EXPECT_FALSE(FileExists(shortcut));
     EXPECT_EQ(ReadWholeFile(backup), "REGEDIT4\r\n");
     EXPECT_EQ(ReadWholeFile(config), settings);
 
     // Installing again keeps the settings; removing with /REMOVEDATA takes all.
-    ASSERT_TRUE(RunAndWait(setup, "/S"));
+    ASSERT_TRUE(RunAndWait(setup, L"/S"));
     EXPECT_EQ(ReadWholeFile(config), settings);
-    ASSERT_TRUE(RunAndWait(uninstaller, "/S /REMOVEDATA"));
+    ASSERT_TRUE(RunAndWait(uninstaller, L"/S /REMOVEDATA"));
     EXPECT_TRUE(WaitUntil([&] { return !FileExists(folder); }, 60000));
 }
 

@@ -12,23 +12,23 @@ namespace {
 constexpr int kMessageBoxText = 0xFFFF;
 constexpr int kTextSize = 2048;
 
-bool HasClass(HWND window, const char* className) {
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof(name));
-    return lstrcmpiA(name, className) == 0;
+bool HasClass(HWND window, const wchar_t* className) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return lstrcmpiW(name, className) == 0;
 }
 
 // A message to a window of another process, answered within ten seconds or given up.
 LRESULT SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
-    SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &result);
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &result);
     return static_cast<LRESULT>(result);
 }
 
 }  // namespace
 
-std::string ProgramPath() {
-    return BuildFolder() + "\\ZazaDaziveveVivozed.exe";
+std::wstring ProgramPath() {
+    return BuildFolder() + L"\\ZazaDaziveveVivozed.exe";
 }
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
@@ -40,7 +40,7 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     return condition();
 }
 
-HWND FindControl(HWND top, const char* className, int id) {
+HWND FindControl(HWND top, const wchar_t* className, int id) {
     for (HWND child = GetWindow(top, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (GetDlgCtrlID(child) == id && HasClass(child, className))
             return child;
@@ -50,31 +50,31 @@ HWND FindControl(HWND top, const char* className, int id) {
     return nullptr;
 }
 
-std::string ControlText(HWND window) {
-    char text[kTextSize] = {};
-    SendBounded(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
+std::wstring ControlText(HWND window) {
+    wchar_t text[kTextSize] = {};
+    SendBounded(window, WM_GETTEXT, kTextSize, reinterpret_cast<LPARAM>(text));
     return text;
 }
 
 void Press(HWND button) {
     if (button)
-        PostMessageA(button, BM_CLICK, 0, 0);
+        PostMessageW(button, BM_CLICK, 0, 0);
 }
 
 void ShowPage(HWND mainWindow, int index) {
-    HWND tree = FindControl(mainWindow, WC_TREEVIEWA, IDC_PAGE_TREE);
+    HWND tree = FindControl(mainWindow, WC_TREEVIEWW, IDC_PAGE_TREE);
     LRESULT item = SendBounded(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
     for (int i = 0; i < index && item; ++i)
         item = SendBounded(tree, TVM_GETNEXTITEM, TVGN_NEXT, item);
     SendBounded(tree, TVM_SELECTITEM, TVGN_CARET, item);
 }
 
-ChildProgram::ChildProgram(const std::string& path, const std::string& arguments) {
-    STARTUPINFOA startup = {};
+ChildProgram::ChildProgram(const std::wstring& path, const std::wstring& arguments) {
+    STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    std::string commandLine = "\"" + path + "\" " + arguments;
-    if (CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+    std::wstring commandLine = L"\"" + path + L"\" " + arguments;
+    if (CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                        FolderOfPath(path).c_str(), &startup, &process)) {
         CloseHandle(process.hThread);
         m_process.reset(process.hProcess);
@@ -89,7 +89,7 @@ ChildProgram::~ChildProgram() {
     }
 }
 
-HWND ChildProgram::WaitForWindow(const char* className, int controlId, DWORD timeoutMs) const {
+HWND ChildProgram::WaitForWindow(const wchar_t* className, int controlId, DWORD timeoutMs) const {
     HWND found = nullptr;
     WaitUntil(
         [&] {
@@ -107,7 +107,7 @@ HWND ChildProgram::WaitForWindow(const char* className, int controlId, DWORD tim
 }
 
 HWND ChildProgram::WaitForMainWindow(DWORD timeoutMs) const {
-    return WaitForWindow("#32770", IDC_PAGE_SELECTOR, timeoutMs);
+    return WaitForWindow(L"#32770", IDC_PAGE_SELECTOR, timeoutMs);
 }
 
 long ChildProgram::WaitForExit(DWORD timeoutMs) {
@@ -118,46 +118,47 @@ long ChildProgram::WaitForExit(DWORD timeoutMs) {
     return static_cast<long>(code);
 }
 
-std::string ChildProgram::AnswerMessageBox(int button, DWORD timeoutMs) const {
-    HWND box = WaitForWindow("#32770", kMessageBoxText, timeoutMs);
-    const std::string text = ControlText(GetDlgItem(box, kMessageBoxText));
+std::wstring ChildProgram::AnswerMessageBox(int button, DWORD timeoutMs) const {
+    HWND box = WaitForWindow(L"#32770", kMessageBoxText, timeoutMs);
+    const std::wstring text = ControlText(GetDlgItem(box, kMessageBoxText));
     Press(GetDlgItem(box, button));
     return text;
 }
 
 bool ChildProgram::ChooseMenuItem(int item, DWORD timeoutMs) const {
-    HWND menu = WaitForWindow("#32768", 0, timeoutMs);
+    HWND menu = WaitForWindow(L"#32768", 0, timeoutMs);
     // The menu's own loop reads the thread's keys, whatever window they name.
     for (int i = 0; menu && i < item; ++i)
-        PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
-    return menu && PostMessageA(menu, WM_CHAR, '\r', 0);
+        PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+    return menu && PostMessageW(menu, WM_CHAR, L'\r', 0);
 }
 
 LRESULT ChildProgram::SendListItem(HWND list, UINT message, int row, int column, UINT state,
-                                   UINT mask, std::string* text) const {
+                                   UINT mask, std::wstring* text) const {
     if (!m_remotePage)
-        m_remotePage = static_cast<char*>(VirtualAllocEx(m_process.get(), nullptr, 4096,
+        m_remotePage = static_cast<char*>(VirtualAllocEx(m_process.get(), nullptr, 8192,
                                                          MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    LVITEMA item = {};
+    LVITEMW item = {};
     item.iSubItem = column;
     item.state = state;
     item.stateMask = mask;
-    item.pszText = m_remotePage + sizeof(item);
+    item.pszText = reinterpret_cast<wchar_t*>(m_remotePage + sizeof(item));
     item.cchTextMax = kTextSize;
-    char buffer[kTextSize] = {};
+    wchar_t buffer[kTextSize] = {};
     if (!m_remotePage ||
         !WriteProcessMemory(m_process.get(), m_remotePage, &item, sizeof(item), nullptr))
         return 0;
     const LRESULT result = SendBounded(list, message, static_cast<WPARAM>(row),
                                        reinterpret_cast<LPARAM>(m_remotePage));
-    if (text && ReadProcessMemory(m_process.get(), item.pszText, buffer, kTextSize - 1, nullptr))
+    if (text && ReadProcessMemory(m_process.get(), item.pszText, buffer,
+                                  (kTextSize - 1) * sizeof(wchar_t), nullptr))
         *text = buffer;
     return result;
 }
 
-std::string ChildProgram::RowText(HWND list, int row, int column) const {
-    std::string text;
-    SendListItem(list, LVM_GETITEMTEXTA, row, column, 0, 0, &text);
+std::wstring ChildProgram::RowText(HWND list, int row, int column) const {
+    std::wstring text;
+    SendListItem(list, LVM_GETITEMTEXTW, row, column, 0, 0, &text);
     return text;
 }
 
@@ -167,8 +168,8 @@ bool ChildProgram::SetRowState(HWND list, int row, UINT state, UINT mask) const 
 
 void PumpMessages() {
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
 }

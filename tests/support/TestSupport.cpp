@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/AnsiText.h"
+#include "common/Text.h"
 #include "common/UniqueHandle.h"
 #include "settings/ModulePath.h"
 #include "text/LanguageTable.h"
@@ -17,113 +17,126 @@
 namespace {
 
 // A header line, then the lines, each ending in CR LF.
-std::string CrLfText(std::string text, const std::vector<std::string>& lines) {
-    for (const std::string& line : lines)
-        text += line + "\r\n";
+std::wstring CrLfText(std::wstring text, const std::vector<std::wstring>& lines) {
+    for (const std::wstring& line : lines)
+        text += line + L"\r\n";
     return text;
 }
 
-void RemoveFolderTree(const std::string& path) {
-    const std::string from = path + std::string(2, '\0');  // a list of one
-    SHFILEOPSTRUCTA operation = {};
+void RemoveFolderTree(const std::wstring& path) {
+    const std::wstring from = path + std::wstring(2, L'\0');  // a list of one
+    SHFILEOPSTRUCTW operation = {};
     operation.wFunc = FO_DELETE;
     operation.pFrom = from.c_str();
     operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    SHFileOperationA(&operation);
+    SHFileOperationW(&operation);
 }
 
-void DescribeKey(HKEY root, const std::string& path, const std::string& relative,
-                 std::string& out) {
+void DescribeKey(HKEY root, const std::wstring& path, const std::wstring& relative,
+                 std::wstring& out) {
     UniqueRegKey key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
-        out += "unreadable " + relative + "\n";
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+        out += L"unreadable " + relative + L"\n";
         return;
     }
-    out += "key " + relative + "\n";
-    std::vector<char> name(32768);
+    out += L"key " + relative + L"\n";
+    std::vector<wchar_t> name(32768);
     std::vector<BYTE> data(1 << 20);
     DWORD nameLength = 32768, dataLength = 1 << 20, type = 0;
-    for (DWORD i = 0; RegEnumValueA(key.get(), i, name.data(), &nameLength, nullptr, &type,
+    for (DWORD i = 0; RegEnumValueW(key.get(), i, name.data(), &nameLength, nullptr, &type,
                                     data.data(), &dataLength) == ERROR_SUCCESS;
          ++i, nameLength = 32768, dataLength = 1 << 20) {
-        out += "  value \"" + std::string(name.data(), nameLength) + "\" type " +
-               std::to_string(type) + " bytes";
+        out += L"  value \"" + std::wstring(name.data(), nameLength) + L"\" type " +
+               std::to_wstring(type) + L" bytes";
         for (DWORD b = 0; b < dataLength; ++b) {
-            char hex[4];
-            std::snprintf(hex, sizeof(hex), " %02x", data[b]);
+            wchar_t hex[4];
+            std::swprintf(hex, 4, L" %02x", data[b]);
             out += hex;
         }
-        out += "\n";
+        out += L"\n";
     }
     for (DWORD i = 0;
-         nameLength = 32768, RegEnumKeyExA(key.get(), i, name.data(), &nameLength, nullptr, nullptr,
+         nameLength = 32768, RegEnumKeyExW(key.get(), i, name.data(), &nameLength, nullptr, nullptr,
                                            nullptr, nullptr) == ERROR_SUCCESS;
          ++i) {
-        const std::string child(name.data(), nameLength);
-        DescribeKey(root, path + "\\" + child, relative == "." ? child : relative + "\\" + child,
+        const std::wstring child(name.data(), nameLength);
+        DescribeKey(root, path + L"\\" + child, relative == L"." ? child : relative + L"\\" + child,
                     out);
     }
 }
 
-HANDLE InheritableFile(const std::string& path, DWORD access = GENERIC_WRITE) {
+HANDLE InheritableFile(const std::wstring& path, DWORD access = GENERIC_WRITE) {
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    return CreateFileA(path.c_str(), access, FILE_SHARE_READ, &inherit, OPEN_ALWAYS,
+    return CreateFileW(path.c_str(), access, FILE_SHARE_READ, &inherit, OPEN_ALWAYS,
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 }  // namespace
 
-ScratchKey::ScratchKey(const std::string& name) {
-    m_path = "Software\\ZdvTests\\" + name + std::to_string(GetCurrentProcessId());
+ScratchKey::ScratchKey(const std::wstring& name) {
+    m_path = L"Software\\ZdvTests\\" + name + std::to_wstring(GetCurrentProcessId());
     RemoveTree(HKEY_CURRENT_USER, m_path);
     PlantKey(HKEY_CURRENT_USER, m_path);
     // The shared parent keeps a value for good: an empty Software sub key is what
     // the cleaner's empty-key step reports, and a parent that comes and goes with
     // other test processes' scratch keys would make those rows come and go too.
-    PlantString(HKEY_CURRENT_USER, "Software\\ZdvTests", "Purpose", "test scratch keys");
+    PlantString(HKEY_CURRENT_USER, L"Software\\ZdvTests", L"Purpose", L"test scratch keys");
 }
 
 ScratchKey::~ScratchKey() {
     RemoveTree(HKEY_CURRENT_USER, m_path);
 }
 
-bool PlantKey(HKEY root, const std::string& path) {
+bool PlantKey(HKEY root, const std::wstring& path) {
     UniqueRegKey key;
-    return RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(),
+    return RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(),
                            nullptr) == ERROR_SUCCESS;
 }
 
-bool PlantValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
+bool PlantValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type,
                 const std::string& data) {
-    return RegSetKeyValueA(root, path.c_str(), name.c_str(), type, data.data(),
+    // The registry counts a NUL that follows a string's data as its terminator
+    // (Windows does so, and Wine): what follows here is none.
+    const std::string buffer = data + "\xff\xff";
+    return RegSetKeyValueW(root, path.c_str(), name.c_str(), type, buffer.data(),
                            static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
 }
 
-bool PlantString(HKEY root, const std::string& path, const std::string& name,
-                 const std::string& text, DWORD type) {
-    return PlantValue(root, path, name, type, std::string(text.c_str(), text.size() + 1));
+std::string Utf16Bytes(const std::wstring& text) {
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
 }
 
-bool PlantDword(HKEY root, const std::string& path, const std::string& name, DWORD value) {
+std::string Ansi(const std::wstring& text) {
+    std::string ansi;
+    EXPECT_TRUE(AnsiFromWideExactly(text, ansi)) << "not in the code page: " << text;
+    return ansi;
+}
+
+bool PlantString(HKEY root, const std::wstring& path, const std::wstring& name,
+                 const std::wstring& text, DWORD type) {
+    return PlantValue(root, path, name, type, Utf16Bytes(text + L'\0'));
+}
+
+bool PlantDword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value) {
     return PlantValue(root, path, name, REG_DWORD,
                       std::string(reinterpret_cast<const char*>(&value), sizeof(value)));
 }
 
-bool RemoveTree(HKEY root, const std::string& path) {
-    return RegDeleteTreeA(root, path.c_str()) == ERROR_SUCCESS;
+bool RemoveTree(HKEY root, const std::wstring& path) {
+    return RegDeleteTreeW(root, path.c_str()) == ERROR_SUCCESS;
 }
 
-bool KeyExists(HKEY root, const std::string& path) {
+bool KeyExists(HKEY root, const std::wstring& path) {
     UniqueRegKey key;
-    return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+    return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
-bool ValueExists(HKEY root, const std::string& path, const std::string& name) {
-    return RegGetValueA(root, path.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, nullptr,
+bool ValueExists(HKEY root, const std::wstring& path, const std::wstring& name) {
+    return RegGetValueW(root, path.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, nullptr,
                         nullptr, nullptr) == ERROR_SUCCESS;
 }
 
-PlantedKey::PlantedKey(HKEY root, std::string path)
+PlantedKey::PlantedKey(HKEY root, std::wstring path)
     : m_root(root), m_path(std::move(path)), m_existed(KeyExists(root, m_path)) {
     PlantKey(root, m_path);
 }
@@ -137,166 +150,183 @@ PlantedKey::~PlantedKey() {
         if (saved->existed) {
             PlantValue(m_root, m_path, saved->name, saved->type, saved->data);
         } else {
-            RegDeleteKeyValueA(m_root, m_path.c_str(), saved->name.c_str());
+            RegDeleteKeyValueW(m_root, m_path.c_str(), saved->name.c_str());
         }
     }
 }
 
-void PlantedKey::Value(const std::string& name, DWORD type, const std::string& data) {
+void PlantedKey::Value(const std::wstring& name, DWORD type, const std::string& data) {
     Saved saved = {name, false, REG_NONE, std::string(1 << 16, '\0')};
     DWORD size = static_cast<DWORD>(saved.data.size());
-    saved.existed = RegGetValueA(m_root, m_path.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND,
+    saved.existed = RegGetValueW(m_root, m_path.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND,
                                  &saved.type, &saved.data[0], &size) == ERROR_SUCCESS;
     saved.data.resize(saved.existed ? size : 0);
     m_saved.push_back(saved);
     EXPECT_TRUE(PlantValue(m_root, m_path, name, type, data)) << m_path << ":" << name;
 }
 
-void PlantedKey::String(const std::string& name, const std::string& text, DWORD type) {
-    Value(name, type, std::string(text.c_str(), text.size() + 1));
+void PlantedKey::String(const std::wstring& name, const std::wstring& text, DWORD type) {
+    Value(name, type, Utf16Bytes(text + L'\0'));
 }
 
-void PlantedKey::Dword(const std::string& name, DWORD value) {
+void PlantedKey::Dword(const std::wstring& name, DWORD value) {
     Value(name, REG_DWORD, std::string(reinterpret_cast<const char*>(&value), sizeof(value)));
 }
 
-std::string DescribeTree(HKEY root, const std::string& path) {
-    std::string out;
-    DescribeKey(root, path, ".", out);
+std::wstring DescribeTree(HKEY root, const std::wstring& path) {
+    std::wstring out;
+    DescribeKey(root, path, L".", out);
     return out;
 }
 
-std::string RowText(int image, const std::string& root, const std::string& key,
-                    const std::string& value, const std::string& data, int type) {
-    return std::to_string(image) + "|" + root + "|" + key + "|" + value + "|" + data + "|" +
-           std::to_string(type);
+std::wstring RowText(int image, const std::wstring& root, const std::wstring& key,
+                     const std::wstring& value, const std::wstring& data, int type) {
+    return std::to_wstring(image) + L"|" + root + L"|" + key + L"|" + value + L"|" + data + L"|" +
+           std::to_wstring(type);
 }
 
-void RecordingSink::AddRow(int image, const std::string& root, const std::string& key,
-                           const std::string& value, const std::string& data, int type) {
+void RecordingSink::AddRow(int image, const std::wstring& root, const std::wstring& key,
+                           const std::wstring& value, const std::wstring& data, int type) {
     rows.push_back(RowText(image, root, key, value, data, type));
     if (stop && rows.size() == stopAfterRows)
         stop->store(true);
 }
 
-std::string RegText(const std::vector<std::string>& lines) {
-    return CrLfText("REGEDIT4\r\n", lines);
+std::string RegText(const std::vector<std::wstring>& lines) {
+    return Ansi(CrLfText(L"REGEDIT4\r\n", lines));
 }
 
-ScratchFolder::ScratchFolder(const std::string& name) {
-    m_path = "C:\\zdvtest\\" + name + std::to_string(GetCurrentProcessId());
+std::string UnicodeRegText(const std::vector<std::wstring>& lines) {
+    return "\xff\xfe" + Utf16Bytes(CrLfText(L"Windows Registry Editor Version 5.00\r\n", lines));
+}
+
+ScratchFolder::ScratchFolder(const std::wstring& name) {
+    m_path = L"C:\\zdvtest\\" + name + std::to_wstring(GetCurrentProcessId());
     RemoveFolderTree(m_path);
-    SHCreateDirectoryExA(nullptr, m_path.c_str(), nullptr);
+    SHCreateDirectoryExW(nullptr, m_path.c_str(), nullptr);
 }
 
 ScratchFolder::~ScratchFolder() {
     RemoveFolderTree(m_path);
 }
 
-std::string ScratchFolder::MakeFile(const std::string& relative, const std::string& content) const {
-    std::string full = m_path + "\\" + relative;
-    SHCreateDirectoryExA(nullptr, full.substr(0, full.rfind('\\')).c_str(), nullptr);
+std::wstring ScratchFolder::MakeFile(const std::wstring& relative,
+                                     const std::string& content) const {
+    std::wstring full = m_path + L"\\" + relative;
+    SHCreateDirectoryExW(nullptr, full.substr(0, full.rfind(L'\\')).c_str(), nullptr);
     WriteWholeFile(full, content);
     return full;
 }
 
-std::string ScratchFolder::MakeFolder(const std::string& relative) const {
-    std::string full = m_path + "\\" + relative;
-    SHCreateDirectoryExA(nullptr, full.c_str(), nullptr);
+std::wstring ScratchFolder::MakeFolder(const std::wstring& relative) const {
+    std::wstring full = m_path + L"\\" + relative;
+    SHCreateDirectoryExW(nullptr, full.c_str(), nullptr);
     return full;
 }
 
-ZdvOutcome RunZdv(const std::string& arguments, std::string exe, ZdvOutput output) {
-    if (exe.empty()) {
-        char full[MAX_PATH] = {};
-        GetFullPathNameA("zdv.exe", MAX_PATH, full, nullptr);
-        exe = full;
-    }
+ZdvOutcome RunZdv(const std::wstring& arguments, std::wstring exe, ZdvOutput output) {
+    if (exe.empty())
+        exe = BuildFolder() + L"\\zdv.exe";
     // Fresh names per run: a child's console host may hold the last files a moment longer.
-    static ScratchFolder folder("zdvout");
+    static ScratchFolder folder(L"zdvout");
     static int runs = 0;
-    std::string run = std::to_string(++runs);
-    std::string outPath = folder.path() + "\\out" + run + ".txt";
-    std::string errPath = folder.path() + "\\err" + run + ".txt";
+    const std::wstring run = std::to_wstring(++runs);
+    const std::wstring outPath = folder.path() + L"\\out" + run + L".txt";
+    const std::wstring errPath = folder.path() + L"\\err" + run + L".txt";
     ZdvOutcome outcome;
     UniqueFileHandle out(
-        InheritableFile(outPath, output == ZdvOutput::File ? GENERIC_WRITE : GENERIC_READ));
+        InheritableFile(outPath, output == ZdvOutput::Unwritable ? GENERIC_READ : GENERIC_WRITE));
     UniqueFileHandle err(InheritableFile(errPath));
-    STARTUPINFOA startup = {};
+    UniqueKernelHandle pipeRead, pipeWrite;
+    if (output == ZdvOutput::Pipe) {
+        SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+        CreatePipe(pipeRead.put(), pipeWrite.put(), &inherit, 0);
+        SetHandleInformation(pipeRead.get(), HANDLE_FLAG_INHERIT, 0);
+    }
+    STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = out.get();
+    startup.hStdOutput = output == ZdvOutput::Pipe ? pipeWrite.get() : out.get();
     startup.hStdError = err.get();
-    std::string commandLine = "\"" + exe + "\" " + arguments;
+    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
     PROCESS_INFORMATION process = {};
     if (out && err &&
-        CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+        CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
                        nullptr, nullptr, &startup, &process)) {
         UniqueKernelHandle thread(process.hThread), child(process.hProcess);
+        // The pipe is read while the child writes, up to its end.
+        pipeWrite.reset();
+        char buffer[4096];
+        DWORD read = 0;
+        while (pipeRead && ReadFile(pipeRead.get(), buffer, sizeof(buffer), &read, nullptr) && read)
+            outcome.outBytes.append(buffer, read);
         WaitForSingleObject(child.get(), 120000);
         GetExitCodeProcess(child.get(), &outcome.exitCode);
     }
     out.reset();
     err.reset();
-    outcome.out = ReadWholeFile(outPath);
-    outcome.err = ReadWholeFile(errPath);
+    if (output != ZdvOutput::Pipe)
+        outcome.outBytes = ReadWholeFile(outPath);
+    outcome.out = WideFromUtf8(outcome.outBytes);
+    outcome.err = WideFromUtf8(ReadWholeFile(errPath));
     return outcome;
 }
 
-std::vector<std::string> Lines(const std::string& text, const std::string& containing) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r')
+std::vector<std::wstring> Lines(const std::wstring& text, const std::wstring& containing) {
+    std::vector<std::wstring> lines;
+    std::wistringstream in(text);
+    for (std::wstring line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == L'\r')
             line.pop_back();
-        if (line.find(containing) != std::string::npos)
+        if (line.find(containing) != std::wstring::npos)
             lines.push_back(line);
     }
     return lines;
 }
 
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+std::string ReadWholeFile(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
 }
 
-bool WriteWholeFile(const std::string& path, const std::string& content) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+bool WriteWholeFile(const std::wstring& path, const std::string& content) {
+    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
     out << content;
     return static_cast<bool>(out);
 }
 
-bool FileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string Field(const std::string& line, std::size_t index, char separator) {
-    std::vector<std::string> fields = SplitText(line, std::string(1, separator), EmptyFields::Keep);
-    return index < fields.size() ? fields[index] : std::string();
+std::wstring Field(const std::wstring& line, std::size_t index, wchar_t separator) {
+    std::vector<std::wstring> fields =
+        SplitText(line, std::wstring(1, separator), EmptyFields::Keep);
+    return index < fields.size() ? fields[index] : std::wstring();
 }
 
-std::string BuildFolder() {
+std::wstring BuildFolder() {
     return FolderOfPath(ModuleFolder(nullptr));
 }
 
-std::string ShippedLanguageFile() {
-    return BuildFolder() + "\\ZazaDaziveveVivozed.language";
+std::wstring ShippedLanguageFile() {
+    return BuildFolder() + L"\\ZazaDaziveveVivozed.language";
 }
 
-LanguageFileScope::LanguageFileScope(const std::string& path)
+LanguageFileScope::LanguageFileScope(const std::wstring& path)
     : m_path(path), m_previous(Language().File()) {
     Language().SetFile(path);
 }
 
-LanguageFileScope::LanguageFileScope(const std::vector<std::string>& lines)
+LanguageFileScope::LanguageFileScope(const std::vector<std::wstring>& lines)
     : m_previous(Language().File()) {
     static int scopes = 0;
-    m_folder = std::make_unique<ScratchFolder>("language" + std::to_string(++scopes) + "-");
-    m_path = m_folder->path() + "\\test.language";
-    EXPECT_TRUE(WriteWholeFile(m_path, CrLfText("[String]\r\n", lines)));
+    m_folder = std::make_unique<ScratchFolder>(L"language" + std::to_wstring(++scopes) + L"-");
+    m_path = m_folder->path() + L"\\test.language";
+    EXPECT_TRUE(WriteWholeFile(m_path, "\xff\xfe" + Utf16Bytes(CrLfText(L"[String]\r\n", lines))));
     Language().SetFile(m_path);
 }
 

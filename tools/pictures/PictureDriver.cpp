@@ -23,7 +23,7 @@ namespace {
 constexpr DWORD kPictureWaitMs = 60000;
 constexpr DWORD kWorkWaitMs = 120000;
 
-std::string g_folder;
+std::wstring g_folder;
 int g_failures = 0;
 
 void Check(bool condition, const char* step) {
@@ -33,7 +33,7 @@ void Check(bool condition, const char* step) {
     }
 }
 
-void TakePicture(HWND mainWindow, const char* name) {
+void TakePicture(HWND mainWindow, const wchar_t* name) {
     // Let the last rows, texts and dialogs paint.
     Sleep(1500);
     RECT rect = {};
@@ -41,21 +41,21 @@ void TakePicture(HWND mainWindow, const char* name) {
     char geometry[64];
     std::snprintf(geometry, sizeof(geometry), "%ldx%ld+%ld+%ld", rect.right - rect.left,
                   rect.bottom - rect.top, rect.left, rect.top);
-    const std::string want = g_folder + "\\" + name + ".want";
+    const std::wstring want = g_folder + L"\\" + name + L".want";
     WriteWholeFile(want, geometry);
-    Check(WaitUntil([&] { return !FileExists(want); }, kPictureWaitMs), name);
+    Check(WaitUntil([&] { return !FileExists(want); }, kPictureWaitMs), "picture");
 }
 
 // Waits until the page's status line shows the language text of the key, its
 // one conversion (if it has one) standing for anything.
-bool StatusShows(HWND page, const char* key) {
-    const std::string text = GetText(key);
-    const std::size_t conversion = text.find('%');
-    const std::string start = text.substr(0, conversion);
-    const std::string end = conversion == std::string::npos ? "" : text.substr(conversion + 2);
+bool StatusShows(HWND page, const wchar_t* key) {
+    const std::wstring text = GetText(key);
+    const std::size_t conversion = text.find(L'%');
+    const std::wstring start = text.substr(0, conversion);
+    const std::wstring end = conversion == std::wstring::npos ? L"" : text.substr(conversion + 2);
     return WaitUntil(
         [&] {
-            const std::string shown = ControlText(GetDlgItem(page, IDC_STATUS));
+            const std::wstring shown = ControlText(GetDlgItem(page, IDC_STATUS));
             return shown.size() >= start.size() + end.size() &&
                    shown.compare(0, start.size(), start) == 0 &&
                    shown.compare(shown.size() - end.size(), end.size(), end) == 0;
@@ -64,8 +64,8 @@ bool StatusShows(HWND page, const char* key) {
 }
 
 // Selects (and focuses) the row with that root and key.
-bool SelectRow(const ChildProgram& program, HWND list, const std::string& root,
-               const std::string& key) {
+bool SelectRow(const ChildProgram& program, HWND list, const std::wstring& root,
+               const std::wstring& key) {
     for (int row = 0; row < ListView_GetItemCount(list); ++row) {
         if (program.RowText(list, row, 0) == root && program.RowText(list, row, 1) == key)
             return program.SetRowState(list, row, LVIS_SELECTED | LVIS_FOCUSED,
@@ -76,7 +76,7 @@ bool SelectRow(const ChildProgram& program, HWND list, const std::string& root,
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int wmain(int argc, wchar_t** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: picture_driver FOLDER\n");
         return 2;
@@ -84,63 +84,63 @@ int main(int argc, char** argv) {
     g_folder = argv[1];
     LanguageFileScope language(ShippedLanguageFile());
     // A copy of its own: its settings and backups stay out of the build folder.
-    const std::string copy = "C:\\ZazaDaziveveVivozed";
-    CreateDirectoryA(copy.c_str(), nullptr);
-    for (const char* file :
-         {"ZazaDaziveveVivozed.exe", "ZazaDaziveveVivozed.language", "config.xml"})
-        CopyFileA((BuildFolder() + "\\" + file).c_str(), (copy + "\\" + file).c_str(), FALSE);
+    const std::wstring copy = L"C:\\ZazaDaziveveVivozed";
+    CreateDirectoryW(copy.c_str(), nullptr);
+    for (const wchar_t* file :
+         {L"ZazaDaziveveVivozed.exe", L"ZazaDaziveveVivozed.language", L"config.xml"})
+        CopyFileW((BuildFolder() + L"\\" + file).c_str(), (copy + L"\\" + file).c_str(), FALSE);
 
-    ChildProgram program(copy + "\\ZazaDaziveveVivozed.exe");
+    ChildProgram program(copy + L"\\ZazaDaziveveVivozed.exe");
     HWND main = program.WaitForMainWindow();
     if (!main) {
         std::fprintf(stderr, "picture driver: the program did not start\n");
         return 1;
     }
     // The cleaner page scans with the factory selection of tasks.
-    HWND cleaner = GetParent(FindControl(main, WC_LISTVIEWA, IDC_TASK_LIST));
+    HWND cleaner = GetParent(FindControl(main, WC_LISTVIEWW, IDC_TASK_LIST));
     HWND cleanerList = GetDlgItem(cleaner, IDC_RESULT_LIST);
     Press(GetDlgItem(cleaner, IDC_SCAN));
-    Check(StatusShows(cleaner, "_PageRegistryCleanerState3"), "scan");
-    Check(SelectRow(program, cleanerList, "HKEY_CURRENT_USER", "Software\\Contoso\\PhotoTool"),
+    Check(StatusShows(cleaner, L"_PageRegistryCleanerState3"), "scan");
+    Check(SelectRow(program, cleanerList, L"HKEY_CURRENT_USER", L"Software\\Contoso\\PhotoTool"),
           "the planted row");
-    TakePicture(main, "cleaner");
+    TakePicture(main, L"cleaner");
 
     // The entry editor on the selected string value, opened from the row's menu.
-    PostMessageA(cleanerList, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(cleanerList),
+    PostMessageW(cleanerList, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(cleanerList),
                  MAKELPARAM(-1, -1));
     Check(program.ChooseMenuItem(IDM_ROW_EDIT), "editor menu");
-    HWND editor = program.WaitForWindow("#32770", IDC_EDIT_VALUE_DATA);
+    HWND editor = program.WaitForWindow(L"#32770", IDC_EDIT_VALUE_DATA);
     Check(editor != nullptr, "editor");
-    TakePicture(main, "editor");
+    TakePicture(main, L"editor");
     Press(GetDlgItem(editor, IDCANCEL));
 
     ShowPage(main, 1);
-    HWND keyword = FindControl(main, WC_EDITA, IDC_KEYWORD);
+    HWND keyword = FindControl(main, WC_EDITW, IDC_KEYWORD);
     HWND search = GetParent(keyword);
-    SendMessageA(keyword, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Contoso"));
+    SendMessageW(keyword, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Contoso"));
     Press(GetDlgItem(search, IDC_START_SEARCH));
-    Check(StatusShows(search, "_PageRegistrySearchState3"), "search");
-    TakePicture(main, "search");
+    Check(StatusShows(search, L"_PageRegistrySearchState3"), "search");
+    TakePicture(main, L"search");
 
     // Two backups: the one the deletion of that row writes first, and a full one.
     ShowPage(main, 0);
     Press(GetDlgItem(cleaner, IDC_CLEANER_DELETE));
     Check(!program.AnswerMessageBox(IDYES).empty(), "delete question");
-    Check(StatusShows(cleaner, "_RegistryListViewDeleted"), "delete");
+    Check(StatusShows(cleaner, L"_RegistryListViewDeleted"), "delete");
     ShowPage(main, 2);
-    HWND backupList = FindControl(main, WC_LISTVIEWA, IDC_BACKUP_LIST);
+    HWND backupList = FindControl(main, WC_LISTVIEWW, IDC_BACKUP_LIST);
     HWND backup = GetParent(backupList);
     Press(GetDlgItem(backup, IDC_BACKUP));
-    Check(StatusShows(backup, "_PageRegistryBackupState3"), "full backup");
+    Check(StatusShows(backup, L"_PageRegistryBackupState3"), "full backup");
     Check(ListView_GetItemCount(backupList) == 2, "two backups");
-    TakePicture(main, "backup");
+    TakePicture(main, L"backup");
 
-    PostMessageA(main, WM_COMMAND, IDM_ABOUT, 0);
-    HWND about = program.WaitForWindow("#32770", IDC_APP_NAME);
+    PostMessageW(main, WM_COMMAND, IDM_ABOUT, 0);
+    HWND about = program.WaitForWindow(L"#32770", IDC_APP_NAME);
     Check(about != nullptr, "about box");
-    TakePicture(main, "about");
+    TakePicture(main, L"about");
     Press(GetDlgItem(about, IDCANCEL));
-    PostMessageA(main, WM_COMMAND, IDCANCEL, 0);
+    PostMessageW(main, WM_COMMAND, IDCANCEL, 0);
     Check(program.WaitForExit() == 2, "close");
     return g_failures == 0 ? 0 : 1;
 }

@@ -1,22 +1,20 @@
-#include <cstdio>
+#include <cwchar>
 
-#include "settings/ConfigStore.h"
 #include "backup/BackupStore.h"
-#include "cleaner/PathValidation.h"
-#include "common/AnsiText.h"
+#include "common/Text.h"
 #include "common/UniqueHandle.h"
 
 namespace {
 
-std::string DateText(const SYSTEMTIME& time) {
-    char text[32];
-    std::snprintf(text, sizeof(text), "%04d-%02d-%02d", time.wYear, time.wMonth, time.wDay);
+std::wstring DateText(const SYSTEMTIME& time) {
+    wchar_t text[32];
+    std::swprintf(text, 32, L"%04d-%02d-%02d", time.wYear, time.wMonth, time.wDay);
     return text;
 }
 
-std::string TimeText(const SYSTEMTIME& time) {
-    char text[32];
-    std::snprintf(text, sizeof(text), "%02d:%02d:%02d", time.wHour, time.wMinute, time.wSecond);
+std::wstring TimeText(const SYSTEMTIME& time) {
+    wchar_t text[32];
+    std::swprintf(text, 32, L"%02d:%02d:%02d", time.wHour, time.wMinute, time.wSecond);
     return text;
 }
 
@@ -30,37 +28,37 @@ bool ToLocalTime(const FILETIME& fileTime, SYSTEMTIME& local) {
 
 }  // namespace
 
-void FindFiles(const std::string& folder, const std::vector<std::string>& patterns,
+void FindFiles(const std::wstring& folder, const std::vector<std::wstring>& patterns,
                FileVisitor visitor) {
-    std::string base = folder;
-    if (!base.empty() && FindLastChar(base, '\\') == base.size() - 1)
+    std::wstring base = folder;
+    if (!base.empty() && base.back() == L'\\')
         base.pop_back();
-    std::vector<std::string> lowered;
-    for (const std::string& pattern : patterns)
+    std::vector<std::wstring> lowered;
+    for (const std::wstring& pattern : patterns)
         lowered.push_back(LowerCopy(pattern));
 
-    WIN32_FIND_DATAA entry;
-    UniqueFindHandle find(FindFirstFileA((base + "\\*.*").c_str(), &entry));
+    WIN32_FIND_DATAW entry;
+    UniqueFindHandle find(FindFirstFileW((base + L"\\*.*").c_str(), &entry));
     if (!find)
         return;
     do {
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             continue;
-        std::string name = LowerCopy(entry.cFileName);
-        for (const std::string& pattern : lowered) {
+        const std::wstring name = LowerCopy(entry.cFileName);
+        for (const std::wstring& pattern : lowered) {
             if (WildcardMatch(pattern, name)) {
-                visitor(base + "\\" + entry.cFileName, entry);
+                visitor(base + L"\\" + entry.cFileName, entry);
                 break;
             }
         }
-    } while (FindNextFileA(find.get(), &entry));
+    } while (FindNextFileW(find.get(), &entry));
 }
 
-bool GetFileTimes(const std::string& path, SYSTEMTIME* creation, SYSTEMTIME* lastAccess,
+bool GetFileTimes(const std::wstring& path, SYSTEMTIME* creation, SYSTEMTIME* lastAccess,
                   SYSTEMTIME* lastWrite) {
     SYSTEMTIME times[3] = {};
     WIN32_FILE_ATTRIBUTE_DATA data;
-    bool ok = GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) != FALSE &&
+    bool ok = GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) != FALSE &&
               ToLocalTime(data.ftCreationTime, times[0]) &&
               ToLocalTime(data.ftLastAccessTime, times[1]) &&
               ToLocalTime(data.ftLastWriteTime, times[2]);
@@ -77,33 +75,33 @@ bool GetFileTimes(const std::string& path, SYSTEMTIME* creation, SYSTEMTIME* las
     return ok;
 }
 
-long GetFileSizeLow(const std::string& path) {
+long GetFileSizeLow(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
         return -1;
     return static_cast<long>(static_cast<LONG>(data.nFileSizeLow));
 }
 
-std::string BackupTypeFromName(const std::string& fileName) {
-    std::vector<std::string> fields = SplitText(fileName, "()", EmptyFields::Drop);
-    return fields.size() >= 2 ? fields[1] : std::string();
+std::wstring BackupTypeFromName(const std::wstring& fileName) {
+    std::vector<std::wstring> fields = SplitText(fileName, L"()", EmptyFields::Drop);
+    return fields.size() >= 2 ? fields[1] : std::wstring();
 }
 
-BackupRow MakeBackupRow(const std::string& path, const WIN32_FIND_DATAA& entry) {
+BackupRow MakeBackupRow(const std::wstring& path, const WIN32_FIND_DATAW& entry) {
     BackupRow row;
     SYSTEMTIME creation;
     GetFileTimes(path, &creation, nullptr, nullptr);
     row.date = DateText(creation);
     row.time = TimeText(creation);
-    row.size = std::to_string(GetFileSizeLow(path));
+    row.size = std::to_wstring(GetFileSizeLow(path));
     row.type = BackupTypeFromName(entry.cFileName);
     row.path = path;
     return row;
 }
 
-std::vector<BackupRow> ListBackups(const std::string& folder) {
+std::vector<BackupRow> ListBackups(const std::wstring& folder) {
     std::vector<BackupRow> rows;
-    FindFiles(folder, {"*.REG"}, [&rows](const std::string& path, const WIN32_FIND_DATAA& entry) {
+    FindFiles(folder, {L"*.REG"}, [&rows](const std::wstring& path, const WIN32_FIND_DATAW& entry) {
         rows.push_back(MakeBackupRow(path, entry));
     });
     return rows;

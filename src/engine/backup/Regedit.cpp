@@ -4,21 +4,23 @@
 
 #include <cstdio>
 
+#include "common/Text.h"
+
 namespace {
 
-bool FileData(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
-    return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
+bool FileData(const std::wstring& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
+    return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) &&
            !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // The header line followed by the end of the line or of the file.
-bool StartsWithLine(const std::string& text, const std::string& line) {
+bool StartsWithLine(const std::wstring& text, const std::wstring& line) {
     return text.compare(0, line.size(), line) == 0 &&
-           (text.size() == line.size() || text[line.size()] == '\r' || text[line.size()] == '\n');
+           (text.size() == line.size() || text[line.size()] == L'\r' || text[line.size()] == L'\n');
 }
 
-RegeditRun Launch(const std::string& program, const std::string& parameters, RegeditWait wait) {
-    SHELLEXECUTEINFOA info = {};
+RegeditRun Launch(const std::wstring& program, const std::wstring& parameters, RegeditWait wait) {
+    SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);
     // Every caller reports a failed start itself, in its own words.
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
@@ -28,7 +30,7 @@ RegeditRun Launch(const std::string& program, const std::string& parameters, Reg
     RegeditRun run;
     if (program.empty())
         return run;
-    run.started = ShellExecuteExA(&info) != FALSE;
+    run.started = ShellExecuteExW(&info) != FALSE;
     UniqueKernelHandle process(info.hProcess);
     if (run.started && wait == RegeditWait::UntilEnd && process) {
         WaitForSingleObject(process.get(), INFINITE);
@@ -41,62 +43,59 @@ RegeditRun Launch(const std::string& program, const std::string& parameters, Reg
 
 }  // namespace
 
-std::string RegistryEditorPath() {
-    char folder[MAX_PATH] = {};
-    UINT length = GetWindowsDirectoryA(folder, MAX_PATH);
+std::wstring RegistryEditorPath() {
+    wchar_t folder[MAX_PATH] = {};
+    UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
     if (length > 0 && length < MAX_PATH) {
-        std::string path(folder, length);
-        if (path.back() != '\\')
-            path += '\\';
-        path += "regedit.exe";
-        DWORD attributes = GetFileAttributesA(path.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        std::wstring path(folder, length);
+        if (path.back() != L'\\')
+            path += L'\\';
+        path += L"regedit.exe";
+        DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
             return path;
-        }
     }
-    return std::string();
+    return std::wstring();
 }
 
-std::string RegeditExportParameters(const std::string& filePath) {
-    return "/e \"" + filePath + "\" ";
+std::wstring RegeditExportParameters(const std::wstring& filePath) {
+    return L"/e \"" + filePath + L"\" ";
 }
 
-std::string RegeditImportParameters(const std::string& filePath) {
-    return "/s \"" + filePath + "\" ";
+std::wstring RegeditImportParameters(const std::wstring& filePath) {
+    return L"/s \"" + filePath + L"\" ";
 }
 
-RegeditRun RegeditExport(const std::string& filePath, const std::string& program,
+RegeditRun RegeditExport(const std::wstring& filePath, const std::wstring& program,
                          RegeditWait wait) {
     return Launch(program, RegeditExportParameters(filePath), wait);
 }
 
-RegeditRun RegeditImport(const std::string& filePath, const std::string& program,
+RegeditRun RegeditImport(const std::wstring& filePath, const std::wstring& program,
                          RegeditWait wait) {
     return Launch(program, RegeditImportParameters(filePath), wait);
 }
 
-bool HasRegistryFileHeader(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+bool HasRegistryFileHeader(const std::wstring& path) {
+    std::FILE* file = _wfopen(path.c_str(), L"rb");
     if (!file)
         return false;
     char head[80] = {};
-    std::size_t length = std::fread(head, 1, sizeof(head), file);
+    const std::size_t length = std::fread(head, 1, sizeof(head), file);
     std::fclose(file);
-    std::string text(head, length);
-    if (text.compare(0, 2, "\xff\xfe") == 0) {
-        std::string narrow;
-        for (std::size_t i = 2; i + 1 < text.size(); i += 2) {
-            if (text[i + 1] != '\0')
-                break;
-            narrow += text[i];
-        }
-        text = narrow;
+    std::wstring text;
+    if (length >= 2 && head[0] == '\xff' && head[1] == '\xfe') {
+        for (std::size_t i = 2; i + 1 < length; i += 2)
+            text += static_cast<wchar_t>(static_cast<unsigned char>(head[i]) |
+                                         static_cast<unsigned char>(head[i + 1]) << 8);
+    } else {
+        text = WideFromAnsi(std::string_view(head, length));
     }
-    return StartsWithLine(text, "REGEDIT4") ||
-           StartsWithLine(text, "Windows Registry Editor Version 5.00");
+    return StartsWithLine(text, L"REGEDIT4") ||
+           StartsWithLine(text, L"Windows Registry Editor Version 5.00");
 }
 
-ExportTarget ExportTargetBefore(const std::string& path) {
+ExportTarget ExportTargetBefore(const std::wstring& path) {
     ExportTarget target;
     WIN32_FILE_ATTRIBUTE_DATA data;
     target.existed = FileData(path, data);
@@ -105,7 +104,7 @@ ExportTarget ExportTargetBefore(const std::string& path) {
     return target;
 }
 
-bool ExportWritten(const std::string& path, const ExportTarget& before) {
+bool ExportWritten(const std::wstring& path, const ExportTarget& before) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!FileData(path, data) || (data.nFileSizeHigh == 0 && data.nFileSizeLow == 0))
         return false;

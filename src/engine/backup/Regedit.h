@@ -12,7 +12,7 @@
 // when it is not there. Never a bare name for the shell to look up, so that no
 // program of that name in the current folder or on the path runs in its place.
 // Every launch of the registry editor goes through this.
-std::string RegistryEditorPath();
+std::wstring RegistryEditorPath();
 
 struct RegeditRun {
     bool started = false;        // the shell started the program
@@ -25,14 +25,16 @@ enum class RegeditWait { UntilEnd, No };
 
 // "/e "path" ": the editor writes the whole registry into the file. An empty
 // program starts nothing.
-RegeditRun RegeditExport(const std::string& filePath, const std::string& program, RegeditWait wait);
+RegeditRun RegeditExport(const std::wstring& filePath, const std::wstring& program,
+                         RegeditWait wait);
 // "/s "path" ": the editor imports the file without asking.
-RegeditRun RegeditImport(const std::string& filePath, const std::string& program, RegeditWait wait);
+RegeditRun RegeditImport(const std::wstring& filePath, const std::wstring& program,
+                         RegeditWait wait);
 
 // Whether the file can be read and its first line is a registry file header,
 // "REGEDIT4" or "Windows Registry Editor Version 5.00", in the ANSI code page
 // or in UTF-16 after its byte-order mark: the only files the editor imports.
-bool HasRegistryFileHeader(const std::string& path);
+bool HasRegistryFileHeader(const std::wstring& path);
 
 // An export's target as it was before the editor started. The editor's exit
 // code proves nothing (Wine's is 0 even when it fails), so an export counts as
@@ -42,9 +44,9 @@ struct ExportTarget {
     bool existed = false;
     FILETIME lastWrite = {};
 };
-ExportTarget ExportTargetBefore(const std::string& path);
-bool ExportWritten(const std::string& path, const ExportTarget& before);
+ExportTarget ExportTargetBefore(const std::wstring& path);
+bool ExportWritten(const std::wstring& path, const ExportTarget& before);
 
 // The parameter texts of the two launches.
-std::string RegeditExportParameters(const std::string& filePath);
-std::string RegeditImportParameters(const std::string& filePath);
+std::wstring RegeditExportParameters(const std::wstring& filePath);
+std::wstring RegeditImportParameters(const std::wstring& filePath);

@@ -5,21 +5,19 @@
 #include <vector>
 
 #include "cleaner/PathValidation.h"
-#include "common/AnsiText.h"
+#include "common/Text.h"
 
 namespace {
 
-constexpr DWORD kFixedBuffer = 500;
-
-const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-const char kShellFolders[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-const char kTimeZones[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones";
-const char kClasses[] = "Software\\Classes";
+const wchar_t kUninstall[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const wchar_t kShellFolders[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const wchar_t kTimeZones[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones";
+const wchar_t kClasses[] = L"Software\\Classes";
 
 // Every row goes through here, so a stop is honoured before each one.
-void Report(const TaskEnvironment& env, HKEY root, const std::string& keyPath,
-            const std::string& valueName, const std::string& dataText, int type) {
+void Report(const TaskEnvironment& env, HKEY root, const std::wstring& keyPath,
+            const std::wstring& valueName, const std::wstring& dataText, int type) {
     if (StopRequested(env.stop) || env.sink == nullptr)
         return;
     int image =
@@ -27,9 +25,9 @@ void Report(const TaskEnvironment& env, HKEY root, const std::string& keyPath,
     env.sink->AddRow(image, RootKeyName(root), keyPath, valueName, dataText, type);
 }
 
-void ReportKey(const TaskEnvironment& env, HKEY root, const std::string& keyPath,
-               const std::string& dataText = std::string()) {
-    Report(env, root, keyPath, std::string(), dataText, KeyRowMarker);
+void ReportKey(const TaskEnvironment& env, HKEY root, const std::wstring& keyPath,
+               const std::wstring& dataText = std::wstring()) {
+    Report(env, root, keyPath, std::wstring(), dataText, KeyRowMarker);
 }
 
 // The rules of the tasks judge one value or one sub key each.
@@ -43,36 +41,34 @@ void Walk(const TaskEnvironment& env, HKEY root, WalkOptions options, ValueRule 
         env.keyVisitor);
 }
 
-void Enumerate(const TaskEnvironment& env, HKEY root, const std::string& path, SubKeyRule rule) {
+void Enumerate(const TaskEnvironment& env, HKEY root, const std::wstring& path, SubKeyRule rule) {
     EnumSubKeys(
         root, path, [&env, rule](const SubKey& key) { rule(env, key); }, env.stop);
 }
 
-std::string DataText(const WalkedValue& value) {
-    return DataAsText(value.data, value.dataLength);
+std::wstring DataText(const WalkedValue& value) {
+    return TextFromData(value.data, value.dataLength);
 }
 
-// Reads one value into a buffer of the given capacity, cleared to zeros.
-bool QueryText(HKEY key, const char* name, DWORD capacity, std::string& text) {
-    std::vector<BYTE> buffer(capacity, 0);
-    DWORD size = capacity;
-    if (RegQueryValueExA(key, name, nullptr, nullptr, buffer.data(), &size) != ERROR_SUCCESS) {
+// The text of a value that is there; false when it is missing or unreadable.
+bool QueryText(HKEY key, const std::wstring& name, std::wstring& text) {
+    ValueData value = ReadValue(key, name);
+    if (!value)
         return false;
-    }
-    text = DataAsText(buffer.data(), std::min(size, capacity));
+    text = TextFromData(value.bytes.data(), value.bytes.size());
     return true;
 }
 
 // The 32-bit copies of class registrations, uninstall and installer data live
 // below Software\Wow6432Node and are skipped like their originals.
-std::vector<std::string> WithWow64Copies(std::vector<std::string> exclusions) {
+std::vector<std::wstring> WithWow64Copies(std::vector<std::wstring> exclusions) {
 #ifdef _WIN64
-    const std::string software = "software\\";
+    const std::wstring software = L"software\\";
     std::size_t count = exclusions.size();
     for (std::size_t i = 0; i < count; ++i) {
-        const std::string& exclusion = exclusions[i];
-        if (LowerCopy(exclusion.substr(0, software.size())) == software) {
-            exclusions.push_back(exclusion.substr(0, software.size()) + "Wow6432Node\\" +
+        const std::wstring& exclusion = exclusions[i];
+        if (StartsWithIgnoringCase(exclusion, software)) {
+            exclusions.push_back(exclusion.substr(0, software.size()) + L"Wow6432Node\\" +
                                  exclusion.substr(software.size()));
         }
     }
@@ -84,29 +80,29 @@ std::vector<std::string> WithWow64Copies(std::vector<std::string> exclusions) {
 void VisitFileReference(const TaskEnvironment& env, const WalkedValue& value) {
     if (value.type != REG_SZ)
         return;
-    std::string name(value.name);
-    std::string text = DataText(value);
+    std::wstring name(value.name);
+    std::wstring text = DataText(value);
     if (IsMissingPath(name) || IsMissingPath(text))
         Report(env, value.root, value.keyPath, name, text, static_cast<int>(value.type));
 }
 
 void RunFileReferences(const TaskEnvironment& env, int task) {
     if (task == 1) {
-        Walk(env, HKEY_CURRENT_USER, WalkOptions::Tree("Software", kOddNumberedTypes, {"CLSID"}),
+        Walk(env, HKEY_CURRENT_USER, WalkOptions::Tree(L"Software", kOddNumberedTypes, {L"CLSID"}),
              VisitFileReference);
     } else if (task == 2) {
         Walk(env, HKEY_USERS,
-             WalkOptions::Tree("", kOddNumberedTypes, WithWow64Copies({"CLSID", kShellFolders})),
+             WalkOptions::Tree(L"", kOddNumberedTypes, WithWow64Copies({L"CLSID", kShellFolders})),
              VisitFileReference);
     } else {
         Walk(env, HKEY_LOCAL_MACHINE,
              WalkOptions::Tree(
-                 "", kOddNumberedTypes,
+                 L"", kOddNumberedTypes,
                  WithWow64Copies(
-                     {"CLSID", kClasses,
-                      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\DocFolderPaths",
-                      "Software\\Microsoft\\Windows\\CurrentVersion\\Installer", kUninstall,
-                      "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Cache"})),
+                     {L"CLSID", kClasses,
+                      L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\DocFolderPaths",
+                      L"Software\\Microsoft\\Windows\\CurrentVersion\\Installer", kUninstall,
+                      L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Cache"})),
              VisitFileReference);
     }
 }
@@ -115,65 +111,61 @@ void RunFileReferences(const TaskEnvironment& env, int task) {
 void VisitClassValue(const TaskEnvironment& env, const WalkedValue& value) {
     if (value.type != REG_SZ)
         return;
-    std::string text = DataText(value);
-    if (!IsMissingPath(std::string(value.name)) && !IsMissingPath(text))
+    std::wstring text = DataText(value);
+    if (!IsMissingPath(std::wstring(value.name)) && !IsMissingPath(text))
         return;
-    std::string parent = value.keyPath;
-    std::size_t slash = FindLastChar(parent, '\\');
-    if (slash != std::string::npos)
+    std::wstring parent = value.keyPath;
+    std::size_t slash = parent.rfind(L'\\');
+    if (slash != std::wstring::npos)
         parent.resize(slash);
-    if (WildcardMatch("*clsid\\{*-*-*-*-*}", LowerCopy(parent).c_str())) {
+    if (WildcardMatch(L"*clsid\\{*-*-*-*-*}", LowerCopy(parent))) {
         ReportKey(env, value.root, parent, text);
     }
 }
 
 void RunClassRegistrations(const TaskEnvironment& env) {
-    Walk(env, HKEY_CLASSES_ROOT, WalkOptions::Tree("CLSID", kOddNumberedTypes), VisitClassValue);
-    Walk(env, HKEY_LOCAL_MACHINE, WalkOptions::Tree("Software\\Classes\\CLSID", kOddNumberedTypes),
+    Walk(env, HKEY_CLASSES_ROOT, WalkOptions::Tree(L"CLSID", kOddNumberedTypes), VisitClassValue);
+    Walk(env, HKEY_LOCAL_MACHINE, WalkOptions::Tree(L"Software\\Classes\\CLSID", kOddNumberedTypes),
          VisitClassValue);
 }
 
 // Task 5: an uninstall entry without values or with a missing uninstaller.
 void VisitUninstallEntry(const TaskEnvironment& env, const SubKey& subKey) {
     const HKEY root = subKey.root;
-    std::string entry = subKey.Path();
-    UniqueRegKey key = OpenKeyForReading(root, entry);
+    std::wstring entry = subKey.Path();
+    OpenedKey key = OpenKey(root, entry);
     if (!key)
         return;
-    DWORD values = 0;
-    if (RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
-                         nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
-        values == 0) {
+    DWORD subKeys = 0, values = 0;
+    if (CountEntries(key.get(), subKeys, values) && values == 0)
         ReportKey(env, root, entry);
-    }
-    std::string uninstaller;
-    if (QueryText(key.get(), "UninstallString", kFixedBuffer, uninstaller) &&
-        IsMissingPath(uninstaller)) {
+    std::wstring uninstaller;
+    if (QueryText(key.get(), L"UninstallString", uninstaller) && IsMissingPath(uninstaller)) {
         ReportKey(env, root, entry);
     }
 }
 
 // Task 6: every value of the history lists.
 void VisitHistoryValue(const TaskEnvironment& env, const WalkedValue& value) {
-    Report(env, value.root, value.keyPath, std::string(value.name),
+    Report(env, value.root, value.keyPath, std::wstring(value.name),
            FormatValueData(value.type, value.data, value.dataLength), static_cast<int>(value.type));
 }
 
 void RunHistoryLists(const TaskEnvironment& env) {
-    const char* const lists[] = {
-        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU",
-        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedMRU",
-        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU",
-        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StreamMRU",
-        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs",
-        "Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List",
-        "Software\\Microsoft\\MediaPlayer\\Player\\RecentFileList",
+    const wchar_t* const lists[] = {
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU",
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedMRU",
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU",
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StreamMRU",
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs",
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List",
+        L"Software\\Microsoft\\MediaPlayer\\Player\\RecentFileList",
     };
-    for (const char* list : lists) {
+    for (const wchar_t* list : lists) {
         Walk(env, HKEY_CURRENT_USER, WalkOptions::Tree(list, kAllTypes), VisitHistoryValue);
     }
     Walk(env, HKEY_CURRENT_USER,
-         WalkOptions::Tree("Software\\Microsoft\\Internet Explorer\\TypedUrls", kOddNumberedTypes),
+         WalkOptions::Tree(L"Software\\Microsoft\\Internet Explorer\\TypedUrls", kOddNumberedTypes),
          VisitHistoryValue);
 }
 
@@ -183,23 +175,23 @@ void RunMenuOrder(const TaskEnvironment& env) {
     // path cannot be read (missing, too long) or the folder cannot be listed,
     // no key can be judged, as task 10 judges no zone without the zone in use.
     FolderMap folders;
-    if (!ListSubfolders(ReadStringValue(HKEY_CURRENT_USER, kShellFolders, "Programs"), folders) ||
-        !ListSubfolders(ReadStringValue(HKEY_LOCAL_MACHINE, kShellFolders, "Common Programs"),
+    if (!ListSubfolders(ReadStringValue(HKEY_CURRENT_USER, kShellFolders, L"Programs"), folders) ||
+        !ListSubfolders(ReadStringValue(HKEY_LOCAL_MACHINE, kShellFolders, L"Common Programs"),
                         folders)) {
         return;
     }
-    std::set<std::string> loweredFolders;
+    std::set<std::wstring> loweredFolders;
     for (const auto& folder : folders)
         loweredFolders.insert(LowerCopy(folder.first));
-    const char* const menuOrders[] = {
-        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu\\Programs",
-        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu2\\Programs",
+    const wchar_t* const menuOrders[] = {
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu\\Programs",
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu2\\Programs",
     };
-    for (const char* menuOrder : menuOrders) {
+    for (const wchar_t* menuOrder : menuOrders) {
         EnumSubKeys(
             HKEY_CURRENT_USER, menuOrder,
             [&](const SubKey& key) {
-                if (loweredFolders.count(LowerCopy(std::string(key.name))) == 0)
+                if (loweredFolders.count(LowerCopy(std::wstring(key.name))) == 0)
                     ReportKey(env, key.root, key.Path());
             },
             env.stop);
@@ -208,71 +200,64 @@ void RunMenuOrder(const TaskEnvironment& env) {
 
 // Task 7b: a software key with neither sub keys nor values.
 void VisitSoftwareKey(const TaskEnvironment& env, const SubKey& subKey) {
-    std::string keyPath = subKey.Path();
-    UniqueRegKey key = OpenKeyForReading(subKey.root, keyPath);
+    std::wstring keyPath = subKey.Path();
+    OpenedKey key = OpenKey(subKey.root, keyPath);
     if (!key)
         return;
     DWORD subKeys = 0, values = 0;
-    if (RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values,
-                         nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
-        subKeys + values == 0) {
+    if (CountEntries(key.get(), subKeys, values) && subKeys + values == 0) {
         ReportKey(env, subKey.root, keyPath);
     }
 }
 
 // Task 7c: a file type whose open command names a missing file.
 void VisitFileType(const TaskEnvironment& env, const SubKey& subKey) {
-    const std::string name(subKey.name);
-    if (!WildcardMatch(".*", name))
+    const std::wstring name(subKey.name);
+    if (!WildcardMatch(L".*", name))
         return;
     const HKEY root = subKey.root;
-    const std::string classes = subKey.parentPath + "\\";
-    const std::string extension = classes + name;
+    const std::wstring classes = subKey.parentPath + L"\\";
+    const std::wstring extension = classes + name;
 
-    std::string progId;
-    if (UniqueRegKey key = OpenKeyForReading(root, extension)) {
-        DWORD longestData = 0;
-        RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                         nullptr, &longestData, nullptr, nullptr);
-        QueryText(key.get(), "", std::max<DWORD>(longestData + 1, 256), progId);
-    }
-    if (progId.empty() || !OpenKeyForReading(root, classes + progId))
+    std::wstring progId;
+    if (OpenedKey key = OpenKey(root, extension))
+        QueryText(key.get(), L"", progId);
+    if (progId.empty() || !OpenKey(root, classes + progId))
         progId = name;
 
-    const std::string program = classes + progId;
-    UniqueRegKey programKey = OpenKeyForReading(root, program);
-    if (!programKey)
+    const std::wstring program = classes + progId;
+    if (!OpenKey(root, program))
         return;
-    UniqueRegKey command = OpenKeyForReading(root, program + "\\Shell\\Open\\Command");
-    std::string commandText;
-    if (!command || !QueryText(command.get(), "", kFixedBuffer, commandText))
+    OpenedKey command = OpenKey(root, program + L"\\Shell\\Open\\Command");
+    std::wstring commandText;
+    if (!command || !QueryText(command.get(), L"", commandText))
         return;
 
     // The %1 placeholder and what follows it are not part of the file name.
-    std::string judged = commandText;
-    std::size_t blank = FindLastChar(judged, ' ');
-    if (blank != std::string::npos) {
-        std::size_t percent = FindChar(judged, '%', blank);
-        if (percent != std::string::npos)
+    std::wstring judged = commandText;
+    std::size_t blank = judged.rfind(L' ');
+    if (blank != std::wstring::npos) {
+        std::size_t percent = judged.find(L'%', blank);
+        if (percent != std::wstring::npos)
             judged.resize(percent);
     }
     if (!IsMissingPath(judged))
         return;
     ReportKey(env, root, extension, commandText);
-    if (LowerCopy(program) != LowerCopy(extension))
+    if (!EqualsIgnoringCase(program, extension))
         ReportKey(env, root, program, commandText);
 }
 
 void RunStartMenuAndFileTypes(const TaskEnvironment& env) {
     RunMenuOrder(env);
-    Enumerate(env, HKEY_CURRENT_USER, "Software", VisitSoftwareKey);
-    Enumerate(env, HKEY_LOCAL_MACHINE, "Software", VisitSoftwareKey);
+    Enumerate(env, HKEY_CURRENT_USER, L"Software", VisitSoftwareKey);
+    Enumerate(env, HKEY_LOCAL_MACHINE, L"Software", VisitSoftwareKey);
     Enumerate(env, HKEY_LOCAL_MACHINE, kClasses, VisitFileType);
 }
 
 // Task 8: a shared library count whose library is gone.
 void VisitSharedLibrary(const TaskEnvironment& env, const WalkedValue& value) {
-    std::string name(value.name);
+    std::wstring name(value.name);
     if (IsMissingPath(name)) {
         Report(env, value.root, value.keyPath, name,
                FormatValueData(value.type, value.data, value.dataLength),
@@ -282,35 +267,33 @@ void VisitSharedLibrary(const TaskEnvironment& env, const WalkedValue& value) {
 
 // Task 9: a locale entry without data.
 void VisitLocale(const TaskEnvironment& env, const WalkedValue& value) {
-    if (value.dataLength == 0 || value.data == nullptr || value.data[0] == 0) {
-        Report(env, value.root, value.keyPath, std::string(value.name), std::string(),
+    if (TextFromData(value.data, value.dataLength).empty()) {
+        Report(env, value.root, value.keyPath, std::wstring(value.name), std::wstring(),
                static_cast<int>(value.type));
     }
 }
 
 // Task 10: every time zone but the one in use.
-std::string CurrentStandardName() {
+std::wstring CurrentStandardName() {
     TIME_ZONE_INFORMATION zone = {};
     if (GetTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID)
-        return std::string();
-    char name[sizeof(zone.StandardName)] = {};
-    WideCharToMultiByte(CP_ACP, 0, zone.StandardName, -1, name, sizeof(name) - 1, nullptr, nullptr);
-    return name;
+        return std::wstring();
+    const std::size_t capacity = sizeof(zone.StandardName) / sizeof(zone.StandardName[0]);
+    return std::wstring(zone.StandardName, wcsnlen(zone.StandardName, capacity));
 }
 
 void RunTimeZones(const TaskEnvironment& env) {
     // Without the zone in use every zone would be listed, that one too.
-    const std::string current = CurrentStandardName();
+    const std::wstring current = CurrentStandardName();
     if (current.empty())
         return;
     EnumSubKeys(
         HKEY_LOCAL_MACHINE, kTimeZones,
         [&](const SubKey& subKey) {
-            std::string zone = subKey.Path();
-            UniqueRegKey key = OpenKeyForReading(subKey.root, zone);
-            std::string standardName;
-            if (key && QueryText(key.get(), "std", kFixedBuffer, standardName) &&
-                standardName != current) {
+            std::wstring zone = subKey.Path();
+            OpenedKey key = OpenKey(subKey.root, zone);
+            std::wstring standardName;
+            if (key && QueryText(key.get(), L"std", standardName) && standardName != current) {
                 ReportKey(env, subKey.root, zone, standardName);
             }
         },
@@ -319,20 +302,20 @@ void RunTimeZones(const TaskEnvironment& env) {
 
 // Task 11: a start-up entry that names a missing file or no drive path at all.
 void VisitStartupEntry(const TaskEnvironment& env, const WalkedValue& value) {
-    std::string text = DataText(value);
-    if (IsMissingPath(text) || !WildcardMatch("*:\\*", text.c_str())) {
-        Report(env, value.root, value.keyPath, std::string(value.name), text,
+    std::wstring text = DataText(value);
+    if (IsMissingPath(text) || !WildcardMatch(L"*:\\*", text)) {
+        Report(env, value.root, value.keyPath, std::wstring(value.name), text,
                static_cast<int>(value.type));
     }
 }
 
 void RunStartupEntries(const TaskEnvironment& env) {
-    const std::string base = "Software\\Microsoft\\Windows\\CurrentVersion\\";
-    for (const char* name : {"Run", "RunOnce", "RunServices", "RunServicesOnce"}) {
+    const std::wstring base = L"Software\\Microsoft\\Windows\\CurrentVersion\\";
+    for (const wchar_t* name : {L"Run", L"RunOnce", L"RunServices", L"RunServicesOnce"}) {
         Walk(env, HKEY_LOCAL_MACHINE, WalkOptions::OwnValues(base + name, kOddNumberedTypes),
              VisitStartupEntry);
     }
-    for (const char* name : {"Run", "RunOnce"}) {
+    for (const wchar_t* name : {L"Run", L"RunOnce"}) {
         Walk(env, HKEY_CURRENT_USER, WalkOptions::OwnValues(base + name, kOddNumberedTypes),
              VisitStartupEntry);
     }
@@ -361,13 +344,13 @@ void RunTask(int task, const TaskEnvironment& env) {
             break;
         case 8:
             Walk(env, HKEY_LOCAL_MACHINE,
-                 WalkOptions::OwnValues("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls",
+                 WalkOptions::OwnValues(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls",
                                         kAllTypes),
                  VisitSharedLibrary);
             break;
         case 9:
             Walk(env, HKEY_LOCAL_MACHINE,
-                 WalkOptions::OwnValues("System\\CurrentControlSet\\Control\\Nls\\Locale",
+                 WalkOptions::OwnValues(L"System\\CurrentControlSet\\Control\\Nls\\Locale",
                                         kOddNumberedTypes),
                  VisitLocale);
             break;

@@ -1,16 +1,13 @@
 #include "cleaner/ScanDriver.h"
 
-#include "text/FormatText.h"
-#include "text/LanguageTable.h"
-
 namespace {
 
 class CountingSink : public RowSink {
   public:
     explicit CountingSink(RowSink& inner) : m_inner(inner) {}
     void BeginTask(int task) override { m_inner.BeginTask(task); }
-    void AddRow(int image, const std::string& rootName, const std::string& keyPath,
-                const std::string& valueName, const std::string& dataText, int type) override {
+    void AddRow(int image, const std::wstring& rootName, const std::wstring& keyPath,
+                const std::wstring& valueName, const std::wstring& dataText, int type) override {
         ++m_count;
         m_inner.AddRow(image, rootName, keyPath, valueName, dataText, type);
     }
@@ -26,15 +23,9 @@ class CountingSink : public RowSink {
 std::size_t RunScan(const std::vector<bool>& selection, RowSink& sink, ScanProgress* progress,
                     const StopFlag* stop) {
     CountingSink counter(sink);
-    // The status text is looked up once per scan, not once per key.
-    const std::string prefix = progress ? GetText("_PageRegistryCleanerState2") : std::string();
-    std::string line;
     auto showKey = [&](const WalkedKey& key) {
-        if (StopRequested(stop))
-            return;
-        line.assign(prefix);
-        line += key.path;
-        progress->ShowStatus(line);
+        if (!StopRequested(stop))
+            progress->ShowKey(key.path);
     };
     TaskEnvironment env;
     env.sink = &counter;
@@ -50,10 +41,6 @@ std::size_t RunScan(const std::vector<bool>& selection, RowSink& sink, ScanProgr
         int task = static_cast<int>(position) + 1;
         sink.BeginTask(task);
         RunTask(task, env);
-    }
-    if (progress != nullptr && !StopRequested(stop)) {
-        progress->ShowStatus(FormatCount(GetText("_PageRegistryCleanerState3"),
-                                         static_cast<long long>(counter.count())));
     }
     return counter.count();
 }

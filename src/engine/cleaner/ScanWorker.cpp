@@ -9,7 +9,7 @@ namespace {
 class ListenerProgress : public ScanProgress {
   public:
     explicit ListenerProgress(WorkListener& listener) : m_listener(listener) {}
-    void ShowStatus(const std::string& text) override { m_listener.ShowStatus(text); }
+    void ShowKey(const std::wstring& keyPath) override { m_listener.ShowKey(keyPath); }
 
   private:
     WorkListener& m_listener;

@@ -1,21 +1,20 @@
 #include "cleaner/TaskSelection.h"
 
-#include <cctype>
-
 #include "settings/ConfigStore.h"
 #include "cleaner/CleanerTasks.h"
 
 namespace {
 
-// A task number: digits only, 1 to 11.
-bool ParseTaskNumber(const std::string& text, int& number) {
+// A task number: one or two digits, 1 to 11.
+bool ParseTaskNumber(const std::wstring& text, int& number) {
     if (text.empty() || text.size() > 2)
         return false;
-    for (char c : text) {
-        if (!std::isdigit(static_cast<unsigned char>(c)))
+    number = 0;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9')
             return false;
+        number = number * 10 + (c - L'0');
     }
-    number = std::stoi(text);
     return number >= 1 && number <= kCleanerTaskCount;
 }
 
@@ -27,35 +26,33 @@ std::vector<bool> FactoryTaskSelection() {
     return selection;
 }
 
-std::vector<bool> StoredTaskSelection(const std::string& configPath) {
+std::vector<bool> StoredTaskSelection(const std::wstring& configPath) {
     std::vector<bool> selection = FactoryTaskSelection();
     ConfigStore store;
     if (store.Load(configPath) &&
-        !ApplyFlagList(store.Read(ConfigPaths::kCleanerTasks, "custom"), selection)) {
-        ApplyFlagList(store.Read(ConfigPaths::kCleanerTasks, "default"), selection);
+        !ApplyFlagList(store.Read(ConfigPaths::kCleanerTasks, L"custom"), selection)) {
+        ApplyFlagList(store.Read(ConfigPaths::kCleanerTasks, L"default"), selection);
     }
     return selection;
 }
 
-bool ParseTaskList(const std::string& text, std::vector<bool>& selection, std::string& error) {
+bool ParseTaskList(const std::wstring& text, std::vector<bool>& selection) {
     std::vector<bool> parsed(kCleanerTaskCount, false);
     std::size_t start = 0;
     do {
-        std::size_t comma = text.find(',', start);
-        std::string field =
-            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        start = comma == std::string::npos ? text.size() + 1 : comma + 1;
+        std::size_t comma = text.find(L',', start);
+        std::wstring field =
+            text.substr(start, comma == std::wstring::npos ? std::wstring::npos : comma - start);
+        start = comma == std::wstring::npos ? text.size() + 1 : comma + 1;
 
-        std::size_t dash = field.find('-');
+        std::size_t dash = field.find(L'-');
         int first = 0, last = 0;
-        bool ok = dash == std::string::npos
+        bool ok = dash == std::wstring::npos
                       ? ParseTaskNumber(field, first) && ParseTaskNumber(field, last)
                       : ParseTaskNumber(field.substr(0, dash), first) &&
                             ParseTaskNumber(field.substr(dash + 1), last) && first <= last;
-        if (!ok) {
-            error = "bad task list '" + text + "': expected task numbers 1 to 11, such as 1-3,11";
+        if (!ok)
             return false;
-        }
         for (int task = first; task <= last; ++task)
             parsed[task - 1] = true;
     } while (start <= text.size());

@@ -10,8 +10,8 @@ std::vector<bool> FactoryTaskSelection();
 
 // The selection stored in the settings file at configPath ("config.xml" beside
 // the program). COM must be initialised on the calling thread.
-std::vector<bool> StoredTaskSelection(const std::string& configPath);
+std::vector<bool> StoredTaskSelection(const std::wstring& configPath);
 
 // Parses a task list such as "1-3,11" (numbers 1 to 11, ranges allowed) into
-// selection. On a bad list returns false with a one-line message in error.
-bool ParseTaskList(const std::string& text, std::vector<bool>& selection, std::string& error);
+// selection; false, leaving selection as it was, for anything else.
+bool ParseTaskList(const std::wstring& text, std::vector<bool>& selection);

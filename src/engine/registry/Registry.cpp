@@ -3,31 +3,32 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 
-#include "common/AnsiText.h"
+#include "common/Text.h"
 #include "registry/EnumBuffers.h"
 
 namespace {
 
 const RootKeyEntry kRootKeys[] = {
-    {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
-    {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
-    {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
-    {"HKEY_USERS", HKEY_USERS},
-    {"HKEY_PERFORMANCE_DATA", HKEY_PERFORMANCE_DATA},
-    {"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
-    {"HKEY_DYN_DATA", HKEY_DYN_DATA},
+    {L"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
+    {L"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+    {L"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+    {L"HKEY_USERS", HKEY_USERS},
+    {L"HKEY_PERFORMANCE_DATA", HKEY_PERFORMANCE_DATA},
+    {L"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
+    {L"HKEY_DYN_DATA", HKEY_DYN_DATA},
 };
 
 struct Walk {
     Walk(HKEY root, const WalkOptions& options, ValueVisitor valueVisitor, KeyVisitor keyVisitor)
         : root(root), options(options), valueVisitor(valueVisitor), keyVisitor(keyVisitor) {
-        for (const std::string& exclusion : options.exclusions) {
+        for (const std::wstring& exclusion : options.exclusions) {
             // An empty text would be found in every path; it excludes nothing.
             if (!exclusion.empty())
                 loweredExclusions.push_back(LowerCopy(exclusion));
         }
-        path = TrimChars(options.path, "\\");
+        path = TrimChars(options.path, L"\\");
         if (!loweredExclusions.empty())
             loweredPath = LowerCopy(path);
     }
@@ -36,19 +37,19 @@ struct Walk {
     const WalkOptions& options;
     ValueVisitor valueVisitor;
     KeyVisitor keyVisitor;
-    std::vector<std::string> loweredExclusions;
+    std::vector<std::wstring> loweredExclusions;
     // One set for the whole walk: a key grows them when it needs more, and no
     // key allocates its own.
     EnumBuffers buffers{0, 0, 0};
     // The key being walked; each level appends its name and takes it off
     // again, so no path is copied per key. The lowered copy is kept only when
     // there are exclusions to test it against.
-    std::string path;
-    std::string loweredPath;
+    std::wstring path;
+    std::wstring loweredPath;
 };
 
 bool IsExcluded(const Walk& walk) {
-    for (const std::string& exclusion : walk.loweredExclusions) {
+    for (const std::wstring& exclusion : walk.loweredExclusions) {
         if (ContainsText(walk.loweredPath, exclusion))
             return true;
     }
@@ -58,19 +59,19 @@ bool IsExcluded(const Walk& walk) {
 // The key at walk.path, opened as name below parent: the start key below the
 // root, every other key below its parent's open handle, so the registry
 // resolves one name per key rather than the whole path again at each depth.
-void WalkLevel(Walk& walk, HKEY parent, const char* name) {
+void WalkLevel(Walk& walk, HKEY parent, const wchar_t* name) {
     if (StopRequested(walk.options.stop))
         return;
     if (IsExcluded(walk))
         return;
 
-    UniqueRegKey key = OpenKeyForReading(parent, name);
+    OpenedKey key = OpenKey(parent, name);
     if (!key)
         return;
 
     DWORD subKeys = 0, maxSubKey = 0, values = 0, maxValueName = 0, maxValueData = 0;
     bool counted =
-        RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr,
+        RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr,
                          &values, &maxValueName, &maxValueData, nullptr, nullptr) == ERROR_SUCCESS;
     if (!counted)
         subKeys = maxSubKey = values = maxValueName = maxValueData = 0;
@@ -86,70 +87,43 @@ void WalkLevel(Walk& walk, HKEY parent, const char* name) {
     const DWORD valueEnd = counted ? values : MAXDWORD;
     const DWORD subKeyEnd = counted ? subKeys : MAXDWORD;
 
-    int attempt = 0;  // reads of the current entry that answered "more data"
-    for (DWORD index = 0; index < valueEnd;) {
+    for (DWORD index = 0; index < valueEnd; ++index) {
         if (StopRequested(walk.options.stop))
             return;
-        DWORD nameLength = static_cast<DWORD>(buffers.valueName.size());
-        DWORD dataLength = static_cast<DWORD>(buffers.data.size() - 1);
-        DWORD type = 0;
-        LONG result = RegEnumValueA(key.get(), index, buffers.valueName.data(), &nameLength,
-                                    nullptr, &type, buffers.data.data(), &dataLength);
-        if (result == ERROR_MORE_DATA) {
-            // The value changed since the key was measured: read it again in
-            // larger buffers, or past their limits skip it and go on.
-            if (!buffers.GrowForValue(dataLength, ++attempt)) {
-                ++index;
-                attempt = 0;
-            }
-            continue;
-        }
-        if (result != ERROR_SUCCESS)
+        const EnumRead read = buffers.ReadValue(key.get(), index);
+        if (read == EnumRead::End)
             break;
-        buffers.data[dataLength] = 0;  // no visitor reading text can run past the data
+        if (read == EnumRead::Skipped)
+            continue;
+        const DWORD type = buffers.Type();
         bool passes = (type & walk.options.typeMask) != 0 ||
                       (type == REG_NONE && walk.options.includeRegNone);
         if (walk.valueVisitor && passes) {
-            walk.valueVisitor(WalkedValue{walk.root, walk.path,
-                                          std::string_view(buffers.valueName.data(), nameLength),
-                                          type, buffers.data.data(), dataLength});
+            walk.valueVisitor(WalkedValue{walk.root, walk.path, buffers.ValueName(), type,
+                                          buffers.Data(), buffers.DataLength()});
         }
-        ++index;
-        attempt = 0;
     }
 
     if (!walk.options.recurse)
         return;
-    attempt = 0;
-    for (DWORD index = 0; index < subKeyEnd;) {
+    for (DWORD index = 0; index < subKeyEnd; ++index) {
         if (StopRequested(walk.options.stop))
             return;
-        DWORD nameLength = static_cast<DWORD>(buffers.subKeyName.size());
-        LONG result = RegEnumKeyExA(key.get(), index, buffers.subKeyName.data(), &nameLength,
-                                    nullptr, nullptr, nullptr, nullptr);
-        if (result == ERROR_MORE_DATA) {
-            if (!buffers.GrowForSubKey(++attempt)) {
-                ++index;
-                attempt = 0;
-            }
-            continue;
-        }
-        if (result != ERROR_SUCCESS)
+        const EnumRead read = buffers.ReadSubKey(key.get(), index);
+        if (read == EnumRead::End)
             break;
-        ++index;
-        attempt = 0;
-
+        if (read == EnumRead::Skipped)
+            continue;
+        const std::wstring_view child = buffers.SubKeyName();
         const std::size_t pathSize = walk.path.size();
         const std::size_t loweredSize = walk.loweredPath.size();
         if (!walk.path.empty())
-            walk.path += '\\';
-        walk.path.append(buffers.subKeyName.data(), nameLength);
-        if (!walk.loweredExclusions.empty()) {
-            walk.loweredPath.append(walk.path, pathSize, std::string::npos);
-            CharLowerBuffA(&walk.loweredPath[loweredSize],
-                           static_cast<DWORD>(walk.loweredPath.size() - loweredSize));
-        }
-        // The name is read from the buffer before the child's walk reuses it.
+            walk.path += L'\\';
+        walk.path.append(child);
+        if (!walk.loweredExclusions.empty())
+            walk.loweredPath += LowerCopy(walk.path.substr(pathSize));
+        // The child opens its key by the name in the buffer (which the call
+        // ends with a NUL) before anything reuses the buffer.
         WalkLevel(walk, key.get(), buffers.subKeyName.data());
         walk.path.resize(pathSize);
         walk.loweredPath.resize(loweredSize);
@@ -164,30 +138,29 @@ const RootKeyEntry* RootKeyTable(std::size_t* count) {
     return kRootKeys;
 }
 
-std::string RootKeyName(HKEY root) {
+std::wstring RootKeyName(HKEY root) {
     for (const RootKeyEntry& entry : kRootKeys) {
         if (entry.handle == root)
             return entry.name;
     }
-    return std::string();
+    return std::wstring();
 }
 
-HKEY RootKeyFromName(const std::string& name) {
-    std::string upper = UpperCopy(name);
+HKEY RootKeyFromName(std::wstring_view name) {
     for (const RootKeyEntry& entry : kRootKeys) {
-        if (upper == entry.name)
+        if (EqualsIgnoringCase(name, entry.name))
             return entry.handle;
     }
     return nullptr;
 }
 
-SplitPath SplitKeyPath(const std::string& fullPath) {
+SplitPath SplitKeyPath(std::wstring_view fullPath) {
     SplitPath result;
-    std::string text = TrimChars(fullPath, "\\");
-    std::size_t slash = FindChar(text, '\\');
-    if (text.empty() || slash == std::string::npos)
+    const std::wstring text = TrimChars(fullPath, L"\\");
+    const std::size_t slash = text.find(L'\\');
+    if (text.empty() || slash == std::wstring::npos)
         return result;
-    HKEY root = RootKeyFromName(text.substr(0, slash));
+    HKEY root = RootKeyFromName(std::wstring_view(text).substr(0, slash));
     if (root == nullptr)
         return result;
     result.ok = true;
@@ -196,105 +169,130 @@ SplitPath SplitKeyPath(const std::string& fullPath) {
     return result;
 }
 
-std::string FormatValueData(DWORD type, const BYTE* data, DWORD length) {
+std::wstring FormatValueData(DWORD type, const BYTE* data, DWORD length) {
     if (data == nullptr)
         length = 0;
     switch (type) {
         case REG_SZ:
         case REG_EXPAND_SZ:
-            return DataAsText(data, length);
+            return TextFromData(data, length);
         case REG_BINARY: {
-            std::string text;
+            std::wstring text;
             DWORD shown = std::min<DWORD>(length, 20);
-            char hex[4];
+            wchar_t hex[4];
             for (DWORD i = 0; i < shown; ++i) {
                 if (i > 0)
-                    text += ' ';
-                std::snprintf(hex, sizeof(hex), "%02x", data[i]);
+                    text += L' ';
+                std::swprintf(hex, 4, L"%02x", data[i]);
                 text += hex;
             }
             if (length > 20)
-                text += "...";
+                text += L"...";
             return text;
         }
         case REG_DWORD: {
             // Shorter data has no number to show; longer data shows its first four bytes.
             if (length < 4)
-                return std::string();
+                return std::wstring();
             DWORD value = 0;
             std::memcpy(&value, data, sizeof(value));
-            char text[40];
-            std::snprintf(text, sizeof(text), "0x%08lx (%ld)", static_cast<unsigned long>(value),
+            wchar_t text[40];
+            std::swprintf(text, 40, L"0x%08lx (%ld)", static_cast<unsigned long>(value),
                           static_cast<long>(static_cast<LONG>(value)));
             return text;
         }
         case REG_MULTI_SZ: {
-            std::string text;
+            // The strings up to the empty one that ends the list, joined by blanks.
+            std::wstring text;
             DWORD pos = 0;
-            while (pos < length && data[pos] != 0) {
-                std::string part = DataAsText(data + pos, length - pos);
+            while (pos + 1 < length && (data[pos] != 0 || data[pos + 1] != 0)) {
+                std::wstring part = TextFromData(data + pos, length - pos);
                 if (!text.empty())
-                    text += ' ';
+                    text += L' ';
                 text += part;
-                pos += static_cast<DWORD>(part.size()) + 1;
+                pos += static_cast<DWORD>((part.size() + 1) * sizeof(wchar_t));
             }
             return text;
         }
         default:
-            return std::string();
+            return std::wstring();
     }
 }
 
-UniqueRegKey OpenKeyForReading(HKEY parent, const char* path) {
-    UniqueRegKey key;
-    if (RegOpenKeyExA(parent, path, 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
-        key.release();
-    }
-    return key;
+OpenedKey OpenKey(HKEY parent, const wchar_t* path, REGSAM access) {
+    OpenedKey opened;
+    opened.error = RegOpenKeyExW(parent, path, 0, access, opened.key.put());
+    if (opened.error != ERROR_SUCCESS)
+        opened.key.release();
+    return opened;
 }
 
-std::string ReadStringValue(HKEY root, const std::string& path, const std::string& name) {
-    UniqueRegKey key = OpenKeyForReading(root, path);
-    if (!key)
-        return std::string();
-    char buffer[256] = {};
-    DWORD size = 255;
-    if (RegQueryValueExA(key.get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buffer),
-                         &size) != ERROR_SUCCESS) {
-        return std::string();
+ValueData ReadValue(HKEY key, const std::wstring& name) {
+    ValueData value;
+    DWORD length = 0;
+    value.error = RegQueryValueExW(key, name.c_str(), nullptr, &value.type, nullptr, &length);
+    // The value may grow between the two calls: ask again in a larger buffer.
+    for (int attempt = 0; attempt < 4 && value.error == ERROR_SUCCESS; ++attempt) {
+        value.bytes.resize(length);
+        length = static_cast<DWORD>(value.bytes.size());
+        value.error = RegQueryValueExW(key, name.c_str(), nullptr, &value.type,
+                                       value.bytes.empty() ? nullptr : value.bytes.data(), &length);
+        if (value.error == ERROR_SUCCESS) {
+            value.bytes.resize(length);
+            return value;
+        }
+        if (value.error == ERROR_MORE_DATA)
+            value.error = ERROR_SUCCESS;
     }
-    return DataAsText(reinterpret_cast<const BYTE*>(buffer), size);
+    if (value.error == ERROR_SUCCESS)
+        value.error = ERROR_MORE_DATA;
+    value.bytes.clear();
+    return value;
 }
 
-std::string SubKey::Path() const {
-    std::string path = parentPath;
-    path += '\\';
+std::wstring ReadStringValue(HKEY key, const std::wstring& name) {
+    ValueData value = ReadValue(key, name);
+    if (!value || (value.type != REG_SZ && value.type != REG_EXPAND_SZ))
+        return std::wstring();
+    return TextFromData(value.bytes.data(), value.bytes.size());
+}
+
+std::wstring ReadStringValue(HKEY root, const std::wstring& path, const std::wstring& name) {
+    OpenedKey key = OpenKey(root, path);
+    return key ? ReadStringValue(key.get(), name) : std::wstring();
+}
+
+bool CountEntries(HKEY key, DWORD& subKeys, DWORD& values) {
+    return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values,
+                            nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+std::wstring SubKey::Path() const {
+    std::wstring path = parentPath;
+    path += L'\\';
     path += name;
     return path;
 }
 
-void EnumSubKeys(HKEY root, const std::string& path, SubKeyVisitor visitor, const StopFlag* stop) {
-    std::string trimmed = TrimChars(path, " \\");
-    UniqueRegKey key = OpenKeyForReading(root, trimmed);
+void EnumSubKeys(HKEY root, const std::wstring& path, SubKeyVisitor visitor, const StopFlag* stop) {
+    const std::wstring trimmed = TrimChars(path, L" \\");
+    OpenedKey key = OpenKey(root, trimmed);
     if (!key)
         return;
-    std::vector<char> name(512);
+    EnumBuffers buffers(0, 0, 0);
     for (DWORD index = 0;; ++index) {
         if (StopRequested(stop))
             return;
-        std::fill(name.begin(), name.end(), 0);
-        DWORD length = static_cast<DWORD>(name.size());
-        if (RegEnumKeyExA(key.get(), index, name.data(), &length, nullptr, nullptr, nullptr,
-                          nullptr) != ERROR_SUCCESS) {
+        const EnumRead read = buffers.ReadSubKey(key.get(), index);
+        if (read == EnumRead::End)
             break;
-        }
-        if (visitor)
-            visitor(SubKey{root, trimmed, name.data()});
+        if (read == EnumRead::Read && visitor)
+            visitor(SubKey{root, trimmed, buffers.SubKeyName()});
     }
 }
 
-WalkOptions WalkOptions::Tree(std::string path, DWORD typeMask,
-                              std::vector<std::string> exclusions) {
+WalkOptions WalkOptions::Tree(std::wstring path, DWORD typeMask,
+                              std::vector<std::wstring> exclusions) {
     WalkOptions options;
     options.path = std::move(path);
     options.typeMask = typeMask;
@@ -302,7 +300,7 @@ WalkOptions WalkOptions::Tree(std::string path, DWORD typeMask,
     return options;
 }
 
-WalkOptions WalkOptions::OwnValues(std::string path, DWORD typeMask) {
+WalkOptions WalkOptions::OwnValues(std::wstring path, DWORD typeMask) {
     WalkOptions options = Tree(std::move(path), typeMask);
     options.recurse = false;
     return options;
@@ -311,6 +309,6 @@ WalkOptions WalkOptions::OwnValues(std::string path, DWORD typeMask) {
 void WalkKey(HKEY root, const WalkOptions& options, ValueVisitor valueVisitor,
              KeyVisitor keyVisitor) {
     Walk walk(root, options, valueVisitor, keyVisitor);
-    const std::string start = walk.path;
+    const std::wstring start = walk.path;
     WalkLevel(walk, root, start.c_str());
 }

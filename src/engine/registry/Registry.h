@@ -1,6 +1,7 @@
 #pragma once
 // The one layer through which the program reads the registry: the root key
-// table, key path text, found entries, value display text and the walker.
+// table, key path text, found entries, value display text, opening keys,
+// reading values and the walker.
 
 #include <windows.h>
 
@@ -16,10 +17,10 @@
 constexpr int KeyRowMarker = -1;
 
 struct RegistryItem {
-    std::string rootKey;  // name from the root key table
-    std::string keyPath;  // sub key path, relative to the root
-    std::string valueName;
-    std::string dataText;
+    std::wstring rootKey;  // name from the root key table
+    std::wstring keyPath;  // sub key path, relative to the root
+    std::wstring valueName;
+    std::wstring dataText;  // display text, never written back to the registry
     int type = KeyRowMarker;
 
     bool IsKey() const { return type == KeyRowMarker; }
@@ -27,31 +28,55 @@ struct RegistryItem {
 
 // The seven root keys in table order.
 struct RootKeyEntry {
-    const char* name;
+    const wchar_t* name;
     HKEY handle;
 };
 const RootKeyEntry* RootKeyTable(std::size_t* count);
 
-std::string RootKeyName(HKEY root);
-HKEY RootKeyFromName(const std::string& name);
+std::wstring RootKeyName(HKEY root);
+HKEY RootKeyFromName(std::wstring_view name);
 
 struct SplitPath {
     bool ok = false;
     HKEY root = nullptr;
-    std::string subKey;
+    std::wstring subKey;
 };
-SplitPath SplitKeyPath(const std::string& fullPath);
+SplitPath SplitKeyPath(std::wstring_view fullPath);
 
-std::string FormatValueData(DWORD type, const BYTE* data, DWORD length);
+// The display text of value data: the lists, the search and zdv show this.
+std::wstring FormatValueData(DWORD type, const BYTE* data, DWORD length);
 
-// Opens a key below parent (a root or an open key) for reading; an empty path
-// opens parent itself.
-UniqueRegKey OpenKeyForReading(HKEY parent, const char* path);
-inline UniqueRegKey OpenKeyForReading(HKEY parent, const std::string& path) {
-    return OpenKeyForReading(parent, path.c_str());
+// A key opened below parent (a root or an open key), or the error that kept
+// it closed. An empty path opens parent itself.
+struct OpenedKey {
+    UniqueRegKey key;
+    LONG error = ERROR_SUCCESS;
+
+    explicit operator bool() const { return static_cast<bool>(key); }
+    HKEY get() const { return key.get(); }
+};
+OpenedKey OpenKey(HKEY parent, const wchar_t* path, REGSAM access = KEY_READ);
+inline OpenedKey OpenKey(HKEY parent, const std::wstring& path, REGSAM access = KEY_READ) {
+    return OpenKey(parent, path.c_str(), access);
 }
 
-std::string ReadStringValue(HKEY root, const std::string& path, const std::string& name);
+// A value's type and its whole data, read in a buffer that grows as needed.
+struct ValueData {
+    LONG error = ERROR_FILE_NOT_FOUND;
+    DWORD type = REG_NONE;
+    std::vector<BYTE> bytes;
+
+    explicit operator bool() const { return error == ERROR_SUCCESS; }
+};
+ValueData ReadValue(HKEY key, const std::wstring& name);
+
+// The text of a value up to its first NUL; empty when the key or the value
+// is missing or the value holds no string.
+std::wstring ReadStringValue(HKEY key, const std::wstring& name);
+std::wstring ReadStringValue(HKEY root, const std::wstring& path, const std::wstring& name);
+
+// The numbers of sub keys and values a key holds; false when it cannot tell.
+bool CountEntries(HKEY key, DWORD& subKeys, DWORD& values);
 
 using StopFlag = std::atomic<bool>;
 
@@ -62,16 +87,16 @@ inline bool StopRequested(const StopFlag* stop) {
 // A direct sub key, as EnumSubKeys finds it.
 struct SubKey {
     HKEY root;
-    const std::string& parentPath;
-    std::string_view name;
+    const std::wstring& parentPath;
+    std::wstring_view name;
 
-    std::string Path() const;  // parent path, backslash, name
+    std::wstring Path() const;  // parent path, backslash, name
 };
 using SubKeyVisitor = FunctionRef<void(const SubKey&)>;
 
 // Calls visitor once per direct sub key of the key (blanks and backslashes
 // around path are ignored), in the registry's order. Stops early once stop is set.
-void EnumSubKeys(HKEY root, const std::string& path, SubKeyVisitor visitor,
+void EnumSubKeys(HKEY root, const std::wstring& path, SubKeyVisitor visitor,
                  const StopFlag* stop = nullptr);
 
 // Type masks of the walk. The mask is tested against the type number,
@@ -80,17 +105,17 @@ constexpr DWORD kOddNumberedTypes = 1;   // REG_SZ, REG_BINARY, REG_MULTI_SZ, ..
 constexpr DWORD kAllTypes = 0xFFFFFFFF;  // every type but REG_NONE, which no bit selects
 
 struct WalkOptions {
-    std::string path;                     // start key; outer backslashes are ignored
-    bool recurse = true;                  // false: the start key's own values only
-    std::vector<std::string> exclusions;  // see WalkKey
+    std::wstring path;                     // start key; outer backslashes are ignored
+    bool recurse = true;                   // false: the start key's own values only
+    std::vector<std::wstring> exclusions;  // see WalkKey
     DWORD typeMask = kAllTypes;
     bool includeRegNone = false;     // pass REG_NONE values whatever the type mask says
     const StopFlag* stop = nullptr;  // tested before every key and value
 
     // The whole tree below path, or only the values of the key at path.
-    static WalkOptions Tree(std::string path, DWORD typeMask = kAllTypes,
-                            std::vector<std::string> exclusions = {});
-    static WalkOptions OwnValues(std::string path, DWORD typeMask = kAllTypes);
+    static WalkOptions Tree(std::wstring path, DWORD typeMask = kAllTypes,
+                            std::vector<std::wstring> exclusions = {});
+    static WalkOptions OwnValues(std::wstring path, DWORD typeMask = kAllTypes);
 };
 
 // A key the walk has opened, before any of its values. The counts are what the
@@ -99,18 +124,18 @@ struct WalkOptions {
 // false when the key could not be measured.
 struct WalkedKey {
     HKEY root;
-    const std::string& path;
+    const std::wstring& path;
     bool counted = false;
     DWORD subKeyCount = 0;
     DWORD valueCount = 0;
 };
 
-// A value the walk has read whole; data is followed by a NUL byte that
+// A value the walk has read whole; data is followed by two NUL bytes that
 // dataLength does not count, so no text read from it runs past the data.
 struct WalkedValue {
     HKEY root;
-    const std::string& keyPath;
-    std::string_view name;
+    const std::wstring& keyPath;
+    std::wstring_view name;
     DWORD type;
     const BYTE* data;
     DWORD dataLength;
@@ -120,8 +145,8 @@ using KeyVisitor = FunctionRef<void(const WalkedKey&)>;
 using ValueVisitor = FunctionRef<void(const WalkedValue&)>;
 
 // Depth-first pre-order walk: a key's key visitor, its values, then each child
-// subtree. Keys whose path contains an exclusion (case-insensitive) are skipped
-// with their subtree; values pass when (type & typeMask) != 0. Either visitor
-// may be empty.
+// subtree. Keys whose path contains an exclusion (without regard to case) are
+// skipped with their subtree; values pass when (type & typeMask) != 0. Either
+// visitor may be empty.
 void WalkKey(HKEY root, const WalkOptions& options, ValueVisitor valueVisitor,
              KeyVisitor keyVisitor = {});

@@ -10,6 +10,6 @@ class RowSink {
     // A cleaner scan calls this before each task runs, with its number (1 to 11).
     virtual void BeginTask(int /*task*/) {}
     // One found entry; type is the value's type, or KeyRowMarker for a key.
-    virtual void AddRow(int image, const std::string& rootName, const std::string& keyPath,
-                        const std::string& valueName, const std::string& dataText, int type) = 0;
+    virtual void AddRow(int image, const std::wstring& rootName, const std::wstring& keyPath,
+                        const std::wstring& valueName, const std::wstring& dataText, int type) = 0;
 };

@@ -16,8 +16,10 @@
 // to its windows tests its own stopped state again where it handles them.
 class WorkListener : public RowSink {
   public:
-    virtual void ShowStatus(const std::string& text) = 0;
-    // After the end text, when the work ended by itself.
+    // The key the work walks now; called for every key, so the page shows
+    // only the newest now and then.
+    virtual void ShowKey(const std::wstring& keyPath) = 0;
+    // After the last row, when the work ended by itself.
     virtual void WorkEnded() = 0;
 };
 

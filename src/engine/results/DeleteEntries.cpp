@@ -2,19 +2,15 @@
 
 #include <shlwapi.h>
 
-#include "text/LanguageTable.h"
 #include "backup/BackupStore.h"
-#include "common/AnsiText.h"
+#include "text/FormatText.h"
+#include "text/LanguageTable.h"
 
 namespace {
 
-bool KeyExists(HKEY root, const std::string& path) {
-    UniqueRegKey key;
-    LONG result = RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, key.put());
-    if (result != ERROR_SUCCESS)
-        key.release();
+bool KeyExists(HKEY root, const std::wstring& path) {
     // Anything but "not found" (access denied, say) means the key is there.
-    return result != ERROR_FILE_NOT_FOUND;
+    return OpenKey(root, path, KEY_QUERY_VALUE).error != ERROR_FILE_NOT_FOUND;
 }
 
 DeleteOutcome DeleteOne(const RegistryItem& item) {
@@ -37,65 +33,43 @@ DeleteOutcome DeleteBackedUp(const RegistryItem& item, ExportResult backup) {
     return DeleteOutcome::Failed;
 }
 
-bool WriteBackup(const std::vector<RegistryItem>& items, const std::string& folder,
-                 ProgressSink* progress, DeleteReport& report, std::vector<ExportResult>& results) {
-    std::string base = FolderWithBackslash(folder);
-    std::string path = base + MakeBackupName("_PageRegistryBackupType2", base);
-    CreatePathFolders(path);
-    report.backupPath = path;
-    switch (ExportItemsToFile(path, items, progress, &results)) {
-        case FileExportResult::Complete:
-            break;
-        case FileExportResult::CannotCreate:
-            report.backupError = "cannot create the backup file " + path;
-            return false;
-        case FileExportResult::CannotWrite:
-            report.backupError = "cannot write the backup file " + path;
-            return false;
-    }
-    return true;
-}
-
 }  // namespace
 
-const char* DeleteOutcomeText(DeleteOutcome outcome) {
+const wchar_t* DeleteOutcomeText(DeleteOutcome outcome) {
     switch (outcome) {
         case DeleteOutcome::Deleted:
-            return "deleted";
+            return L"deleted";
         case DeleteOutcome::AlreadyGone:
-            return "already gone";
+            return L"already gone";
         case DeleteOutcome::Failed:
-            return "failed";
+            return L"failed";
         case DeleteOutcome::NotBackedUp:
-            return "failed: not in the backup";
+            return L"failed: not in the backup";
     }
-    return "failed";
+    return L"failed";
 }
 
-DeleteOutcome DeleteKeyTree(const std::string& keyPath) {
+DeleteOutcome DeleteKeyTree(const std::wstring& keyPath) {
     SplitPath split = SplitKeyPath(keyPath);
     if (!split.ok)
         return DeleteOutcome::Failed;
-    // SHDeleteKeyA removes a sub key of an open key: open the parent and name
+    // SHDeleteKeyW removes a sub key of an open key: open the parent and name
     // the last component. A key directly below a root has the root as parent.
-    std::string parentPath;
-    std::string name = split.subKey;
-    std::size_t slash = FindLastChar(split.subKey, '\\');
-    if (slash != std::string::npos) {
+    std::wstring parentPath;
+    std::wstring name = split.subKey;
+    const std::size_t slash = split.subKey.rfind(L'\\');
+    if (slash != std::wstring::npos) {
         parentPath = split.subKey.substr(0, slash);
         name = split.subKey.substr(slash + 1);
     }
-    UniqueRegKey parent;
-    LONG result =
-        RegOpenKeyExA(split.root, parentPath.c_str(), 0, KEY_READ | KEY_WRITE, parent.put());
-    if (result != ERROR_SUCCESS) {
-        parent.release();
-        if (result == ERROR_FILE_NOT_FOUND)
+    OpenedKey parent = OpenKey(split.root, parentPath, KEY_READ | KEY_WRITE);
+    if (!parent) {
+        if (parent.error == ERROR_FILE_NOT_FOUND)
             return DeleteOutcome::AlreadyGone;
         return KeyExists(split.root, split.subKey) ? DeleteOutcome::Failed
                                                    : DeleteOutcome::AlreadyGone;
     }
-    result = SHDeleteKeyA(parent.get(), name.c_str());
+    const LONG result = SHDeleteKeyW(parent.get(), name.c_str());
     if (result == ERROR_SUCCESS)
         return DeleteOutcome::Deleted;
     if (result == ERROR_FILE_NOT_FOUND)
@@ -104,20 +78,15 @@ DeleteOutcome DeleteKeyTree(const std::string& keyPath) {
     return KeyExists(parent.get(), name) ? DeleteOutcome::Failed : DeleteOutcome::Deleted;
 }
 
-DeleteOutcome DeleteValue(const std::string& keyPath, const std::string& valueName) {
+DeleteOutcome DeleteValue(const std::wstring& keyPath, const std::wstring& valueName) {
     SplitPath split = SplitKeyPath(keyPath);
     if (!split.ok)
         return DeleteOutcome::Failed;
-    UniqueRegKey key;
-    LONG result = RegOpenKeyExA(split.root, split.subKey.c_str(), 0,
-                                KEY_SET_VALUE | KEY_QUERY_VALUE, key.put());
-    if (result != ERROR_SUCCESS) {
-        key.release();
-        if (result == ERROR_FILE_NOT_FOUND)
-            return DeleteOutcome::AlreadyGone;
-        return DeleteOutcome::Failed;
-    }
-    result = RegDeleteValueA(key.get(), valueName.c_str());
+    OpenedKey key = OpenKey(split.root, split.subKey, KEY_SET_VALUE | KEY_QUERY_VALUE);
+    if (!key)
+        return key.error == ERROR_FILE_NOT_FOUND ? DeleteOutcome::AlreadyGone
+                                                 : DeleteOutcome::Failed;
+    const LONG result = RegDeleteValueW(key.get(), valueName.c_str());
     if (result == ERROR_SUCCESS)
         return DeleteOutcome::Deleted;
     if (result == ERROR_FILE_NOT_FOUND)
@@ -135,20 +104,34 @@ bool DeleteReport::AnyFailed() const {
     return false;
 }
 
-DeleteReport DeleteItems(const std::vector<RegistryItem>& items, const std::string& backupFolder,
+std::wstring DeleteReport::BackupError() const {
+    if (backupOk)
+        return std::wstring();
+    return FormatPath(
+        GetText(backupResult == FileExportResult::CannotCreate ? L"_BackupFileCannotBeCreated"
+                                                               : L"_BackupFileCannotBeWritten"),
+        backupPath);
+}
+
+DeleteReport DeleteItems(const std::vector<RegistryItem>& items, const std::wstring& backupFile,
                          ProgressSink* progress) {
     DeleteReport report;
     if (items.empty())
         return report;
     std::vector<ExportResult> backup;
-    bool withBackup = !backupFolder.empty();
-    if (withBackup && !WriteBackup(items, backupFolder, progress, report, backup)) {
-        report.backupOk = false;
-        return report;
+    const bool withBackup = !backupFile.empty();
+    if (withBackup) {
+        report.backupPath = backupFile;
+        CreatePathFolders(backupFile);
+        report.backupResult = ExportItemsToFile(backupFile, items, progress, &backup);
+        if (report.backupResult != FileExportResult::Complete) {
+            report.backupOk = false;
+            return report;
+        }
     }
     report.outcomes.reserve(items.size());
     if (progress)
-        progress->Begin(GetText("_RegistryListViewProgressState2"), items.size());
+        progress->Begin(ProgressPhase::Deleting, items.size());
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (progress)
             progress->Step(i);

@@ -1,6 +1,6 @@
 #pragma once
 // Deleting found entries: whole keys with everything below them, or single
-// values; for the cleaner's list only after they were written to a backup file
+// values; for the result lists only after they were written to a backup file
 // from which "regedit /s" brings them back.
 
 #include <string>
@@ -16,32 +16,35 @@ enum class DeleteOutcome {
     NotBackedUp,  // it exists but could not be read into the backup, so it was kept
 };
 
-// "deleted", "already gone", "failed", "failed: not in the backup".
-const char* DeleteOutcomeText(DeleteOutcome outcome);
+// "deleted", "already gone", "failed", "failed: not in the backup": the words
+// zdv prints, the same in every language.
+const wchar_t* DeleteOutcomeText(DeleteOutcome outcome);
 inline bool IsFailure(DeleteOutcome outcome) {
     return outcome == DeleteOutcome::Failed || outcome == DeleteOutcome::NotBackedUp;
 }
 
 // Deletes the key named by the key path (root long name, backslash, sub key
 // path) with all its sub keys and values; works for a key directly below a root.
-DeleteOutcome DeleteKeyTree(const std::string& keyPath);
+DeleteOutcome DeleteKeyTree(const std::wstring& keyPath);
 // Deletes one value; an empty name is the key's default value.
-DeleteOutcome DeleteValue(const std::string& keyPath, const std::string& valueName);
+DeleteOutcome DeleteValue(const std::wstring& keyPath, const std::wstring& valueName);
 
 struct DeleteReport {
     // False when a backup was asked for and could not be written completely;
     // then nothing was deleted and outcomes is empty.
     bool backupOk = true;
-    std::string backupPath;               // the backup file, written or (backupOk false) not
-    std::string backupError;              // why the backup failed
+    std::wstring backupPath;  // the backup file, written or (backupOk false) not
+    FileExportResult backupResult = FileExportResult::Complete;
     std::vector<DeleteOutcome> outcomes;  // one per entry, in the entries' order
 
     bool AnyFailed() const;
+    // Why the backup failed, in the user's language, naming the file.
+    std::wstring BackupError() const;
 };
 
 // Deletes the entries in order, a key entry (type KeyRowMarker) as a key tree,
-// any other as a value. With a backup folder, first writes every entry to a new
-// backup file there (named by MakeBackupName("_PageRegistryBackupType2")) and
-// deletes nothing unless that file was written completely.
-DeleteReport DeleteItems(const std::vector<RegistryItem>& items, const std::string& backupFolder,
+// any other as a value. With a backup file (see NewBackupPath), first writes
+// every entry into it, making its folders, and deletes nothing unless the
+// file was written completely.
+DeleteReport DeleteItems(const std::vector<RegistryItem>& items, const std::wstring& backupFile,
                          ProgressSink* progress);

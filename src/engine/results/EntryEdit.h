@@ -14,12 +14,12 @@ enum class ValueNowState {
 struct ValueNow {
     ValueNowState state = ValueNowState::Missing;
     unsigned long type = 0;
-    std::string text;  // the whole text; for NotEditable its display text
+    std::wstring text;  // the whole text; for NotEditable its display text
 };
 
 // The value as the registry holds it now (rootName is a root key's long name).
-ValueNow ReadValueNow(const std::string& rootName, const std::string& subKey,
-                      const std::string& valueName);
+ValueNow ReadValueNow(const std::wstring& rootName, const std::wstring& subKey,
+                      const std::wstring& valueName);
 
 enum class ValueEditResult {
     Written,         // the text stands under the new name; a renamed value is gone
@@ -33,18 +33,18 @@ enum class ValueEditResult {
 // compared as the registry compares them, without regard to letter case: a
 // rename that changes only the case keeps the value, and a rename onto a name
 // that another value of the key has is refused rather than overwriting it.
-ValueEditResult WriteEditedValue(const std::string& rootName, const std::string& subKey,
-                                 const std::string& oldName, const std::string& newName,
-                                 const std::string& text);
+ValueEditResult WriteEditedValue(const std::wstring& rootName, const std::wstring& subKey,
+                                 const std::wstring& oldName, const std::wstring& newName,
+                                 const std::wstring& text);
 
 // Where the registry editor keeps the key it selects when it starts
 // (below HKEY_CURRENT_USER), and that value's name.
-constexpr char kRegeditSettingsKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit";
-constexpr char kRegeditLastKeyValue[] = "LastKey";
+constexpr wchar_t kRegeditSettingsKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit";
+constexpr wchar_t kRegeditLastKeyValue[] = L"LastKey";
 
 // "root\sub key" without a trailing backslash: the root alone for an empty sub key.
-std::string RegeditLastKeyText(const std::string& rootName, const std::string& subKey);
+std::wstring RegeditLastKeyText(const std::wstring& rootName, const std::wstring& subKey);
 // Writes the text as "LastKey", creating the editor's settings key when the
 // editor never ran. False when it could not be written.
-bool WriteRegeditLastKey(const std::string& text);
+bool WriteRegeditLastKey(const std::wstring& text);

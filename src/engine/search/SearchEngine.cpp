@@ -2,10 +2,7 @@
 
 #include <windows.h>
 
-#include "text/FormatText.h"
-#include "text/LanguageTable.h"
-#include "cleaner/PathValidation.h"
-#include "common/AnsiText.h"
+#include "common/Text.h"
 
 namespace {
 
@@ -23,44 +20,46 @@ const SearchRoot kSearchRoots[] = {
     {HKEY_CURRENT_CONFIG, &SearchOptions::searchHkcc},
 };
 
+bool IsHighSurrogate(wchar_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+
 // One run's state, shared by its key and value visitors.
 class SearchWalk {
   public:
-    SearchWalk(const SearchOptions& options, RowSink& sink, const SearchStatus& status,
+    SearchWalk(const SearchOptions& options, RowSink& sink, const SearchProgress& progress,
                const StopFlag* stop)
-        : m_options(options), m_matcher(options), m_sink(sink), m_status(status), m_stop(stop) {
-        // Looked up once per run: the status text changes for every key.
-        if (options.includeKey)
-            m_keyFlagText = GetText("_PageRegistrySearchKeyFlagString");
-        if (status)
-            m_progressText = GetText("_PageRegistrySearchState2");
-    }
+        : m_options(options),
+          m_matcher(options),
+          m_sink(sink),
+          m_progress(progress),
+          m_stop(stop) {}
 
     void SetRoot(HKEY root) { m_rootName = RootKeyName(root); }
 
-    // The key's own name against the keyword, then the status line.
+    // The key's own name against the keyword, then the progress.
     void OnKey(const WalkedKey& key) {
         if (StopRequested(m_stop))
             return;
         if (m_options.includeKey) {
-            std::size_t slash = FindLastChar(key.path, '\\');
-            std::string name = slash == std::string::npos ? key.path : key.path.substr(slash + 1);
-            if (m_matcher.Matches(name)) {
-                AddRowUnlessStopped(kSearchKeyImage, key.path, m_keyFlagText, std::string(),
+            const std::size_t slash = key.path.rfind(L'\\');
+            std::wstring name = slash == std::wstring::npos ? key.path : key.path.substr(slash + 1);
+            if (m_matcher.Matches(std::move(name))) {
+                AddRowUnlessStopped(kSearchKeyImage, key.path, m_options.keyRowText, std::wstring(),
                                     KeyRowMarker);
             }
         }
-        if (m_status && !StopRequested(m_stop))
-            m_status(FormatPath(m_progressText, key.path));
+        if (m_progress && !StopRequested(m_stop))
+            m_progress(key.path);
     }
 
     // The value's name and its data text against the keyword, as the options ask.
     void OnValue(const WalkedValue& value) {
         if (StopRequested(m_stop))
             return;
-        std::string valueName(value.name);
+        std::wstring valueName(value.name);
         bool hit = m_options.includeValue && m_matcher.Matches(valueName);
-        std::string dataText;
+        std::wstring dataText;
         if (hit || m_options.includeData) {
             dataText = FormatValueData(value.type, value.data, value.dataLength);
             hit = hit || m_matcher.Matches(dataText);
@@ -76,8 +75,8 @@ class SearchWalk {
         return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
     }
 
-    void AddRowUnlessStopped(int image, const std::string& keyPath, const std::string& valueName,
-                             const std::string& dataText, int type) {
+    void AddRowUnlessStopped(int image, const std::wstring& keyPath, const std::wstring& valueName,
+                             const std::wstring& dataText, int type) {
         if (StopRequested(m_stop))
             return;
         m_sink.AddRow(image, m_rootName, keyPath, valueName, dataText, type);
@@ -86,11 +85,9 @@ class SearchWalk {
     const SearchOptions& m_options;
     KeywordMatcher m_matcher;
     RowSink& m_sink;
-    const SearchStatus& m_status;
+    const SearchProgress& m_progress;
     const StopFlag* m_stop;
-    std::string m_rootName;
-    std::string m_keyFlagText;
-    std::string m_progressText;
+    std::wstring m_rootName;
 };
 
 }  // namespace
@@ -101,7 +98,7 @@ KeywordMatcher::KeywordMatcher(const SearchOptions& options)
       m_useWildcard(options.useWildcard),
       m_fullWordMatch(options.fullWordMatch) {}
 
-bool KeywordMatcher::Matches(std::string text) const {
+bool KeywordMatcher::Matches(std::wstring text) const {
     if (!m_caseSensitive)
         text = LowerCopy(std::move(text));
     // With full word match the keyword is plain text even in wildcard mode.
@@ -112,21 +109,21 @@ bool KeywordMatcher::Matches(std::string text) const {
     return ContainsText(text, m_keyword);
 }
 
-bool MatchText(const std::string& text, const SearchOptions& options) {
+bool MatchText(const std::wstring& text, const SearchOptions& options) {
     return KeywordMatcher(options).Matches(text);
 }
 
-SearchEnd SearchRun(const SearchOptions& options, RowSink& sink, const SearchStatus& status,
+SearchEnd SearchRun(const SearchOptions& options, RowSink& sink, const SearchProgress& progress,
                     const StopFlag* stop) {
     if (StopRequested(stop))
         return SearchEnd::Stopped;
     if (!options.keyword.empty()) {
-        SearchWalk search(options, sink, status, stop);
+        SearchWalk search(options, sink, progress, stop);
         auto onKey = [&search](const WalkedKey& key) { search.OnKey(key); };
         auto onValue = [&search](const WalkedValue& value) { search.OnValue(value); };
-        // Without a status line and without the key test there is nothing to do per key.
+        // Without progress and without the key test there is nothing to do per key.
         KeyVisitor keyVisitor;
-        if (status || options.includeKey)
+        if (progress || options.includeKey)
             keyVisitor = onKey;
         ValueVisitor valueVisitor;
         if (options.includeValue || options.includeData)
@@ -142,20 +139,14 @@ SearchEnd SearchRun(const SearchOptions& options, RowSink& sink, const SearchSta
             WalkKey(root.handle, walkOptions, valueVisitor, keyVisitor);
         }
     }
-    if (StopRequested(stop))
-        return SearchEnd::Stopped;
-    if (status)
-        status(GetText("_PageRegistrySearchState3"));
-    return SearchEnd::Finished;
+    return StopRequested(stop) ? SearchEnd::Stopped : SearchEnd::Finished;
 }
 
-std::string CutKeyword(const std::string& keyword) {
-    std::size_t end = 0;
-    while (end < keyword.size()) {
-        std::size_t next = end + CharLength(keyword, end);
-        if (next > kSearchKeywordLimit)
-            break;
-        end = next;
-    }
+std::wstring CutKeyword(const std::wstring& keyword) {
+    if (keyword.size() <= kSearchKeywordLimit)
+        return keyword;
+    std::size_t end = kSearchKeywordLimit;
+    if (IsHighSurrogate(keyword[end - 1]))
+        --end;
     return keyword.substr(0, end);
 }

@@ -10,14 +10,17 @@
 #include "registry/RowSink.h"
 #include "registry/Registry.h"
 
-// The keyword edit of the search page holds at most this many characters,
+// The keyword edit of the search page holds at most this many UTF-16 units,
 // and the settings store no more.
 constexpr std::size_t kSearchKeywordLimit = 499;
-// The keyword cut to kSearchKeywordLimit, never in the middle of a double-byte character.
-std::string CutKeyword(const std::string& keyword);
+// The keyword cut to kSearchKeywordLimit, never between the two halves of a
+// surrogate pair.
+std::wstring CutKeyword(const std::wstring& keyword);
 
 struct SearchOptions {
-    std::string keyword;
+    std::wstring keyword;
+    // The value name column's text on the row of a key whose name matched.
+    std::wstring keyRowText;
     bool includeKey = false;
     bool includeValue = false;
     bool includeData = false;
@@ -35,10 +38,10 @@ struct SearchOptions {
 class KeywordMatcher {
   public:
     explicit KeywordMatcher(const SearchOptions& options);
-    bool Matches(std::string text) const;
+    bool Matches(std::wstring text) const;
 
   private:
-    std::string m_keyword;
+    std::wstring m_keyword;
     bool m_caseSensitive;
     bool m_useWildcard;
     bool m_fullWordMatch;
@@ -46,16 +49,16 @@ class KeywordMatcher {
 
 // Whether text holds the keyword as the options' mode says: a substring, the
 // whole text, or a wildcard pattern the whole text matches; letter case is
-// ignored unless the options say otherwise.
-bool MatchText(const std::string& text, const SearchOptions& options);
+// ignored (by the system's Unicode case table) unless the options say otherwise.
+bool MatchText(const std::wstring& text, const SearchOptions& options);
 
 // Row images of the search list: a key, a string value, any other value.
 constexpr int kSearchKeyImage = 0;
 constexpr int kSearchStringImage = 1;
 constexpr int kSearchBinaryImage = 2;
 
-// Receives the status line: the key being visited, then the end text.
-using SearchStatus = std::function<void(const std::string& text)>;
+// Hears of every key the search visits.
+using SearchProgress = std::function<void(const std::wstring& keyPath)>;
 
 enum class SearchEnd { Finished, Stopped };
 
@@ -63,9 +66,9 @@ enum class SearchEnd { Finished, Stopped };
 // HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_CONFIG,
 // adding one row per hit to sink as it is found (the same sink the cleaner
 // fills; the page clears its list before a run). An empty keyword searches
-// nothing. status may be empty. Once stop is set, no row and no status text is
-// given any more: whoever stopped the run shows that. Stop may come between the
+// nothing. progress may be empty. Once stop is set, no row and no key is given
+// any more: whoever stopped the run shows that. Stop may come between the
 // test and the call, so a sink on another thread tests the flag again where it
 // takes the row (the page does so on its own thread, where Stop is set).
-SearchEnd SearchRun(const SearchOptions& options, RowSink& sink, const SearchStatus& status,
+SearchEnd SearchRun(const SearchOptions& options, RowSink& sink, const SearchProgress& progress,
                     const StopFlag* stop);

@@ -4,7 +4,7 @@
 
 WorkRun SearchWork(SearchOptions options) {
     return [options = std::move(options)](WorkListener& listener, const StopFlag* stop) {
-        auto status = [&listener](const std::string& text) { listener.ShowStatus(text); };
-        return SearchRun(options, listener, status, stop) == SearchEnd::Finished;
+        auto progress = [&listener](const std::wstring& keyPath) { listener.ShowKey(keyPath); };
+        return SearchRun(options, listener, progress, stop) == SearchEnd::Finished;
     };
 }

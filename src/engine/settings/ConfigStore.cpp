@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "common/AnsiText.h"
+#include "common/Text.h"
 
 namespace {
 
@@ -73,28 +73,24 @@ bool ConfigStore::Load(const std::wstring& path) {
     return true;
 }
 
-bool ConfigStore::Load(const std::string& ansiPath) {
-    return Load(WideFromAnsi(ansiPath));
-}
-
-ComPtr<IXMLDOMNode> ConfigStore::SelectNode(const std::string& path) const {
+ComPtr<IXMLDOMNode> ConfigStore::SelectNode(const std::wstring& path) const {
     ComPtr<IXMLDOMNode> node;
     if (!Loaded())
         return node;
-    UniqueBstr query = MakeBstr(WideFromAnsi(path));
+    UniqueBstr query = MakeBstr(path);
     if (FAILED(m_document.get()->selectSingleNode(query.get(), node.put())))
         node.release();
     return node;
 }
 
-void ConfigStore::GetAttribute(IXMLDOMNode* node, const std::string& name, VARIANT* value) const {
+void ConfigStore::GetAttribute(IXMLDOMNode* node, const std::wstring& name, VARIANT* value) const {
     VariantClear(value);
     if (!Loaded() || !node)
         return;
     ComPtr<IXMLDOMNamedNodeMap> attributes;
     if (FAILED(node->get_attributes(attributes.put())) || !attributes)
         return;
-    UniqueBstr attributeName = MakeBstr(WideFromAnsi(name));
+    UniqueBstr attributeName = MakeBstr(name);
     ComPtr<IXMLDOMNode> attribute;
     if (FAILED(attributes.get()->getNamedItem(attributeName.get(), attribute.put())) ||
         !attribute) {
@@ -104,19 +100,19 @@ void ConfigStore::GetAttribute(IXMLDOMNode* node, const std::string& name, VARIA
         VariantClear(value);
 }
 
-std::string ConfigStore::GetAttributeText(IXMLDOMNode* node, const std::string& name) const {
+std::wstring ConfigStore::GetAttributeText(IXMLDOMNode* node, const std::wstring& name) const {
     UniqueVariant value;
     GetAttribute(node, name, value.put());
     if (value.get()->vt != VT_BSTR &&
         FAILED(VariantChangeType(value.get(), value.get(), 0, VT_BSTR))) {
-        return std::string();
+        return std::wstring();
     }
     BSTR text = value.get()->bstrVal;
-    return AnsiFromWide(text, SysStringLen(text));
+    return std::wstring(text ? text : L"", SysStringLen(text));
 }
 
-bool ConfigStore::SetAttribute(IXMLDOMNode* node, const std::string& name,
-                               const std::string& text) {
+bool ConfigStore::SetAttribute(IXMLDOMNode* node, const std::wstring& name,
+                               const std::wstring& text) {
     if (!Loaded() || !node)
         return false;
     ComPtr<IXMLDOMElement> element;
@@ -124,19 +120,20 @@ bool ConfigStore::SetAttribute(IXMLDOMNode* node, const std::string& name,
         element.release();
         return false;
     }
-    UniqueBstr attributeName = MakeBstr(WideFromAnsi(name));
+    UniqueBstr attributeName = MakeBstr(name);
     UniqueVariant value;
-    SetStringVariant(value, WideFromAnsi(text));
+    SetStringVariant(value, text);
     return SUCCEEDED(element.get()->setAttribute(attributeName.get(), *value.get()));
 }
 
-std::string ConfigStore::Read(const std::string& elementPath, const std::string& attribute) const {
+std::wstring ConfigStore::Read(const std::wstring& elementPath,
+                               const std::wstring& attribute) const {
     ComPtr<IXMLDOMNode> node = SelectNode(elementPath);
     return GetAttributeText(node.get(), attribute);
 }
 
-bool ConfigStore::Write(const std::string& elementPath, const std::string& attribute,
-                        const std::string& text) {
+bool ConfigStore::Write(const std::wstring& elementPath, const std::wstring& attribute,
+                        const std::wstring& text) {
     ComPtr<IXMLDOMNode> node = SelectNode(elementPath);
     return SetAttribute(node.get(), attribute, text);
 }
@@ -155,22 +152,22 @@ bool ConfigStore::Save() {
     return written;
 }
 
-bool ApplyFlagList(const std::string& text, std::vector<bool>& flags) {
-    std::vector<std::string> fields = SplitText(text, ",", EmptyFields::Drop);
+bool ApplyFlagList(const std::wstring& text, std::vector<bool>& flags) {
+    std::vector<std::wstring> fields = SplitText(text, L",", EmptyFields::Drop);
     if (fields.empty())
         return false;
     for (std::size_t i = 0; i < flags.size(); ++i) {
-        flags[i] = fields[std::min(i, fields.size() - 1)] == "1";
+        flags[i] = fields[std::min(i, fields.size() - 1)] == L"1";
     }
     return true;
 }
 
-std::string MakeFlagList(const std::vector<bool>& flags) {
-    std::string list;
+std::wstring MakeFlagList(const std::vector<bool>& flags) {
+    std::wstring list;
     for (std::size_t i = 0; i < flags.size(); ++i) {
         if (i > 0)
-            list += ',';
-        list += flags[i] ? '1' : '0';
+            list += L',';
+        list += flags[i] ? L'1' : L'0';
     }
     return list;
 }

@@ -23,23 +23,22 @@ class ConfigStore {
     // On failure the store stays usable but empty: reads give nothing, writes
     // and Save do nothing.
     bool Load(const std::wstring& path);
-    bool Load(const std::string& ansiPath);
     bool Loaded() const { return !m_path.empty(); }
 
     // The first node matching an absolute element path, or an empty pointer.
-    ComPtr<IXMLDOMNode> SelectNode(const std::string& path) const;
+    ComPtr<IXMLDOMNode> SelectNode(const std::wstring& path) const;
     // The attribute's value as a variant (VT_EMPTY when missing). value must be
     // an initialised variant; it is cleared first.
-    void GetAttribute(IXMLDOMNode* node, const std::string& name, VARIANT* value) const;
+    void GetAttribute(IXMLDOMNode* node, const std::wstring& name, VARIANT* value) const;
     // The attribute's value converted to text; empty when missing.
-    std::string GetAttributeText(IXMLDOMNode* node, const std::string& name) const;
+    std::wstring GetAttributeText(IXMLDOMNode* node, const std::wstring& name) const;
     // Sets (creating when needed) an attribute of an element node.
-    bool SetAttribute(IXMLDOMNode* node, const std::string& name, const std::string& text);
+    bool SetAttribute(IXMLDOMNode* node, const std::wstring& name, const std::wstring& text);
 
     // Shorthands over SelectNode and the attribute calls.
-    std::string Read(const std::string& elementPath, const std::string& attribute) const;
-    bool Write(const std::string& elementPath, const std::string& attribute,
-               const std::string& text);
+    std::wstring Read(const std::wstring& elementPath, const std::wstring& attribute) const;
+    bool Write(const std::wstring& elementPath, const std::wstring& attribute,
+               const std::wstring& text);
 
     // Writes the whole document to a new file beside the loaded one, then
     // replaces the loaded file with it, so an interrupted save loses nothing.
@@ -56,15 +55,15 @@ class ConfigStore {
 // Applies a stored flag list to flags: fields are split at "," with empty ones
 // dropped; flag i takes field min(i, n - 1); only exactly "1" ticks. A list
 // without any field leaves flags unchanged. Returns whether anything applied.
-bool ApplyFlagList(const std::string& text, std::vector<bool>& flags);
+bool ApplyFlagList(const std::wstring& text, std::vector<bool>& flags);
 // "1" or "0" per flag, joined by ",".
-std::string MakeFlagList(const std::vector<bool>& flags);
+std::wstring MakeFlagList(const std::vector<bool>& flags);
 
 // Element paths of "config.xml".
 namespace ConfigPaths {
-constexpr char kSearchKeyword[] = "/config/zazadazivevevivozed/searchpage/searchkeyword";
-constexpr char kSearchRange[] = "/config/zazadazivevevivozed/searchpage/searchrange";
-constexpr char kSearchOptions[] = "/config/zazadazivevevivozed/searchpage/options";
-constexpr char kCleanerTasks[] = "/config/zazadazivevevivozed/cleanersearchtasklist";
-constexpr char kWebsite[] = "/config/zazadazivevevivozed/website";
+constexpr wchar_t kSearchKeyword[] = L"/config/zazadazivevevivozed/searchpage/searchkeyword";
+constexpr wchar_t kSearchRange[] = L"/config/zazadazivevevivozed/searchpage/searchrange";
+constexpr wchar_t kSearchOptions[] = L"/config/zazadazivevevivozed/searchpage/options";
+constexpr wchar_t kCleanerTasks[] = L"/config/zazadazivevevivozed/cleanersearchtasklist";
+constexpr wchar_t kWebsite[] = L"/config/zazadazivevevivozed/website";
 }  // namespace ConfigPaths

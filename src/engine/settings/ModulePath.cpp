@@ -1,56 +1,58 @@
 #include "settings/ModulePath.h"
 
-#include "common/AnsiText.h"
-
-std::string ModulePath(HMODULE module) {
-    char buffer[MAX_PATH] = {};
-    DWORD length = GetModuleFileNameA(module, buffer, MAX_PATH);
-    return std::string(buffer, length < MAX_PATH ? length : MAX_PATH - 1);
+std::wstring ModulePath(HMODULE module) {
+    // A folder may be deeper than MAX_PATH: the buffer grows until the name fits.
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD size = static_cast<DWORD>(path.size());
+        const DWORD length = GetModuleFileNameW(module, &path[0], size);
+        if (length == 0)
+            return std::wstring();
+        if (length < size) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
 }
 
-std::string FolderOfPath(const std::string& path) {
-    std::size_t slash = FindLastChar(path, '\\');
-    if (slash != std::string::npos)
+std::wstring FolderOfPath(const std::wstring& path) {
+    std::size_t slash = path.rfind(L'\\');
+    if (slash != std::wstring::npos)
         return path.substr(0, slash);
-    std::size_t colon = FindLastChar(path, ':');
-    if (colon != std::string::npos)
+    std::size_t colon = path.rfind(L':');
+    if (colon != std::wstring::npos)
         return path.substr(0, colon + 1);
-    return std::string();
+    return std::wstring();
 }
 
-std::string BaseNameOfPath(const std::string& path, Extension extension) {
-    std::size_t slash = FindLastChar(path, '\\');
-    std::size_t colon = FindLastChar(path, ':');
-    std::size_t cut = std::string::npos;
-    if (slash != std::string::npos)
-        cut = slash;
-    if (colon != std::string::npos && (cut == std::string::npos || colon > cut))
-        cut = colon;
-    std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+std::wstring BaseNameOfPath(const std::wstring& path, Extension extension) {
+    const std::size_t cut = path.find_last_of(L"\\:");
+    std::wstring name = cut == std::wstring::npos ? path : path.substr(cut + 1);
     if (extension == Extension::Drop) {
-        std::size_t dot = FindLastChar(name, '.');
-        if (dot != std::string::npos)
+        std::size_t dot = name.rfind(L'.');
+        if (dot != std::wstring::npos)
             name.resize(dot);
     }
     return name;
 }
 
-std::string ModuleFolder(HMODULE module) {
+std::wstring ModuleFolder(HMODULE module) {
     return FolderOfPath(ModulePath(module));
 }
 
-std::string ModuleBaseName(HMODULE module, Extension extension) {
+std::wstring ModuleBaseName(HMODULE module, Extension extension) {
     return BaseNameOfPath(ModulePath(module), extension);
 }
 
-std::string LanguageFilePath(const std::string& baseName) {
-    return ModuleFolder(nullptr) + "\\" + baseName + ".language";
+std::wstring LanguageFilePath(const std::wstring& baseName) {
+    return ModuleFolder(nullptr) + L"\\" + baseName + L".language";
 }
 
-std::string ConfigFilePath() {
-    return ModuleFolder(nullptr) + "\\config.xml";
+std::wstring ConfigFilePath() {
+    return ModuleFolder(nullptr) + L"\\config.xml";
 }
 
-std::string BackupFolderPath() {
-    return ModuleFolder(nullptr) + "\\Data\\" + kProductName + "\\Backup\\";
+std::wstring BackupFolderPath() {
+    return ModuleFolder(nullptr) + L"\\Data\\" + kProductName + L"\\Backup\\";
 }

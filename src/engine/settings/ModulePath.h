@@ -5,22 +5,22 @@
 
 #include <string>
 
-constexpr char kProductName[] = "ZazaDaziveveVivozed";
+constexpr wchar_t kProductName[] = L"ZazaDaziveveVivozed";
 
 enum class Extension { Drop, Keep };
 
-std::string ModulePath(HMODULE module);
+std::wstring ModulePath(HMODULE module);
 // The folder without a trailing backslash ("C:" for a path such as C:name.exe).
-std::string ModuleFolder(HMODULE module);
+std::wstring ModuleFolder(HMODULE module);
 // The file name, with or without its last extension.
-std::string ModuleBaseName(HMODULE module, Extension extension);
+std::wstring ModuleBaseName(HMODULE module, Extension extension);
 
 // Pure forms of the two above, for any path text.
-std::string FolderOfPath(const std::string& path);
-std::string BaseNameOfPath(const std::string& path, Extension extension);
+std::wstring FolderOfPath(const std::wstring& path);
+std::wstring BaseNameOfPath(const std::wstring& path, Extension extension);
 
 // The program's files. The language file is named after the running program;
 // zdv.exe uses the program's own name instead (it shares the program's files).
-std::string LanguageFilePath(const std::string& baseName);
-std::string ConfigFilePath();
-std::string BackupFolderPath();  // ends in a backslash
+std::wstring LanguageFilePath(const std::wstring& baseName);
+std::wstring ConfigFilePath();
+std::wstring BackupFolderPath();  // ends in a backslash

@@ -7,5 +7,5 @@
 
 #include <string>
 
-std::string FormatCount(const std::string& text, long long count);
-std::string FormatPath(const std::string& text, const std::string& path);
+std::wstring FormatCount(const std::wstring& text, long long count);
+std::wstring FormatPath(const std::wstring& text, const std::wstring& path);

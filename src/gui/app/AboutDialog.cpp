@@ -16,11 +16,11 @@ AboutDialog::~AboutDialog() {
 BOOL AboutDialog::OnInitDialog() {
     CentreWindow(m_hwnd);
     LocalizeWindow(m_hwnd);
-    SetDlgItemTextA(m_hwnd, IDC_THANKS_LIST, GetText("_Thankyoulist", 1).c_str());
-    const std::string program = ModulePath(nullptr);
-    SetDlgItemTextA(m_hwnd, IDC_APP_NAME, VersionString(program, "ProductName").c_str());
-    SetDlgItemTextA(m_hwnd, IDC_APP_VERSION, VersionString(program, "ProductVersion").c_str());
-    const std::string site = WebSiteAddress();
+    SetDlgItemTextW(m_hwnd, IDC_THANKS_LIST, GetText(L"_Thankyoulist", 1).c_str());
+    const std::wstring program = ModulePath(nullptr);
+    SetDlgItemTextW(m_hwnd, IDC_APP_NAME, VersionString(program, L"ProductName").c_str());
+    SetDlgItemTextW(m_hwnd, IDC_APP_VERSION, VersionString(program, L"ProductVersion").c_str());
+    const std::wstring site = WebSiteAddress();
     m_website.SetUrl(WebPageUrl(site, WebPage::Home));
     m_website.SubclassStatic(Item(IDC_WEBSITE_LINK));
     m_support.SetUrl(WebPageUrl(site, WebPage::Support));

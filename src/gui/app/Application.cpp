@@ -33,7 +33,7 @@ int RunMainWindow(int showCommand, const std::function<void(MainFrame&)>& onShow
 }
 
 int RunProgram(HINSTANCE instance, int showCommand, const StartupOptions& options) {
-    UniqueKernelHandle mutex(CreateMutexA(nullptr, FALSE, options.mutexName.c_str()));
+    UniqueKernelHandle mutex(CreateMutexW(nullptr, FALSE, options.mutexName.c_str()));
     if (mutex && GetLastError() == ERROR_ALREADY_EXISTS)
         return kExitEarly;
 
@@ -42,15 +42,15 @@ int RunProgram(HINSTANCE instance, int showCommand, const StartupOptions& option
     // the skin layer to the end of the process.
     ComInitialization com;
     SkinStart(instance, kProductName);
-    const std::string baseName = ModuleBaseName(nullptr, Extension::Drop);
-    SkinLoadFile(ModuleFolder(nullptr) + "\\" + baseName + ".smf");
+    const std::wstring baseName = ModuleBaseName(nullptr, Extension::Drop);
+    SkinLoadFile(ModuleFolder(nullptr) + L"\\" + baseName + L".smf");
     Language().SetFile(options.languageFile.empty() ? LanguageFilePath(baseName)
                                                     : options.languageFile);
 
     const bool parser =
         options.xmlParserAvailable ? options.xmlParserAvailable() : XmlParserAvailable();
     if (!parser) {
-        ShowMessage(nullptr, GetText("_NotInstallXML2"), MB_ICONINFORMATION | MB_OK);
+        ShowMessage(nullptr, GetText(L"_NotInstallXML2"), MB_ICONINFORMATION | MB_OK);
         return kExitEarly;
     }
 

@@ -11,16 +11,16 @@
 class MainFrame;
 
 // A fixed name in registry GUID form, the same in every build.
-constexpr char kSingleInstanceMutexName[] = "{6F1C2A8E-3B47-4D95-A0E2-58C7D1B9F364}";
+constexpr wchar_t kSingleInstanceMutexName[] = L"{6F1C2A8E-3B47-4D95-A0E2-58C7D1B9F364}";
 
 // Exit codes: a normal close ends with the command that closed the window.
 constexpr int kExitClosed = 2;
 constexpr int kExitEarly = 0;
 
 struct StartupOptions {
-    std::string mutexName = kSingleInstanceMutexName;
+    std::wstring mutexName = kSingleInstanceMutexName;
     // Empty: beside the program, named after the program file.
-    std::string languageFile;
+    std::wstring languageFile;
     // Empty: the real test for MSXML's DOM document.
     std::function<bool()> xmlParserAvailable;
     // Called once the main window is shown, before the message loop runs.

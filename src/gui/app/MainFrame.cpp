@@ -22,22 +22,22 @@ BOOL MainFrame::OnInitDialog() {
     CentreWindow(m_hwnd);
     LocalizeWindow(m_hwnd);
     LocalizeMenuBar();
-    SkinWindow(m_hwnd, "MainFrame");
-    SkinDialogs("Dialog");
+    SkinWindow(m_hwnd, L"MainFrame");
+    SkinDialogs(L"Dialog");
     SetIcons();
     if (MessageLoop* loop = Module().GetMessageLoop()) {
         loop->AddMessageFilter(this);
         loop->AddIdleHandler(this);
         m_registered = true;
     }
-    SetWindowTextA(m_hwnd, ProductCaption().c_str());
+    SetWindowTextW(m_hwnd, ProductCaption().c_str());
     m_layout.Init(m_hwnd, {{IDC_PAGE_SELECTOR, kLayoutSizeX | kLayoutSizeY}});
     m_selector.Build(Item(IDC_PAGE_SELECTOR), kPageSelectorPosition);
     m_selector.SetPictures(48, 48, 10, IDB_PAGE_PICTURES, RGB(0, 255, 0));
     m_treeFont.reset(
-        CreateFontA(15, 0, 0, 0, FW_HEAVY, TRUE, FALSE, FALSE, 0, 0, 0, 0, 0, "Arial"));
-    SendMessageA(m_selector.Tree(), WM_SETFONT, reinterpret_cast<WPARAM>(m_treeFont.get()), TRUE);
-    SendMessageA(m_selector.Tree(), TVM_SETTEXTCOLOR, 0, m_treeTextColour);
+        CreateFontW(15, 0, 0, 0, FW_HEAVY, TRUE, FALSE, FALSE, 0, 0, 0, 0, 0, L"Arial"));
+    SendMessageW(m_selector.Tree(), WM_SETFONT, reinterpret_cast<WPARAM>(m_treeFont.get()), TRUE);
+    SendMessageW(m_selector.Tree(), TVM_SETTEXTCOLOR, 0, m_treeTextColour);
     BuildPages();
     m_selector.SelectFirstItem();
     return TRUE;
@@ -51,13 +51,13 @@ void MainFrame::LocalizeMenuBar() {
 
 void MainFrame::SetIcons() {
     m_bigIcon.reset(static_cast<HICON>(
-        LoadImageA(ResourceInstance(), MAKEINTRESOURCEA(IDI_MAINFRAME), IMAGE_ICON,
+        LoadImageW(ResourceInstance(), MAKEINTRESOURCEW(IDI_MAINFRAME), IMAGE_ICON,
                    GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0)));
-    SendMessageA(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon.get()));
+    SendMessageW(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon.get()));
     m_smallIcon.reset(static_cast<HICON>(
-        LoadImageA(ResourceInstance(), MAKEINTRESOURCEA(IDI_MAINFRAME), IMAGE_ICON,
+        LoadImageW(ResourceInstance(), MAKEINTRESOURCEW(IDI_MAINFRAME), IMAGE_ICON,
                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
-    SendMessageA(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.get()));
+    SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.get()));
 }
 
 void MainFrame::BuildPages() {
@@ -65,13 +65,13 @@ void MainFrame::BuildPages() {
     m_cleaner.Create(container);
     m_search.Create(container);
     m_backup.Create(container);
-    m_selector.AddPage(m_cleaner.hwnd(), GetText("_PageRegistryCleanerTitle"), 0);
-    m_selector.AddPage(m_search.hwnd(), GetText("_PageRegistrySearchTitle"), 0);
-    m_selector.AddPage(m_backup.hwnd(), GetText("_PageRegistryBackupTitle"), 0);
+    m_selector.AddPage(m_cleaner.hwnd(), GetText(L"_PageRegistryCleanerTitle"), 0);
+    m_selector.AddPage(m_search.hwnd(), GetText(L"_PageRegistrySearchTitle"), 0);
+    m_selector.AddPage(m_backup.hwnd(), GetText(L"_PageRegistryBackupTitle"), 0);
 }
 
 bool MainFrame::PreTranslateMessage(MSG& message) {
-    return m_hwnd && IsDialogMessageA(m_hwnd, &message);
+    return m_hwnd && IsDialogMessageW(m_hwnd, &message);
 }
 
 bool MainFrame::OnCommand(int id, int, HWND) {
@@ -99,11 +99,11 @@ bool MainFrame::OnCommand(int id, int, HWND) {
 }
 
 void MainFrame::Close() {
-    if (m_cleaner.ScanRunning() && !AskYesNo(m_hwnd, GetText("_MainDialogCancelConfirm"))) {
+    if (m_cleaner.ScanRunning() && !AskYesNo(m_hwnd, GetText(L"_MainDialogCancelConfirm"))) {
         return;
     }
     // Closing does not stop the editor: it finishes its export or import alone.
-    if (m_backup.EditorRunning() && !AskYesNo(m_hwnd, GetText("_MainDialogEditorRunningConfirm")))
+    if (m_backup.EditorRunning() && !AskYesNo(m_hwnd, GetText(L"_MainDialogEditorRunningConfirm")))
         return;
     DestroyWindow(m_hwnd);
     PostQuitMessage(IDM_EXIT);

@@ -11,7 +11,7 @@ constexpr DWORD kTreeStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | TVS_SHOWSELALWA
 constexpr DWORD kContainerStyle = WS_CHILD | WS_VISIBLE | WS_BORDER;
 
 void AddExStyle(HWND window, DWORD exStyle) {
-    SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) | exStyle);
+    SetWindowLongW(window, GWL_EXSTYLE, GetWindowLongW(window, GWL_EXSTYLE) | exStyle);
 }
 
 }  // namespace
@@ -21,20 +21,20 @@ bool PageSelector::Build(HWND placeholder, int splitterPosition) {
         return false;
     // Tab and the arrow keys reach the page controls through these windows.
     AddExStyle(placeholder, WS_EX_CONTROLPARENT);
-    SetWindowLongA(placeholder, GWL_STYLE,
-                   GetWindowLongA(placeholder, GWL_STYLE) | WS_CLIPCHILDREN);
+    SetWindowLongW(placeholder, GWL_STYLE,
+                   GetWindowLongW(placeholder, GWL_STYLE) | WS_CLIPCHILDREN);
     RECT client = {};
     GetClientRect(placeholder, &client);
     if (!m_splitter.Create(placeholder, client))
         return false;
     RECT empty = {0, 0, 0, 0};
     m_tree =
-        CreateWindowExA(0, WC_TREEVIEWA, "", kTreeStyle, 0, 0, 0, 0, m_splitter.hwnd(),
-                        reinterpret_cast<HMENU>(IDC_PAGE_TREE), GetModuleHandleA(nullptr), nullptr);
+        CreateWindowExW(0, WC_TREEVIEWW, L"", kTreeStyle, 0, 0, 0, 0, m_splitter.hwnd(),
+                        reinterpret_cast<HMENU>(IDC_PAGE_TREE), GetModuleHandleW(nullptr), nullptr);
     HWND container =
-        CreateWindowExA(WS_EX_CONTROLPARENT, "Static", "", kContainerStyle, empty.left, empty.top,
+        CreateWindowExW(WS_EX_CONTROLPARENT, L"Static", L"", kContainerStyle, empty.left, empty.top,
                         0, 0, m_splitter.hwnd(), reinterpret_cast<HMENU>(IDC_PAGE_CONTAINER),
-                        GetModuleHandleA(nullptr), nullptr);
+                        GetModuleHandleW(nullptr), nullptr);
     if (!m_tree || !container || !m_container.Subclass(container))
         return false;
     m_splitter.SetPanes(m_tree, container);
@@ -47,16 +47,16 @@ void PageSelector::SetPictures(int width, int height, int initialCount, int bitm
     if (!LoadPictureStrip(m_pictures, bitmapId, width, height, initialCount, 0, transparent)) {
         return;
     }
-    SendMessageA(m_tree, TVM_SETIMAGELIST, TVSIL_NORMAL,
+    SendMessageW(m_tree, TVM_SETIMAGELIST, TVSIL_NORMAL,
                  reinterpret_cast<LPARAM>(m_pictures.list.get()));
 }
 
-void PageSelector::AddPage(HWND page, const std::string& title, int picture) {
+void PageSelector::AddPage(HWND page, const std::wstring& title, int picture) {
     if (!m_tree || !Container())
         return;
     m_pages.push_back(page);
-    std::string text = title;
-    TVINSERTSTRUCTA insert = {};
+    std::wstring text = title;
+    TVINSERTSTRUCTW insert = {};
     insert.hParent = TVI_ROOT;
     insert.hInsertAfter = TVI_LAST;
     insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
@@ -64,17 +64,17 @@ void PageSelector::AddPage(HWND page, const std::string& title, int picture) {
     insert.item.iImage = picture;
     insert.item.iSelectedImage = picture;
     insert.item.lParam = static_cast<LPARAM>(m_pages.size() - 1);
-    SendMessageA(m_tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert));
+    SendMessageW(m_tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert));
 }
 
 void PageSelector::SelectFirstItem() {
-    LRESULT first = SendMessageA(m_tree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0);
-    SendMessageA(m_tree, TVM_SELECTITEM, TVGN_CARET, first);
+    LRESULT first = SendMessageW(m_tree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0);
+    SendMessageW(m_tree, TVM_SELECTITEM, TVGN_CARET, first);
 }
 
 void PageSelector::SettingChanged() {
     if (m_splitter.hwnd())
-        SendMessageA(m_splitter.hwnd(), WM_SETTINGCHANGE, 0, 0);
+        SendMessageW(m_splitter.hwnd(), WM_SETTINGCHANGE, 0, 0);
 }
 
 void PageSelector::ShowPage(int index) {
@@ -106,8 +106,8 @@ LRESULT PageSelector::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 1;
         case WM_NOTIFY: {
             const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-            if (header->idFrom == IDC_PAGE_TREE && header->code == TVN_SELCHANGEDA) {
-                const NMTREEVIEWA* change = reinterpret_cast<const NMTREEVIEWA*>(lParam);
+            if (header->idFrom == IDC_PAGE_TREE && header->code == TVN_SELCHANGEDW) {
+                const NMTREEVIEWW* change = reinterpret_cast<const NMTREEVIEWW*>(lParam);
                 if (change->itemNew.hItem)
                     ShowPage(static_cast<int>(change->itemNew.lParam));
             }

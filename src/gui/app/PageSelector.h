@@ -24,7 +24,7 @@ class PageSelector : public Window {
     // resource (24-bit colour, the transparent colour masked out).
     void SetPictures(int width, int height, int initialCount, int bitmapId, COLORREF transparent);
     // Appends a page and its tree item (whose data is the page's index).
-    void AddPage(HWND page, const std::string& title, int picture);
+    void AddPage(HWND page, const std::wstring& title, int picture);
     // Selects the first visible tree item, which shows its page.
     void SelectFirstItem();
 

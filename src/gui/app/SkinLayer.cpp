@@ -1,12 +1,12 @@
 #include "app/SkinLayer.h"
 
-void SkinStart(HINSTANCE, const char*) {}
+void SkinStart(HINSTANCE, const wchar_t*) {}
 
-void SkinLoadFile(const std::string&) {}
+void SkinLoadFile(const std::wstring&) {}
 
-void SkinWindow(HWND, const char*) {}
+void SkinWindow(HWND, const wchar_t*) {}
 
-void SkinDialogs(const char*) {}
+void SkinDialogs(const wchar_t*) {}
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <functional>
 #include <string>
 
-void SkinStart(HINSTANCE instance, const char* applicationName);
-void SkinLoadFile(const std::string& path);
-void SkinWindow(HWND window, const char* skinObjectName);
-void SkinDialogs(const char* skinObjectName);
+void SkinStart(HINSTANCE instance, const wchar_t* applicationName);
+void SkinLoadFile(const std::wstring& path);
+void SkinWindow(HWND window, const wchar_t* skinObjectName);
+void SkinDialogs(const wchar_t* skinObjectName);
 // Shows the menu at (x, y) and, with TPM_RETURNCMD, returns the chosen
 // command (0 when dismissed).
 int SkinTrackPopupMenu(HMENU menu, UINT flags, int x, int y, HWND owner);

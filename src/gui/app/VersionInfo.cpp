@@ -2,39 +2,39 @@
 
 #include <windows.h>
 
-#include <cstdio>
+#include <cwchar>
 #include <vector>
 
 #include "settings/ModulePath.h"
 
-std::string VersionString(const std::string& file, const char* valueName) {
+std::wstring VersionString(const std::wstring& file, const wchar_t* valueName) {
     DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeA(file.c_str(), &handle);
+    const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &handle);
     if (size == 0)
-        return std::string();
-    std::vector<char> block(size);
-    if (!GetFileVersionInfoA(file.c_str(), 0, size, block.data()))
-        return std::string();
+        return std::wstring();
+    std::vector<BYTE> block(size);
+    if (!GetFileVersionInfoW(file.c_str(), 0, size, block.data()))
+        return std::wstring();
     WORD* translation = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(block.data(), "\\VarFileInfo\\Translation",
+    if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
                         reinterpret_cast<void**>(&translation), &length) ||
         length < 4 || !translation) {
-        return std::string();
+        return std::wstring();
     }
-    char query[128];
-    std::snprintf(query, sizeof(query), "\\StringFileInfo\\%04x%04x\\%s", translation[0],
-                  translation[1], valueName);
-    char* value = nullptr;
-    if (!VerQueryValueA(block.data(), query, reinterpret_cast<void**>(&value), &length) || !value ||
+    wchar_t query[128];
+    std::swprintf(query, 128, L"\\StringFileInfo\\%04x%04x\\%ls", translation[0], translation[1],
+                  valueName);
+    wchar_t* value = nullptr;
+    if (!VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&value), &length) || !value ||
         length == 0) {
-        return std::string();
+        return std::wstring();
     }
-    return std::string(value);
+    return std::wstring(value);
 }
 
-std::string ProductCaption() {
-    const std::string program = ModulePath(nullptr);
-    return VersionString(program, "ProductName") + " (" + VersionString(program, "ProductVersion") +
-           ")";
+std::wstring ProductCaption() {
+    const std::wstring program = ModulePath(nullptr);
+    return VersionString(program, L"ProductName") + L" (" +
+           VersionString(program, L"ProductVersion") + L")";
 }

@@ -5,7 +5,7 @@
 
 // "ProductName", "ProductVersion" and the like, from the first language of the
 // file's translation table; empty without a version resource or translation.
-std::string VersionString(const std::string& file, const char* valueName);
+std::wstring VersionString(const std::wstring& file, const wchar_t* valueName);
 
 // "Name (Version)" of the running program, the main window's caption.
-std::string ProductCaption();
+std::wstring ProductCaption();

@@ -6,15 +6,15 @@
 
 enum class WebPage { Help, Home, Support };
 
-constexpr char kFactoryWebSite[] = "https://www.example.com";
+constexpr wchar_t kFactoryWebSite[] = L"https://www.example.com";
 
 // The base address as configured, without trailing slashes. Only an http or
 // https address of printable characters is taken (it is handed to the shell,
 // which would run a program path); anything else gives the factory address.
-std::string WebSiteAddressFrom(const std::string& configured);
+std::wstring WebSiteAddressFrom(const std::wstring& configured);
 
 // Reads "config.xml" beside the program (COM must be initialised).
-std::string WebSiteAddress();
+std::wstring WebSiteAddress();
 
-std::string WebPageUrl(const std::string& base, WebPage page);
-std::string WebPageUrl(WebPage page);
+std::wstring WebPageUrl(const std::wstring& base, WebPage page);
+std::wstring WebPageUrl(WebPage page);

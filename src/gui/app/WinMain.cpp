@@ -4,6 +4,6 @@
 
 #include "app/Application.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     return RunProgram(instance, showCommand);
 }

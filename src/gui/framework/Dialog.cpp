@@ -29,7 +29,7 @@ bool AnswersDirectly(UINT message) {
 }  // namespace
 
 HINSTANCE ResourceInstance() {
-    return g_resourceInstance ? g_resourceInstance : GetModuleHandleA(nullptr);
+    return g_resourceInstance ? g_resourceInstance : GetModuleHandleW(nullptr);
 }
 
 void SetResourceInstance(HINSTANCE instance) {
@@ -45,7 +45,7 @@ HWND Dialog::Create(HWND parent) {
     if (m_hwnd)
         return nullptr;
     m_modal = false;
-    return CreateDialogParamA(ResourceInstance(), MAKEINTRESOURCEA(m_templateId), parent,
+    return CreateDialogParamW(ResourceInstance(), MAKEINTRESOURCEW(m_templateId), parent,
                               &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
@@ -53,7 +53,7 @@ INT_PTR Dialog::DoModal(HWND parent) {
     if (m_hwnd)
         return -1;
     m_modal = true;
-    return DialogBoxParamA(ResourceInstance(), MAKEINTRESOURCEA(m_templateId), parent,
+    return DialogBoxParamW(ResourceInstance(), MAKEINTRESOURCEW(m_templateId), parent,
                            &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
@@ -129,14 +129,14 @@ INT_PTR Dialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return FALSE;
     if (AnswersDirectly(message))
         return static_cast<INT_PTR>(result);
-    SetWindowLongPtrA(m_hwnd, DWLP_MSGRESULT, result);
+    SetWindowLongPtrW(m_hwnd, DWLP_MSGRESULT, result);
     return TRUE;
 }
 
 void CentreWindow(HWND window) {
     RECT work = {};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    HWND owner = (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) ? GetParent(window)
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    HWND owner = (GetWindowLongW(window, GWL_STYLE) & WS_CHILD) ? GetParent(window)
                                                                 : GetWindow(window, GW_OWNER);
     RECT reference = work;
     if (owner && IsWindowVisible(owner) && !IsIconic(owner))
@@ -157,7 +157,7 @@ void CentreWindow(HWND window) {
     } else if (top + height > work.bottom) {
         top = work.bottom - height;
     }
-    if (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) {
+    if (GetWindowLongW(window, GWL_STYLE) & WS_CHILD) {
         POINT corner = {left, top};
         ScreenToClient(GetParent(window), &corner);
         left = corner.x;

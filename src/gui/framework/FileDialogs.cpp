@@ -10,8 +10,8 @@ SaveFileHook& CurrentSaveHook() {
 }
 
 // "text\0pattern\0...\0\0", as the dialogs take their filter list.
-std::string FilterList(const std::vector<FileFilter>& filters) {
-    std::string list;
+std::wstring FilterList(const std::vector<FileFilter>& filters) {
+    std::wstring list;
     for (const FileFilter& filter : filters) {
         list += filter.text;
         list += '\0';
@@ -22,8 +22,8 @@ std::string FilterList(const std::vector<FileFilter>& filters) {
     return list;
 }
 
-OPENFILENAMEA DialogSetup(HWND owner, const std::string& filterList, char* path, DWORD flags) {
-    OPENFILENAMEA dialog = {};
+OPENFILENAMEW DialogSetup(HWND owner, const std::wstring& filterList, wchar_t* path, DWORD flags) {
+    OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = owner;
     dialog.lpstrFilter = filterList.c_str();
@@ -36,22 +36,22 @@ OPENFILENAMEA DialogSetup(HWND owner, const std::string& filterList, char* path,
 
 }  // namespace
 
-std::string ChooseFileToSave(HWND owner, const std::vector<FileFilter>& filters,
-                             const char* defaultExtension) {
+std::wstring ChooseFileToSave(HWND owner, const std::vector<FileFilter>& filters,
+                              const wchar_t* defaultExtension) {
     if (CurrentSaveHook())
         return CurrentSaveHook()(owner);
-    char path[MAX_PATH] = {};
-    const std::string filterList = FilterList(filters);
-    OPENFILENAMEA dialog = DialogSetup(owner, filterList, path, OFN_OVERWRITEPROMPT);
+    wchar_t path[MAX_PATH] = {};
+    const std::wstring filterList = FilterList(filters);
+    OPENFILENAMEW dialog = DialogSetup(owner, filterList, path, OFN_OVERWRITEPROMPT);
     dialog.lpstrDefExt = defaultExtension;
-    return GetSaveFileNameA(&dialog) ? std::string(path) : std::string();
+    return GetSaveFileNameW(&dialog) ? std::wstring(path) : std::wstring();
 }
 
-std::string ChooseFileToOpen(HWND owner, const std::vector<FileFilter>& filters) {
-    char path[MAX_PATH] = {};
-    const std::string filterList = FilterList(filters);
-    OPENFILENAMEA dialog = DialogSetup(owner, filterList, path, OFN_FILEMUSTEXIST);
-    return GetOpenFileNameA(&dialog) ? std::string(path) : std::string();
+std::wstring ChooseFileToOpen(HWND owner, const std::vector<FileFilter>& filters) {
+    wchar_t path[MAX_PATH] = {};
+    const std::wstring filterList = FilterList(filters);
+    OPENFILENAMEW dialog = DialogSetup(owner, filterList, path, OFN_FILEMUSTEXIST);
+    return GetOpenFileNameW(&dialog) ? std::wstring(path) : std::wstring();
 }
 
 SaveFileHook SetSaveFileHook(SaveFileHook hook) {

@@ -9,17 +9,17 @@
 #include <vector>
 
 struct FileFilter {
-    std::string text;     // "Registry File (*.reg)"
-    std::string pattern;  // "*.reg"
+    std::wstring text;     // "Registry File (*.reg)"
+    std::wstring pattern;  // "*.reg"
 };
 
 // The chosen path, or empty when the dialog was cancelled. The Save dialog
 // appends defaultExtension to a name typed without one and asks before it
 // lets the user pick an existing file.
-std::string ChooseFileToSave(HWND owner, const std::vector<FileFilter>& filters,
-                             const char* defaultExtension);
-std::string ChooseFileToOpen(HWND owner, const std::vector<FileFilter>& filters);
+std::wstring ChooseFileToSave(HWND owner, const std::vector<FileFilter>& filters,
+                              const wchar_t* defaultExtension);
+std::wstring ChooseFileToOpen(HWND owner, const std::vector<FileFilter>& filters);
 
-using SaveFileHook = std::function<std::string(HWND owner)>;
+using SaveFileHook = std::function<std::wstring(HWND owner)>;
 // Replaces the Save dialog; an empty hook restores it. Returns the previous one.
 SaveFileHook SetSaveFileHook(SaveFileHook hook);

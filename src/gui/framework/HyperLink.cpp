@@ -3,19 +3,19 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include <cstdio>
+#include <cwchar>
 
 #include "framework/ShellOpen.h"
 
 namespace {
 
-constexpr char kBrowserSettingsKey[] = "Software\\Microsoft\\Internet Explorer\\Settings";
+constexpr wchar_t kBrowserSettingsKey[] = L"Software\\Microsoft\\Internet Explorer\\Settings";
 
 // "r,g,b" in decimal, each 0 to 255.
-bool ParseColour(const char* text, COLORREF& colour) {
+bool ParseColour(const wchar_t* text, COLORREF& colour) {
     int red = -1, green = -1, blue = -1;
-    char rest = 0;
-    if (std::sscanf(text, "%d,%d,%d%c", &red, &green, &blue, &rest) != 3)
+    wchar_t rest = 0;
+    if (std::swscanf(text, L"%d,%d,%d%lc", &red, &green, &blue, &rest) != 3)
         return false;
     if (red < 0 || red > 255 || green < 0 || green > 255 || blue < 0 || blue > 255)
         return false;
@@ -23,11 +23,11 @@ bool ParseColour(const char* text, COLORREF& colour) {
     return true;
 }
 
-void ReadColourValue(HKEY key, const char* name, COLORREF& colour) {
-    char buffer[12 + 1] = {};
+void ReadColourValue(HKEY key, const wchar_t* name, COLORREF& colour) {
+    wchar_t buffer[12 + 1] = {};
     DWORD size = 12;
     DWORD type = 0;
-    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
             ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ)) {
         return;
@@ -41,20 +41,20 @@ void ReadColourValue(HKEY key, const char* name, COLORREF& colour) {
 LinkColours ReadLinkColours() {
     LinkColours colours;
     UniqueRegKey key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kBrowserSettingsKey, 0, KEY_READ, key.put()) ==
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kBrowserSettingsKey, 0, KEY_READ, key.put()) ==
         ERROR_SUCCESS) {
-        ReadColourValue(key.get(), "Anchor Color", colours.link);
-        ReadColourValue(key.get(), "Anchor Color Visited", colours.visited);
+        ReadColourValue(key.get(), L"Anchor Color", colours.link);
+        ReadColourValue(key.get(), L"Anchor Color Visited", colours.visited);
     }
     return colours;
 }
 
 bool HyperLink::IsTextStatic() const {
-    char className[16] = {};
-    GetClassNameA(m_hwnd, className, sizeof(className));
-    if (lstrcmpiA(className, "Static") != 0)
+    wchar_t className[16] = {};
+    GetClassNameW(m_hwnd, className, sizeof(className));
+    if (lstrcmpiW(className, L"Static") != 0)
         return false;
-    switch (GetWindowLongA(m_hwnd, GWL_STYLE) & SS_TYPEMASK) {
+    switch (GetWindowLongW(m_hwnd, GWL_STYLE) & SS_TYPEMASK) {
         case SS_LEFT:
         case SS_CENTER:
         case SS_RIGHT:
@@ -69,19 +69,19 @@ bool HyperLink::IsTextStatic() const {
 bool HyperLink::SubclassStatic(HWND control) {
     if (!Subclass(control))
         return false;
-    char className[16] = {};
-    GetClassNameA(control, className, sizeof(className));
-    if (lstrcmpiA(className, "Static") == 0) {
-        SetWindowLongA(control, GWL_STYLE, GetWindowLongA(control, GWL_STYLE) | SS_NOTIFY);
+    wchar_t className[16] = {};
+    GetClassNameW(control, className, sizeof(className));
+    if (lstrcmpiW(className, L"Static") == 0) {
+        SetWindowLongW(control, GWL_STYLE, GetWindowLongW(control, GWL_STYLE) | SS_NOTIFY);
     }
     m_cursor = LoadCursor(nullptr, IDC_HAND);
     if (IsTextStatic()) {
         HFONT parentFont =
-            reinterpret_cast<HFONT>(SendMessageA(GetParent(control), WM_GETFONT, 0, 0));
-        LOGFONTA font = {};
-        if (parentFont && GetObjectA(parentFont, sizeof(font), &font)) {
+            reinterpret_cast<HFONT>(SendMessageW(GetParent(control), WM_GETFONT, 0, 0));
+        LOGFONTW font = {};
+        if (parentFont && GetObjectW(parentFont, sizeof(font), &font)) {
             font.lfUnderline = TRUE;
-            m_font.reset(CreateFontIndirectA(&font));
+            m_font.reset(CreateFontIndirectW(&font));
         }
     }
     m_text = WindowText(control);
@@ -102,12 +102,12 @@ void HyperLink::MeasureText() {
     HDC dc = GetDC(m_hwnd);
     HGDIOBJ old = m_font ? SelectObject(dc, m_font.get()) : nullptr;
     RECT text = client;
-    DrawTextA(dc, m_text.c_str(), -1, &text, DT_LEFT | DT_WORDBREAK | DT_CALCRECT);
+    DrawTextW(dc, m_text.c_str(), -1, &text, DT_LEFT | DT_WORDBREAK | DT_CALCRECT);
     if (old)
         SelectObject(dc, old);
     ReleaseDC(m_hwnd, dc);
     const LONG width = text.right - text.left;
-    const DWORD align = GetWindowLongA(m_hwnd, GWL_STYLE) & SS_TYPEMASK;
+    const DWORD align = GetWindowLongW(m_hwnd, GWL_STYLE) & SS_TYPEMASK;
     if (align == SS_CENTER) {
         text.left = client.left + (client.right - client.left - width) / 2;
     } else if (align == SS_RIGHT) {
@@ -118,18 +118,18 @@ void HyperLink::MeasureText() {
 }
 
 void HyperLink::CreateToolTip() {
-    m_toolTip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+    m_toolTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                GetParent(m_hwnd), nullptr, GetModuleHandleA(nullptr), nullptr);
+                                GetParent(m_hwnd), nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!m_toolTip)
         return;
-    TOOLINFOA tool = {};
+    TOOLINFOW tool = {};
     tool.cbSize = sizeof(tool);
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = GetParent(m_hwnd);
     tool.uId = reinterpret_cast<UINT_PTR>(m_hwnd);
-    tool.lpszText = const_cast<char*>(m_url.c_str());
-    SendMessageA(m_toolTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    tool.lpszText = const_cast<wchar_t*>(m_url.c_str());
+    SendMessageW(m_toolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 bool HyperLink::Open() {
@@ -150,7 +150,7 @@ void HyperLink::Paint() {
     HDC dc = BeginPaint(m_hwnd, &paint);
     RECT client = {};
     GetClientRect(m_hwnd, &client);
-    HBRUSH background = reinterpret_cast<HBRUSH>(SendMessageA(GetParent(m_hwnd), WM_CTLCOLORSTATIC,
+    HBRUSH background = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(m_hwnd), WM_CTLCOLORSTATIC,
                                                               reinterpret_cast<WPARAM>(dc),
                                                               reinterpret_cast<LPARAM>(m_hwnd)));
     FillRect(dc, &client, background ? background : GetSysColorBrush(COLOR_3DFACE));
@@ -159,10 +159,10 @@ void HyperLink::Paint() {
     HGDIOBJ old = m_font ? SelectObject(dc, m_font.get()) : nullptr;
     // Drawn in the whole control, aligned as the static aligns it: a rectangle
     // exactly as wide as the measured text could wrap its last word away.
-    const DWORD align = GetWindowLongA(m_hwnd, GWL_STYLE) & SS_TYPEMASK;
+    const DWORD align = GetWindowLongW(m_hwnd, GWL_STYLE) & SS_TYPEMASK;
     const UINT format = align == SS_CENTER ? DT_CENTER : align == SS_RIGHT ? DT_RIGHT : DT_LEFT;
     RECT text = client;
-    DrawTextA(dc, m_text.c_str(), -1, &text, format | DT_WORDBREAK);
+    DrawTextW(dc, m_text.c_str(), -1, &text, format | DT_WORDBREAK);
     if (old)
         SelectObject(dc, old);
     if (GetFocus() == m_hwnd)

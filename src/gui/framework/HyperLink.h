@@ -23,11 +23,11 @@ LinkColours ReadLinkColours();
 class HyperLink : public Window {
   public:
     // Set before SubclassStatic; without one the link text is the address.
-    void SetUrl(const std::string& url) { m_url = url; }
+    void SetUrl(const std::wstring& url) { m_url = url; }
     bool SubclassStatic(HWND control);
 
-    const std::string& Url() const { return m_url; }
-    const std::string& Text() const { return m_text; }
+    const std::wstring& Url() const { return m_url; }
+    const std::wstring& Text() const { return m_text; }
     bool Visited() const { return m_visited; }
     const LinkColours& Colours() const { return m_colours; }
     // The colour the text is drawn in now.
@@ -48,8 +48,8 @@ class HyperLink : public Window {
     void Paint();
     bool InLink(LPARAM point) const;
 
-    std::string m_url;
-    std::string m_text;
+    std::wstring m_url;
+    std::wstring m_text;
     bool m_visited = false;
     bool m_pressed = false;
     LinkColours m_colours;

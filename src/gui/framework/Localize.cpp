@@ -10,15 +10,15 @@ namespace {
 constexpr int kWindowTextBuffer = 65535;
 
 void LocalizeOneWindow(HWND window) {
-    std::vector<char> buffer(kWindowTextBuffer);
-    const int length = GetWindowTextA(window, buffer.data(), kWindowTextBuffer);
+    std::vector<wchar_t> buffer(kWindowTextBuffer);
+    const int length = GetWindowTextW(window, buffer.data(), kWindowTextBuffer);
     // An empty text is left alone: there is no key to look up.
     if (length <= 0)
         return;
-    std::string text = Language().GetText(std::string(buffer.data(), length));
+    std::wstring text = Language().GetText(std::wstring(buffer.data(), length));
     ExpandEscapes(text);
     if (!text.empty())
-        SetWindowTextA(window, text.c_str());
+        SetWindowTextW(window, text.c_str());
 }
 
 BOOL CALLBACK LocalizeChild(HWND child, LPARAM) {
@@ -42,18 +42,18 @@ void LocalizeMenu(HMENU menu) {
     for (int position = 0; position < count; ++position) {
         if (HMENU submenu = GetSubMenu(menu, position))
             LocalizeMenu(submenu);
-        const int length = GetMenuStringA(menu, position, nullptr, 0, MF_BYPOSITION);
+        const int length = GetMenuStringW(menu, position, nullptr, 0, MF_BYPOSITION);
         if (length <= 0)
             continue;
-        std::vector<char> buffer(static_cast<std::size_t>(length) + 1);
-        GetMenuStringA(menu, position, buffer.data(), length + 1, MF_BYPOSITION);
-        std::string text = Language().GetText(buffer.data());
+        std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1);
+        GetMenuStringW(menu, position, buffer.data(), length + 1, MF_BYPOSITION);
+        std::wstring text = Language().GetText(buffer.data());
         if (text.empty())
             continue;
-        MENUITEMINFOA item = {};
+        MENUITEMINFOW item = {};
         item.cbSize = sizeof(item);
         item.fMask = MIIM_STRING;
         item.dwTypeData = &text[0];
-        SetMenuItemInfoA(menu, static_cast<UINT>(position), TRUE, &item);
+        SetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &item);
     }
 }

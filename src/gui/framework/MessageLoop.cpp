@@ -74,18 +74,18 @@ int MessageLoop::Run() {
     int idleCount = 0;
     MSG message = {};
     for (;;) {
-        while (idle && !PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+        while (idle && !PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE)) {
             if (!OnIdle(idleCount++))
                 idle = false;
         }
-        BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == -1)
             continue;
         if (!got)
             break;
         if (!PreTranslateMessage(message)) {
             TranslateMessage(&message);
-            DispatchMessageA(&message);
+            DispatchMessageW(&message);
         }
         if (IsIdleMessage(message)) {
             idle = true;

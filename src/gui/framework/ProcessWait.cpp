@@ -11,7 +11,7 @@ ProcessWaitEnd WaitForProcessDispatching(HANDLE process, const std::function<boo
         if (woken != WAIT_OBJECT_0 + 1)
             return ProcessWaitEnd::Ended;  // ended, or a handle that cannot be waited for
         MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) {
                 PostQuitMessage(static_cast<int>(message.wParam));
                 return ProcessWaitEnd::Quit;
@@ -19,7 +19,7 @@ ProcessWaitEnd WaitForProcessDispatching(HANDLE process, const std::function<boo
             MessageLoop* loop = Module().GetMessageLoop();
             if (!loop || !loop->PreTranslateMessage(message)) {
                 TranslateMessage(&message);
-                DispatchMessageA(&message);
+                DispatchMessageW(&message);
             }
             if (abandoned && abandoned())
                 return ProcessWaitEnd::Abandoned;

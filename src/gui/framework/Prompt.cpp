@@ -11,14 +11,14 @@ MessageBoxHook& CurrentHook() {
 
 }  // namespace
 
-int ShowMessage(HWND owner, const std::string& text, UINT type) {
-    const std::string caption = GetText("_ZazaDaziveveVivozed");
+int ShowMessage(HWND owner, const std::wstring& text, UINT type) {
+    const std::wstring caption = GetText(L"_ZazaDaziveveVivozed");
     if (CurrentHook())
         return CurrentHook()(owner, text, caption, type);
-    return MessageBoxA(owner, text.c_str(), caption.c_str(), type);
+    return MessageBoxW(owner, text.c_str(), caption.c_str(), type);
 }
 
-bool AskYesNo(HWND owner, const std::string& text) {
+bool AskYesNo(HWND owner, const std::wstring& text) {
     return ShowMessage(owner, text, MB_YESNO | MB_ICONINFORMATION) == IDYES;
 }
 

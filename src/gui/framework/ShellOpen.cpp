@@ -11,11 +11,11 @@ ShellOpener& CurrentOpener() {
 
 }  // namespace
 
-bool OpenInShell(HWND owner, const std::string& target) {
+bool OpenInShell(HWND owner, const std::wstring& target) {
     if (CurrentOpener())
         return CurrentOpener()(owner, target);
     HINSTANCE result =
-        ShellExecuteA(owner, "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        ShellExecuteW(owner, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     return reinterpret_cast<INT_PTR>(result) > 32;
 }
 

@@ -7,10 +7,10 @@
 #include <functional>
 #include <string>
 
-using ShellOpener = std::function<bool(HWND owner, const std::string& target)>;
+using ShellOpener = std::function<bool(HWND owner, const std::wstring& target)>;
 
-// ShellExecuteA "open" with SW_SHOWNORMAL; true when the shell reports success.
-bool OpenInShell(HWND owner, const std::string& target);
+// ShellExecuteW "open" with SW_SHOWNORMAL; true when the shell reports success.
+bool OpenInShell(HWND owner, const std::wstring& target);
 
 // Replaces the opener; an empty one restores the shell. Returns the previous one.
 ShellOpener SetShellOpener(ShellOpener opener);

@@ -3,10 +3,10 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstdlib>
+#include <cwchar>
 #include <vector>
 
-#include "common/AnsiText.h"
+#include "common/Text.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ constexpr int kSortTextBuffer = 260;
 
 struct SortKey {
     LPARAM row;
-    std::string text;
+    std::wstring text;
     double number;
 };
 
@@ -25,7 +25,7 @@ struct SortContext {
     bool descending;
 
     const SortKey& Find(LPARAM row) const {
-        static const SortKey unknown = {0, std::string(), 0.0};
+        static const SortKey unknown = {0, std::wstring(), 0.0};
         auto found =
             std::lower_bound(keys.begin(), keys.end(), row,
                              [](const SortKey& key, LPARAM value) { return key.row < value; });
@@ -42,15 +42,15 @@ int CALLBACK CompareRows(LPARAM first, LPARAM second, LPARAM contextParam) {
     const SortKey& a = context->Find(first);
     const SortKey& b = context->Find(second);
     int order = context->kind == kSortAsNumber ? Sign(a.number - b.number)
-                                               : CompareCharacters(a.text, b.text);
+                                               : CompareInCodePageOrder(a.text, b.text);
     return context->descending ? -order : order;
 }
 
 ListSortKind ColumnSortKind(HWND list, int column) {
-    HDITEMA item = {};
+    HDITEMW item = {};
     item.mask = HDI_LPARAM;
-    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
-    SendMessageA(header, HDM_GETITEMA, column, reinterpret_cast<LPARAM>(&item));
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    SendMessageW(header, HDM_GETITEMW, column, reinterpret_cast<LPARAM>(&item));
     return item.lParam == kSortAsNumber ? kSortAsNumber : kSortAsText;
 }
 
@@ -62,30 +62,30 @@ void SortRowsByColumn(HWND list, int column, bool descending) {
     SortContext context;
     context.kind = ColumnSortKind(list, column);
     context.descending = descending;
-    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     for (int row = 0; row < count; ++row) {
-        LVITEMA item = {};
+        LVITEMW item = {};
         item.mask = LVIF_PARAM;
         item.iItem = row;
-        SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        char text[kSortTextBuffer] = {};
-        LVITEMA cell = {};
+        SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        wchar_t text[kSortTextBuffer] = {};
+        LVITEMW cell = {};
         cell.iSubItem = column;
         cell.pszText = text;
         cell.cchTextMax = kSortTextBuffer;
-        SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&cell));
-        context.keys.push_back({item.lParam, text, std::atof(text)});
+        SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&cell));
+        context.keys.push_back({item.lParam, text, std::wcstod(text, nullptr)});
     }
     std::sort(context.keys.begin(), context.keys.end(),
               [](const SortKey& a, const SortKey& b) { return a.row < b.row; });
-    SendMessageA(list, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&context),
+    SendMessageW(list, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&context),
                  reinterpret_cast<LPARAM>(&CompareRows));
 }
 
-int SortListView::InsertColumn(int index, const std::string& heading, int format, int width,
+int SortListView::InsertColumn(int index, const std::wstring& heading, int format, int width,
                                int subItem, ListSortKind kind) {
-    std::string text = heading;
-    LVCOLUMNA column = {};
+    std::wstring text = heading;
+    LVCOLUMNW column = {};
     column.mask = LVCF_FMT | LVCF_TEXT;
     column.fmt = format;
     column.pszText = &text[0];
@@ -98,14 +98,14 @@ int SortListView::InsertColumn(int index, const std::string& heading, int format
         column.iSubItem = subItem;
     }
     const int inserted = static_cast<int>(
-        SendMessageA(m_hwnd, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column)));
+        SendMessageW(m_hwnd, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column)));
     if (inserted == -1)
         return -1;
-    HDITEMA item = {};
+    HDITEMW item = {};
     item.mask = HDI_LPARAM;
     item.lParam = kind;
-    HWND header = reinterpret_cast<HWND>(SendMessageA(m_hwnd, LVM_GETHEADER, 0, 0));
-    SendMessageA(header, HDM_SETITEMA, inserted, reinterpret_cast<LPARAM>(&item));
+    HWND header = reinterpret_cast<HWND>(SendMessageW(m_hwnd, LVM_GETHEADER, 0, 0));
+    SendMessageW(header, HDM_SETITEMW, inserted, reinterpret_cast<LPARAM>(&item));
     return inserted;
 }
 

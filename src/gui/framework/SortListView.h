@@ -26,7 +26,7 @@ class SortListView : public Window {
 
     // A left, right or centred column (LVCFMT_*); width and sub item are
     // left to the control when -1. Returns the column's index or -1.
-    int InsertColumn(int index, const std::string& heading, int format, int width, int subItem,
+    int InsertColumn(int index, const std::wstring& heading, int format, int width, int subItem,
                      ListSortKind kind);
 
     // The direction of the next sort, shared by every list of this class and

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr char kSplitterClass[] = "ZdvVerticalSplitter";
+constexpr wchar_t kSplitterClass[] = L"ZdvVerticalSplitter";
 
 int EdgeMargin() {
     return 2 * GetSystemMetrics(SM_CXEDGE);
@@ -83,7 +83,7 @@ bool VerticalSplitter::OnBar(int x) const {
 
 void VerticalSplitter::ReadDragSetting() {
     BOOL full = TRUE;
-    if (SystemParametersInfoA(SPI_GETDRAGFULLWINDOWS, 0, &full, 0))
+    if (SystemParametersInfoW(SPI_GETDRAGFULLWINDOWS, 0, &full, 0))
         m_fullDrag = full != FALSE;
 }
 
@@ -204,7 +204,7 @@ LRESULT VerticalSplitter::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             return 0;
         case WM_NOTIFY:
         case WM_COMMAND:
-            return SendMessageA(GetParent(m_hwnd), message, wParam, lParam);
+            return SendMessageW(GetParent(m_hwnd), message, wParam, lParam);
         default:
             break;
     }

@@ -36,9 +36,9 @@ void Window::Attach(HWND window) {
 }
 
 void Window::Detach() {
-    if (m_previous && GetWindowLongPtrA(m_hwnd, GWLP_WNDPROC) ==
+    if (m_previous && GetWindowLongPtrW(m_hwnd, GWLP_WNDPROC) ==
                           reinterpret_cast<LONG_PTR>(&Window::SubclassProc)) {
-        SetWindowLongPtrA(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previous));
+        SetWindowLongPtrW(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previous));
     }
     {
         std::lock_guard<std::mutex> lock(g_objectsMutex);
@@ -53,7 +53,7 @@ bool Window::Subclass(HWND window) {
         return false;
     Attach(window);
     m_previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::SubclassProc)));
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::SubclassProc)));
     if (!m_previous) {
         Detach();
         return false;
@@ -66,29 +66,29 @@ void Window::Unsubclass() {
         Detach();
 }
 
-bool Window::RegisterWindowClass(const char* className, UINT classStyle, HCURSOR cursor) {
-    WNDCLASSEXA existing = {};
+bool Window::RegisterWindowClass(const wchar_t* className, UINT classStyle, HCURSOR cursor) {
+    WNDCLASSEXW existing = {};
     existing.cbSize = sizeof(existing);
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    if (GetClassInfoExA(instance, className, &existing))
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (GetClassInfoExW(instance, className, &existing))
         return true;
-    WNDCLASSEXA windowClass = {};
+    WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.style = classStyle;
     windowClass.lpfnWndProc = &Window::ClassProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = cursor;
     windowClass.lpszClassName = className;
-    return RegisterClassExA(&windowClass) != 0;
+    return RegisterClassExW(&windowClass) != 0;
 }
 
-HWND Window::Create(const char* className, HWND parent, const RECT& rect, DWORD style,
+HWND Window::Create(const wchar_t* className, HWND parent, const RECT& rect, DWORD style,
                     DWORD exStyle, UINT_PTR id) {
     if (m_hwnd)
         return nullptr;
-    return CreateWindowExA(exStyle, className, "", style, rect.left, rect.top,
+    return CreateWindowExW(exStyle, className, L"", style, rect.left, rect.top,
                            rect.right - rect.left, rect.bottom - rect.top, parent,
-                           reinterpret_cast<HMENU>(id), GetModuleHandleA(nullptr), this);
+                           reinterpret_cast<HMENU>(id), GetModuleHandleW(nullptr), this);
 }
 
 bool Window::ReflectToChild(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -100,7 +100,7 @@ bool Window::ReflectToChild(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
     }
     if (!child || !FromHandle(child))
         return false;
-    result = SendMessageA(child, kReflectedMessageBase + message, wParam, lParam);
+    result = SendMessageW(child, kReflectedMessageBase + message, wParam, lParam);
     return true;
 }
 
@@ -110,8 +110,8 @@ LRESULT Window::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT Window::CallPrevious(UINT message, WPARAM wParam, LPARAM lParam) {
     if (m_previous)
-        return CallWindowProcA(m_previous, m_hwnd, message, wParam, lParam);
-    return DefWindowProcA(m_hwnd, message, wParam, lParam);
+        return CallWindowProcW(m_previous, m_hwnd, message, wParam, lParam);
+    return DefWindowProcW(m_hwnd, message, wParam, lParam);
 }
 
 LRESULT Window::Dispatch(Window* self, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -131,27 +131,27 @@ void Window::AfterMessage(HWND window, UINT message) {
 LRESULT CALLBACK Window::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     Window* self = FromHandle(window);
     if (!self)
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     return Dispatch(self, message, wParam, lParam);
 }
 
 LRESULT CALLBACK Window::ClassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     Window* self = FromHandle(window);
     if (!self && message == WM_NCCREATE) {
-        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         if (self)
             self->Attach(window);
     }
     if (!self)
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     return Dispatch(self, message, wParam, lParam);
 }
 
-std::string WindowText(HWND window) {
+std::wstring WindowText(HWND window) {
     if (!window)
-        return std::string();
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
+        return std::wstring();
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, '\0');
     text.resize(
-        static_cast<std::size_t>(GetWindowTextA(window, &text[0], static_cast<int>(text.size()))));
+        static_cast<std::size_t>(GetWindowTextW(window, &text[0], static_cast<int>(text.size()))));
     return text;
 }

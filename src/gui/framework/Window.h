@@ -31,10 +31,10 @@ class Window {
     void Unsubclass();
 
     // Creates a window of a class registered with RegisterWindowClass.
-    HWND Create(const char* className, HWND parent, const RECT& rect, DWORD style,
+    HWND Create(const wchar_t* className, HWND parent, const RECT& rect, DWORD style,
                 DWORD exStyle = 0, UINT_PTR id = 0);
     // Registers a class whose windows are owned by the object passed to Create.
-    static bool RegisterWindowClass(const char* className, UINT classStyle, HCURSOR cursor);
+    static bool RegisterWindowClass(const wchar_t* className, UINT classStyle, HCURSOR cursor);
 
     // Sends a child's WM_NOTIFY or WM_COMMAND back to the child when an object
     // owns the child. Returns whether it was reflected, with the child's answer.
@@ -64,4 +64,4 @@ class Window {
 };
 
 // The whole text of a window.
-std::string WindowText(HWND window);
+std::wstring WindowText(HWND window);

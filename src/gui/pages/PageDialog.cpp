@@ -6,12 +6,12 @@
 #include "text/FormatText.h"
 #include "text/LanguageTable.h"
 
-void PageDialog::SetStatusText(const std::string& text) {
+void PageDialog::SetStatusText(const std::wstring& text) {
     if (HWND status = Item(IDC_STATUS))
-        SetWindowTextA(status, text.c_str());
+        SetWindowTextW(status, text.c_str());
 }
 
-std::string PageDialog::StatusText() const {
+std::wstring PageDialog::StatusText() const {
     return WindowText(Item(IDC_STATUS));
 }
 
@@ -19,10 +19,10 @@ void PageDialog::ShowDeletion(const ListDeletion& deletion) {
     if (deletion.selected == 0)
         return;
     if (deletion.failed > 0) {
-        SetStatusText(FormatCount(GetText("_RegistryListViewDeleteLeftUndone"),
+        SetStatusText(FormatCount(GetText(L"_RegistryListViewDeleteLeftUndone"),
                                   static_cast<long long>(deletion.failed)));
     } else {
-        SetStatusText(FormatCount(GetText("_RegistryListViewDeleted"),
+        SetStatusText(FormatCount(GetText(L"_RegistryListViewDeleted"),
                                   static_cast<long long>(deletion.removed)));
     }
 }

@@ -17,8 +17,8 @@ class PageDialog : public Dialog {
     PageDialog(int templateId, std::vector<LayoutEntry> layout)
         : Dialog(templateId), m_layoutEntries(std::move(layout)) {}
 
-    void SetStatusText(const std::string& text);
-    std::string StatusText() const;
+    void SetStatusText(const std::wstring& text);
+    std::wstring StatusText() const;
     // The status line after a deletion from the page's result list: how many
     // entries went, or how many could not be deleted.
     void ShowDeletion(const ListDeletion& deletion);

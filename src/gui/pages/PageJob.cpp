@@ -11,12 +11,12 @@ namespace {
 // Registered, so that no other window that may get the handle of a page gone
 // reads them as its own. wParam: the job.
 UINT StatusMessage() {
-    static const UINT message = RegisterWindowMessageA("ZazaDaziveveVivozed.JobStatus");
+    static const UINT message = RegisterWindowMessageW(L"ZazaDaziveveVivozed.JobStatus");
     return message;
 }
 
 UINT EndedMessage() {
-    static const UINT message = RegisterWindowMessageA("ZazaDaziveveVivozed.JobEnded");
+    static const UINT message = RegisterWindowMessageW(L"ZazaDaziveveVivozed.JobEnded");
     return message;
 }
 
@@ -25,10 +25,10 @@ constexpr ULONGLONG kStatusInterval = 40;
 }  // namespace
 
 // All a worker holds: the page's window handle, the list's row forwarder and
-// the newest status text. A status line per key would cost a message between
+// the newest key walked. A status line per key would cost a message between
 // threads and a redrawn line per key, far more than the key's walk: the
-// worker keeps only the newest text and posts a message at most every
-// kStatusInterval, while none is waiting; the page shows the text it finds then.
+// worker keeps only the newest key and posts a message at most every
+// kStatusInterval, while none is waiting; the page shows the key it finds then.
 class PageJobLink : public WorkListener {
   public:
     PageJobLink(HWND page, std::shared_ptr<RowForwarder> rows)
@@ -36,39 +36,39 @@ class PageJobLink : public WorkListener {
 
     unsigned Job() const { return m_rows->Job(); }
 
-    void AddRow(int image, const std::string& rootName, const std::string& keyPath,
-                const std::string& valueName, const std::string& dataText, int type) override {
+    void AddRow(int image, const std::wstring& rootName, const std::wstring& keyPath,
+                const std::wstring& valueName, const std::wstring& dataText, int type) override {
         m_rows->AddRow(image, rootName, keyPath, valueName, dataText, type);
     }
-    void ShowStatus(const std::string& text) override {
+    void ShowKey(const std::wstring& keyPath) override {
         // Called for every key walked: the rows found so far go out in time.
         m_rows->FlushIfDue();
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            m_status = text;
+            m_key = keyPath;
         }
         const ULONGLONG now = GetTickCount64();
         if (now - m_lastPost >= kStatusInterval && !m_statusWaiting.exchange(true)) {
             m_lastPost = now;
-            PostMessageA(m_page, StatusMessage(), Job(), 0);
+            PostMessageW(m_page, StatusMessage(), Job(), 0);
         }
     }
     void WorkEnded() override {
         m_rows->Flush();
-        SendMessageA(m_page, EndedMessage(), Job(), 0);
+        SendMessageW(m_page, EndedMessage(), Job(), 0);
     }
 
-    std::string TakeStatus() {
+    std::wstring TakeKey() {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_statusWaiting = false;
-        return m_status;
+        return m_key;
     }
 
   private:
     HWND m_page;
     std::shared_ptr<RowForwarder> m_rows;
     std::mutex m_mutex;
-    std::string m_status;
+    std::wstring m_key;
     std::atomic<bool> m_statusWaiting{false};
     ULONGLONG m_lastPost = 0;  // the worker's thread only
 };
@@ -106,8 +106,9 @@ bool PageJob::HandleMessage(HWND page, UINT message, WPARAM wParam, LPARAM) {
         return false;
     if (!m_link || wParam != m_link->Job())
         return true;  // a stopped job's
-    SetWindowTextA(GetDlgItem(page, IDC_STATUS), m_link->TakeStatus().c_str());
-    if (!status) {
+    if (status) {
+        SetWindowTextW(GetDlgItem(page, IDC_STATUS), m_keyStatus(m_link->TakeKey()).c_str());
+    } else {
         m_list.ShowNewRows();
         Forget();
         if (m_onEnded)

@@ -17,10 +17,13 @@ class PageJobLink;
 
 class PageJob {
   public:
+    // The status line's text while the job walks a key.
+    using KeyStatus = std::function<std::wstring(const std::wstring& keyPath)>;
+
     // onEnded runs on the page's thread when a job ended by itself, after its
-    // last rows and its end text have been shown.
-    PageJob(RegistryListView& list, std::function<void()> onEnded)
-        : m_list(list), m_onEnded(std::move(onEnded)) {}
+    // last rows have been shown; it shows the end text.
+    PageJob(RegistryListView& list, KeyStatus keyStatus, std::function<void()> onEnded)
+        : m_list(list), m_keyStatus(std::move(keyStatus)), m_onEnded(std::move(onEnded)) {}
     ~PageJob() { Stop(); }
     PageJob(const PageJob&) = delete;
     PageJob& operator=(const PageJob&) = delete;
@@ -42,6 +45,7 @@ class PageJob {
     void Forget();
 
     RegistryListView& m_list;
+    KeyStatus m_keyStatus;
     std::function<void()> m_onEnded;
     Worker m_worker;
     std::shared_ptr<PageJobLink> m_link;

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "backup/Regedit.h"
+#include "results/RegFile.h"
 #include "framework/FileDialogs.h"
 #include "framework/ProcessWait.h"
 #include "framework/Prompt.h"
@@ -17,30 +18,30 @@
 namespace {
 
 struct ColumnSpec {
-    const char* headerKey;
+    const wchar_t* headerKey;
     int width;
     ListSortKind kind;
 };
 
 // Date, time, size, type and the full path, which is never shown.
 const ColumnSpec kColumns[] = {
-    {"_PageRegistryBackupListCol2", 100, kSortAsText},
-    {"_PageRegistryBackupListCol3", 100, kSortAsText},
-    {"_PageRegistryBackupListCol4", 100, kSortAsNumber},
-    {"_PageRegistryBackupListCol5", 100, kSortAsText},
-    {"_PageRegistryBackupListCol1", 0, kSortAsText},
+    {L"_PageRegistryBackupListCol2", 100, kSortAsText},
+    {L"_PageRegistryBackupListCol3", 100, kSortAsText},
+    {L"_PageRegistryBackupListCol4", 100, kSortAsNumber},
+    {L"_PageRegistryBackupListCol5", 100, kSortAsText},
+    {L"_PageRegistryBackupListCol1", 0, kSortAsText},
 };
 constexpr int kPathColumn = 4;
 
 constexpr int kButtons[] = {IDC_BACKUP, IDC_RESTORE, IDC_BACKUP_TO_FILE, IDC_RESTORE_FROM_FILE,
                             IDC_BACKUP_DELETE};
 
-std::string ChooseRegistryFile(HWND owner, bool forSaving) {
-    std::vector<FileFilter> filters = {{GetText("_PageRegistryBackupRegFilter"), "*.reg"}};
+std::wstring ChooseRegistryFile(HWND owner, bool forSaving) {
+    std::vector<FileFilter> filters = {{GetText(L"_PageRegistryBackupRegFilter"), L"*.reg"}};
     if (!forSaving)
         return ChooseFileToOpen(owner, filters);
-    filters.push_back({GetText("_PageRegistryBackupAllFilter"), "*.*"});
-    return ChooseFileToSave(owner, filters, "reg");
+    filters.push_back({GetText(L"_PageRegistryBackupAllFilter"), L"*.*"});
+    return ChooseFileToSave(owner, filters, L"reg");
 }
 
 }  // namespace
@@ -65,7 +66,7 @@ void PageRegistryBackup::InitPage() {
     HWND list = Item(IDC_BACKUP_LIST);
     m_list.Attach(list);
     if (LoadPictureStrip(m_rowPicture, IDB_BACKUP_ROW, 16, 16, 2)) {
-        SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL,
+        SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL,
                      reinterpret_cast<LPARAM>(m_rowPicture.list.get()));
     }
     int index = 0;
@@ -73,8 +74,8 @@ void PageRegistryBackup::InitPage() {
         m_list.InsertColumn(index++, GetText(column.headerKey), LVCFMT_LEFT, column.width, -1,
                             column.kind);
     }
-    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    SetStatusText(GetText("_PageRegistryBackupState1"));
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    SetStatusText(GetText(L"_PageRegistryBackupState1"));
     RefreshBackupList();
 }
 
@@ -87,14 +88,14 @@ void PageRegistryBackup::FitColumns() {
     HWND list = m_list.hwnd();
     if (!list)
         return;
-    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
-    const int visible = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) - 1;
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    const int visible = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) - 1;
     if (visible <= 0)
         return;
     RECT client = {};
     GetClientRect(list, &client);
     for (int column = 0; column < visible; ++column)
-        SendMessageA(list, LVM_SETCOLUMNWIDTH, column, MAKELPARAM(client.right / visible, 0));
+        SendMessageW(list, LVM_SETCOLUMNWIDTH, column, MAKELPARAM(client.right / visible, 0));
 }
 
 bool PageRegistryBackup::OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&) {
@@ -133,99 +134,104 @@ bool PageRegistryBackup::OnCommand(int id, int, HWND) {
 }
 
 bool PageRegistryBackup::OnBackup() {
-    SetStatusText(GetText("_PageRegistryBackupState2"));
-    const std::string folder = FolderWithBackslash(m_backupFolder);
-    const std::string path = folder + MakeBackupName("_PageRegistryBackupType1", folder);
+    SetStatusText(GetText(L"_PageRegistryBackupState2"));
+    const std::wstring path =
+        NewBackupPath(m_backupFolder, GetText(L"_PageRegistryBackupType1"), LocalTimeNow());
     if (!CreatePathFolders(path)) {
-        ShowPathText("_PageRegistryBackupExportFailed", path);
+        ShowPathText(L"_PageRegistryBackupExportFailed", path);
         return true;
     }
     return Export(path);
 }
 
 bool PageRegistryBackup::OnBackupToFile() {
-    const std::string path = m_chooseFile(GetActiveWindow(), true);
+    const std::wstring path = m_chooseFile(GetActiveWindow(), true);
     if (path.empty())
         return true;
-    SetStatusText(GetText("_PageRegistryBackupState2"));
+    SetStatusText(GetText(L"_PageRegistryBackupState2"));
     return Export(path);
 }
 
 bool PageRegistryBackup::OnRestore() {
-    const std::string path = SelectedBackup();
+    const std::wstring path = SelectedBackup();
     if (path.empty()) {
-        ShowMessage(m_hwnd, GetText("_PageRegistryBackupPleaseSelectAItem"),
+        ShowMessage(m_hwnd, GetText(L"_PageRegistryBackupPleaseSelectAItem"),
                     MB_OK | MB_ICONINFORMATION);
         return true;
     }
-    if (!AskYesNo(m_hwnd, FormatPath(GetText("_PageRegistryBackupAreYouSureRestoreFile", 1), path)))
+    if (!AskYesNo(m_hwnd,
+                  FormatPath(GetText(L"_PageRegistryBackupAreYouSureRestoreFile", 1), path)))
         return true;
     return Import(path);
 }
 
 bool PageRegistryBackup::OnRestoreFromFile() {
     // Choosing the file is the confirmation.
-    const std::string path = m_chooseFile(GetActiveWindow(), false);
+    const std::wstring path = m_chooseFile(GetActiveWindow(), false);
     return path.empty() || Import(path);
 }
 
 bool PageRegistryBackup::OnDelete() {
-    const std::string path = SelectedBackup();
+    const std::wstring path = SelectedBackup();
     if (path.empty()) {
-        ShowMessage(m_hwnd, GetText("_PageRegistryBackupPleaseSelectAItem"),
+        ShowMessage(m_hwnd, GetText(L"_PageRegistryBackupPleaseSelectAItem"),
                     MB_OK | MB_ICONINFORMATION);
         return true;
     }
-    if (!AskYesNo(m_hwnd, FormatPath(GetText("_PageRegistryBackupAreYouSureDeleteFile", 1), path)))
+    if (!AskYesNo(m_hwnd, FormatPath(GetText(L"_PageRegistryBackupAreYouSureDeleteFile", 1), path)))
         return true;
-    SetStatusText(GetText("_PageRegistryBackupState4"));
-    const bool deleted = DeleteFileA(path.c_str()) != FALSE;
+    SetStatusText(GetText(L"_PageRegistryBackupState4"));
+    const bool deleted = DeleteFileW(path.c_str()) != FALSE;
     RefreshBackupList();
     if (deleted) {
-        SetStatusText(GetText("_PageRegistryBackupState7"));
+        SetStatusText(GetText(L"_PageRegistryBackupState7"));
     } else {
-        ShowPathText("_PageRegistryBackupDeleteFailed", path);
+        ShowPathText(L"_PageRegistryBackupDeleteFailed", path);
     }
     return true;
 }
 
-bool PageRegistryBackup::Export(const std::string& path) {
+bool PageRegistryBackup::Export(const std::wstring& path) {
     const ExportTarget before = ExportTargetBefore(path);
     const EditorEnd end = RunEditor(true, path);
     if (end == EditorEnd::Interrupted)
         return false;
     if (end == EditorEnd::Ended) {
-        ShowPathText(ExportWritten(path, before) ? "_PageRegistryBackupState3"
-                                                 : "_PageRegistryBackupExportFailed",
+        ShowPathText(ExportWritten(path, before) ? L"_PageRegistryBackupState3"
+                                                 : L"_PageRegistryBackupExportFailed",
                      path);
     }
     RefreshBackupList();
     return true;
 }
 
-bool PageRegistryBackup::Import(const std::string& path) {
+bool PageRegistryBackup::Import(const std::wstring& path) {
     // The editor reports nothing about a file it cannot import.
     if (!HasRegistryFileHeader(path)) {
-        ShowPathText("_PageRegistryBackupNotARegistryFile", path);
+        ShowPathText(L"_PageRegistryBackupNotARegistryFile", path);
         return true;
     }
-    SetStatusText(GetText("_PageRegistryBackupState4"));
+    SetStatusText(GetText(L"_PageRegistryBackupState4"));
     const EditorEnd end = RunEditor(false, path);
-    if (end == EditorEnd::Ended)
-        ShowPathText("_PageRegistryBackupState5", path);
+    // The values the editor cannot import exactly, set from the file's own bytes.
+    if (end == EditorEnd::Ended) {
+        ShowPathText(
+            SetExactValues(path) ? L"_PageRegistryBackupState5" : L"_PageRegistryBackupNotAllExact",
+            path);
+    }
     return end != EditorEnd::Interrupted;
 }
 
 PageRegistryBackup::EditorEnd PageRegistryBackup::RunEditor(bool exportAll,
-                                                            const std::string& path) {
+                                                            const std::wstring& path) {
     if (m_editorProgram.empty()) {
-        SetStatusText(GetText("_PageRegistryBackupNoEditor"));
+        SetStatusText(GetText(L"_PageRegistryBackupNoEditor"));
         return EditorEnd::Failed;
     }
     RegeditRun run = exportAll ? RegeditExport(path, m_editorProgram, RegeditWait::No)
                                : RegeditImport(path, m_editorProgram, RegeditWait::No);
     if (!run.started) {
-        ShowPathText("_PageRegistryBackupEditorNotStarted", m_editorProgram);
+        ShowPathText(L"_PageRegistryBackupEditorNotStarted", m_editorProgram);
         return EditorEnd::Failed;
     }
     if (!run.process)
@@ -255,37 +261,37 @@ void PageRegistryBackup::SetButtonsEnabled(bool enabled) {
         EnableWindow(Item(id), enabled);
 }
 
-void PageRegistryBackup::ShowPathText(const char* key, const std::string& path) {
+void PageRegistryBackup::ShowPathText(const wchar_t* key, const std::wstring& path) {
     SetStatusText(FormatPath(GetText(key), path));
 }
 
 int PageRegistryBackup::SelectedRow() const {
     const int row = static_cast<int>(
-        SendMessageA(m_list.hwnd(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+        SendMessageW(m_list.hwnd(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
     if (row < 0)
         return -1;
-    LVITEMA item = {};
+    LVITEMW item = {};
     item.mask = LVIF_PARAM;
     item.iItem = row;
-    SendMessageA(m_list.hwnd(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    SendMessageW(m_list.hwnd(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
     return item.lParam >= 0 && item.lParam < static_cast<LPARAM>(m_rowPaths.size())
                ? static_cast<int>(item.lParam)
                : -1;
 }
 
-std::string PageRegistryBackup::SelectedBackup() const {
+std::wstring PageRegistryBackup::SelectedBackup() const {
     const int row = SelectedRow();
-    return row < 0 ? std::string() : m_rowPaths[static_cast<std::size_t>(row)];
+    return row < 0 ? std::wstring() : m_rowPaths[static_cast<std::size_t>(row)];
 }
 
 void PageRegistryBackup::RefreshBackupList() {
     HWND list = m_list.hwnd();
     if (!list)
         return;
-    const std::string selectedPath = SelectedBackup();
+    const std::wstring selectedPath = SelectedBackup();
     // Its place in the order the folder listed the files in.
     const int selectedRow = SelectedRow();
-    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
     m_rowPaths.clear();
     for (const BackupRow& row : ListBackups(m_backupFolder))
         AddRow(row);
@@ -296,11 +302,11 @@ void PageRegistryBackup::RefreshBackupList() {
     if (!selectedPath.empty() && same != m_rowPaths.end())
         target = static_cast<int>(same - m_rowPaths.begin());
     if (target >= 0) {
-        LVITEMA state = {};
+        LVITEMW state = {};
         state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
         state.state = LVIS_SELECTED | LVIS_FOCUSED;
-        if (SendMessageA(list, LVM_SETITEMSTATE, target, reinterpret_cast<LPARAM>(&state)))
-            SendMessageA(list, LVM_ENSUREVISIBLE, target, FALSE);
+        if (SendMessageW(list, LVM_SETITEMSTATE, target, reinterpret_cast<LPARAM>(&state)))
+            SendMessageW(list, LVM_ENSUREVISIBLE, target, FALSE);
     }
     // A vertical scroll bar may have come or gone with the rows.
     FitColumns();
@@ -309,24 +315,24 @@ void PageRegistryBackup::RefreshBackupList() {
 void PageRegistryBackup::AddRow(const BackupRow& row) {
     HWND list = m_list.hwnd();
     const int index = static_cast<int>(m_rowPaths.size());
-    std::string date = row.date;
-    LVITEMA item = {};
+    std::wstring date = row.date;
+    LVITEMW item = {};
     item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
     item.iItem = index;
     item.pszText = &date[0];
     item.iImage = 0;
     item.lParam = index;
     const int inserted =
-        static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     if (inserted < 0)
         return;
     m_rowPaths.push_back(row.path);
-    const std::string* texts[] = {&row.time, &row.size, &row.type, &row.path};
+    const std::wstring* texts[] = {&row.time, &row.size, &row.type, &row.path};
     for (int column = 1; column <= kPathColumn; ++column) {
-        std::string text = *texts[column - 1];
-        LVITEMA sub = {};
+        std::wstring text = *texts[column - 1];
+        LVITEMW sub = {};
         sub.iSubItem = column;
         sub.pszText = &text[0];
-        SendMessageA(list, LVM_SETITEMTEXTA, inserted, reinterpret_cast<LPARAM>(&sub));
+        SendMessageW(list, LVM_SETITEMTEXTW, inserted, reinterpret_cast<LPARAM>(&sub));
     }
 }

@@ -18,15 +18,15 @@ class PageRegistryBackup : public PageDialog {
   public:
     // The file the user picks in the Save dialog (forSaving) or the Open
     // dialog; empty when the dialog was cancelled.
-    using FileChooser = std::function<std::string(HWND owner, bool forSaving)>;
+    using FileChooser = std::function<std::wstring(HWND owner, bool forSaving)>;
 
     PageRegistryBackup();
     ~PageRegistryBackup() override;
 
     // By default the program's backup folder, the registry editor of the
     // Windows folder and the common dialogs.
-    void SetBackupFolder(const std::string& folder) { m_backupFolder = folder; }
-    void SetEditorProgram(const std::string& program) { m_editorProgram = program; }
+    void SetBackupFolder(const std::wstring& folder) { m_backupFolder = folder; }
+    void SetEditorProgram(const std::wstring& program) { m_editorProgram = program; }
     void SetFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
 
     // Whether a command is waiting for the registry editor.
@@ -36,7 +36,7 @@ class PageRegistryBackup : public PageDialog {
     // it is listed; otherwise the row at its place in the folder's order.
     void RefreshBackupList();
     // The selected backup's path; empty when no row is selected.
-    std::string SelectedBackup() const;
+    std::wstring SelectedBackup() const;
 
   protected:
     void InitPage() override;
@@ -59,21 +59,21 @@ class PageRegistryBackup : public PageDialog {
     bool OnRestore();
     bool OnRestoreFromFile();
     bool OnDelete();
-    bool Export(const std::string& path);
-    bool Import(const std::string& path);
-    EditorEnd RunEditor(bool exportAll, const std::string& path);
+    bool Export(const std::wstring& path);
+    bool Import(const std::wstring& path);
+    EditorEnd RunEditor(bool exportAll, const std::wstring& path);
 
     void AddRow(const BackupRow& row);
     int SelectedRow() const;
     void FitColumns();
     void SetButtonsEnabled(bool enabled);
-    void ShowPathText(const char* key, const std::string& path);
+    void ShowPathText(const wchar_t* key, const std::wstring& path);
 
-    std::string m_backupFolder;
-    std::string m_editorProgram;
+    std::wstring m_backupFolder;
+    std::wstring m_editorProgram;
     FileChooser m_chooseFile;
     SortListView m_list;
     PictureStrip m_rowPicture;
-    std::vector<std::string> m_rowPaths;  // by each row's item data
+    std::vector<std::wstring> m_rowPaths;  // by each row's item data
     std::shared_ptr<EditorWait> m_editorWait;
 };

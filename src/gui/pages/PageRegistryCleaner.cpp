@@ -22,15 +22,15 @@ constexpr UINT kTicked = INDEXTOSTATEIMAGEMASK(2);
 enum TaskMenuCommand { kMenuDefault = 1, kMenuTickAll, kMenuUntickAll, kMenuInvert };
 
 bool RowTicked(HWND list, int row) {
-    return (SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) !=
+    return (SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) !=
            kUnticked;
 }
 
 void SetRowTicked(HWND list, int row, bool ticked) {
-    LVITEMA item = {};
+    LVITEMW item = {};
     item.stateMask = LVIS_STATEIMAGEMASK;
     item.state = ticked ? kTicked : kUnticked;
-    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
 }
 
 }  // namespace
@@ -44,7 +44,9 @@ PageRegistryCleaner::PageRegistryCleaner()
                                              {IDC_RESULT_LIST, kLayoutSizeX | kLayoutSizeY},
                                              {IDC_STATUS, kLayoutSizeX | kLayoutMoveY}}),
       m_configFile(ConfigFilePath()),
-      m_scan(m_results, [this] { ShowIdleButtons(); }) {}
+      m_scan(
+          m_results, [this](const std::wstring& keyPath) { return m_walkingText + keyPath; },
+          [this] { ShowScanEnd(); }) {}
 
 PageRegistryCleaner::~PageRegistryCleaner() {
     Destroy();
@@ -52,30 +54,31 @@ PageRegistryCleaner::~PageRegistryCleaner() {
 
 void PageRegistryCleaner::InitPage() {
     TakeMessagesOf(m_scan);
+    m_walkingText = GetText(L"_PageRegistryCleanerState2");
     FillTaskList();
     m_results.SubclassList(Item(IDC_RESULT_LIST));
     m_results.SetRowPictures(IDB_CLEANER_RESULTS);
     m_results.SetDeletionHandler([this](const ListDeletion& deletion) { ShowDeletion(deletion); });
     SetButtonStates(true, false, false, false);
-    SetStatusText(GetText("_PageRegistryCleanerState1"));
-    LoadTaskSelection("custom");
+    SetStatusText(GetText(L"_PageRegistryCleanerState1"));
+    LoadTaskSelection(L"custom");
 }
 
 void PageRegistryCleaner::FillTaskList() {
     HWND list = Item(IDC_TASK_LIST);
     if (LoadPictureStrip(m_taskPictures, IDB_CLEANER_TASKS, 16, 16, 2)) {
-        SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL,
+        SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL,
                      reinterpret_cast<LPARAM>(m_taskPictures.list.get()));
     }
-    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
     for (int row = 0; row < kCleanerTaskCount; ++row) {
-        std::string text = GetText("_PageRegistryCleanerTask" + std::to_string(row + 1));
-        LVITEMA item = {};
+        std::wstring text = GetText(L"_PageRegistryCleanerTask" + std::to_wstring(row + 1));
+        LVITEMW item = {};
         item.mask = LVIF_TEXT | LVIF_IMAGE;
         item.iItem = row;
         item.pszText = &text[0];
         item.iImage = row;
-        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
     }
     FitTaskColumns();
 }
@@ -87,13 +90,13 @@ void PageRegistryCleaner::FitTaskColumns() {
     if (!list)
         return;
     int widest = 0;
-    char text[256];
+    wchar_t text[256];
     for (int row = 0; row < kCleanerTaskCount; ++row) {
-        LVITEMA item = {};
+        LVITEMW item = {};
         item.pszText = text;
         item.cchTextMax = sizeof(text);
-        SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-        widest = std::max(widest, static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0,
+        SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+        widest = std::max(widest, static_cast<int>(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0,
                                                                 reinterpret_cast<LPARAM>(text))));
     }
     // The check box, the picture and the gaps around them.
@@ -101,7 +104,7 @@ void PageRegistryCleaner::FitTaskColumns() {
     RECT client = {};
     GetClientRect(list, &client);
     const int columns = std::max(1L, client.right / widest);
-    SendMessageA(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(client.right / columns, 0));
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(client.right / columns, 0));
 }
 
 void PageRegistryCleaner::AfterResize() {
@@ -124,6 +127,11 @@ void PageRegistryCleaner::ShowIdleButtons() {
     SetButtonStates(true, false, found, found);
 }
 
+void PageRegistryCleaner::ShowScanEnd() {
+    ShowIdleButtons();
+    SetStatusText(FormatCount(GetText(L"_PageRegistryCleanerState3"), m_results.RowCount()));
+}
+
 void PageRegistryCleaner::StartScan() {
     if (m_scan.Running())
         return;
@@ -136,12 +144,12 @@ void PageRegistryCleaner::StopScan() {
     if (!m_scan.Stop())
         return;
     ShowIdleButtons();
-    SetStatusText(GetText("_PageRegistryCleanerState4"));
+    SetStatusText(GetText(L"_PageRegistryCleanerState4"));
 }
 
 std::vector<bool> PageRegistryCleaner::TaskSelection() const {
     HWND list = Item(IDC_TASK_LIST);
-    const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     std::vector<bool> selection;
     for (int row = 0; row < rows; ++row)
         selection.push_back(RowTicked(list, row));
@@ -154,7 +162,7 @@ void PageRegistryCleaner::SetTaskSelection(const std::vector<bool>& selection) {
         SetRowTicked(list, static_cast<int>(row), selection[row]);
 }
 
-void PageRegistryCleaner::LoadTaskSelection(const char* which) {
+void PageRegistryCleaner::LoadTaskSelection(const wchar_t* which) {
     ConfigStore store;
     if (!store.Load(m_configFile))
         return;
@@ -166,7 +174,7 @@ void PageRegistryCleaner::LoadTaskSelection(const char* which) {
 void PageRegistryCleaner::SaveTaskSelection() {
     ConfigStore store;
     if (store.Load(m_configFile) &&
-        store.Write(ConfigPaths::kCleanerTasks, "custom", MakeFlagList(TaskSelection()))) {
+        store.Write(ConfigPaths::kCleanerTasks, L"custom", MakeFlagList(TaskSelection()))) {
         store.Save();
     }
 }
@@ -176,11 +184,11 @@ void PageRegistryCleaner::ShowTaskMenu() {
     if (!menu)
         return;
     for (int command = kMenuDefault; command <= kMenuInvert; ++command) {
-        const std::string text =
-            GetText("_PageRegistryCleanerTaskListMenuItem" + std::to_string(command));
-        AppendMenuA(menu.get(), MF_STRING, static_cast<UINT_PTR>(command), text.c_str());
+        const std::wstring text =
+            GetText(L"_PageRegistryCleanerTaskListMenuItem" + std::to_wstring(command));
+        AppendMenuW(menu.get(), MF_STRING, static_cast<UINT_PTR>(command), text.c_str());
         if (command == kMenuDefault)
-            AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+            AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     }
     POINT cursor = {};
     GetCursorPos(&cursor);
@@ -189,7 +197,7 @@ void PageRegistryCleaner::ShowTaskMenu() {
     std::vector<bool> selection = TaskSelection();
     switch (command) {
         case kMenuDefault:
-            LoadTaskSelection("default");
+            LoadTaskSelection(L"default");
             return;
         case kMenuTickAll:
         case kMenuUntickAll:
@@ -208,12 +216,12 @@ void PageRegistryCleaner::DeleteSelectedEntries() {
     const int selected = m_results.SelectedCount();
     if (selected == 0)
         return;
-    if (AskYesNo(m_hwnd, FormatCount(GetText("_PageRegistryCleanerDeleteConfirm"), selected)))
+    if (AskYesNo(m_hwnd, FormatCount(GetText(L"_PageRegistryCleanerDeleteConfirm"), selected)))
         m_results.DeleteSelected();
 }
 
 void PageRegistryCleaner::DeleteAllEntries() {
-    if (!AskYesNo(m_hwnd, GetText("_PageRegistryCleanerDeleteAllConfirm")))
+    if (!AskYesNo(m_hwnd, GetText(L"_PageRegistryCleanerDeleteAllConfirm")))
         return;
     m_results.SelectAll(true);
     m_results.DeleteSelected();

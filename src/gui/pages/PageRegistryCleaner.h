@@ -16,7 +16,7 @@ class PageRegistryCleaner : public PageDialog {
     ~PageRegistryCleaner() override;
 
     // "config.xml" beside the program unless set otherwise before the page opens.
-    void SetConfigFile(const std::string& path) { m_configFile = path; }
+    void SetConfigFile(const std::wstring& path) { m_configFile = path; }
 
     // Whether a scan is running; the main window asks before it closes then.
     bool ScanRunning() const { return m_scan.Running(); }
@@ -29,7 +29,7 @@ class PageRegistryCleaner : public PageDialog {
     void SetTaskSelection(const std::vector<bool>& selection);
     // "custom" or "default" of the stored selection; nothing changes when
     // there is none.
-    void LoadTaskSelection(const char* which);
+    void LoadTaskSelection(const wchar_t* which);
     void SaveTaskSelection();
     void ShowTaskMenu();
     void DeleteSelectedEntries();
@@ -47,8 +47,10 @@ class PageRegistryCleaner : public PageDialog {
     void FitTaskColumns();
     void SetButtonStates(bool scan, bool stop, bool remove, bool removeAll);
     void ShowIdleButtons();
+    void ShowScanEnd();
 
-    std::string m_configFile;
+    std::wstring m_configFile;
+    std::wstring m_walkingText;  // the status line before the key being scanned
     PictureStrip m_taskPictures;
     RegistryListView m_results;
     PageJob m_scan;

@@ -6,6 +6,7 @@
 #include "search/SearchWorker.h"
 #include "settings/ConfigStore.h"
 #include "settings/ModulePath.h"
+#include "text/FormatText.h"
 #include "text/LanguageTable.h"
 
 namespace {
@@ -16,7 +17,7 @@ constexpr int kOptionBoxes[] = {IDC_INCLUDE_KEY,  IDC_INCLUDE_VALUE,   IDC_INCLU
 constexpr int kRangeBoxes[] = {IDC_HKCR, IDC_HKCU, IDC_HKLM, IDC_HKUR, IDC_HKCC};
 
 struct BoxGroup {
-    const char* elementPath;
+    const wchar_t* elementPath;
     const int* boxes;
     std::size_t count;
 };
@@ -48,7 +49,13 @@ PageRegistrySearch::PageRegistrySearch()
                                             {IDC_STATUS, kLayoutSizeX | kLayoutMoveY},
                                             {IDC_RESULT_LIST, kLayoutSizeX | kLayoutSizeY}}),
       m_configFile(ConfigFilePath()),
-      m_search(m_results, [this] { SetButtonStates(false); }) {}
+      m_search(
+          m_results,
+          [this](const std::wstring& keyPath) { return FormatPath(m_walkingText, keyPath); },
+          [this] {
+              SetButtonStates(false);
+              SetStatusText(GetText(L"_PageRegistrySearchState3"));
+          }) {}
 
 PageRegistrySearch::~PageRegistrySearch() {
     Destroy();
@@ -56,16 +63,17 @@ PageRegistrySearch::~PageRegistrySearch() {
 
 void PageRegistrySearch::InitPage() {
     TakeMessagesOf(m_search);
+    m_walkingText = GetText(L"_PageRegistrySearchState2");
     m_results.SubclassList(Item(IDC_RESULT_LIST));
     m_results.SetRowPictures(IDB_SEARCH_RESULTS);
     m_results.SetDeletionHandler([this](const ListDeletion& deletion) {
         ShowDeletion(deletion);
         SetButtonStates(SearchRunning());
     });
-    SendDlgItemMessageA(m_hwnd, IDC_KEYWORD, EM_LIMITTEXT, kSearchKeywordLimit, 0);
+    SendDlgItemMessageW(m_hwnd, IDC_KEYWORD, EM_LIMITTEXT, kSearchKeywordLimit, 0);
     SetButtonStates(false);
-    SetStatusText(GetText("_PageRegistrySearchState1"));
-    LoadSettings("custom");
+    SetStatusText(GetText(L"_PageRegistrySearchState1"));
+    LoadSettings(L"custom");
 }
 
 void PageRegistrySearch::SetButtonStates(bool running) {
@@ -77,6 +85,7 @@ void PageRegistrySearch::SetButtonStates(bool running) {
 SearchOptions PageRegistrySearch::Options() const {
     SearchOptions options;
     options.keyword = CutKeyword(WindowText(Item(IDC_KEYWORD)));
+    options.keyRowText = GetText(L"_PageRegistrySearchKeyFlagString");
     bool* const flags[] = {&options.includeKey,  &options.includeValue,  &options.includeData,
                            &options.useWildcard, &options.fullWordMatch, &options.caseSensitive,
                            &options.searchHkcr,  &options.searchHkcu,    &options.searchHklm,
@@ -100,7 +109,7 @@ void PageRegistrySearch::StopSearch() {
     if (!m_search.Stop())
         return;
     SetButtonStates(false);
-    SetStatusText(GetText("_PageRegistrySearchState4"));
+    SetStatusText(GetText(L"_PageRegistrySearchState4"));
 }
 
 void PageRegistrySearch::ClearResults() {
@@ -108,7 +117,7 @@ void PageRegistrySearch::ClearResults() {
     SetButtonStates(SearchRunning());
 }
 
-void PageRegistrySearch::LoadSettings(const char* which) {
+void PageRegistrySearch::LoadSettings(const wchar_t* which) {
     ConfigStore store;
     const bool loaded = store.Load(m_configFile);
     if (loaded) {
@@ -119,9 +128,9 @@ void PageRegistrySearch::LoadSettings(const char* which) {
                 CheckDlgButton(m_hwnd, group.boxes[i], flags[i] ? BST_CHECKED : BST_UNCHECKED);
         }
     }
-    const std::string keyword =
-        loaded ? CutKeyword(store.Read(ConfigPaths::kSearchKeyword, which)) : std::string();
-    SetDlgItemTextA(m_hwnd, IDC_KEYWORD, keyword.c_str());
+    const std::wstring keyword =
+        loaded ? CutKeyword(store.Read(ConfigPaths::kSearchKeyword, which)) : std::wstring();
+    SetDlgItemTextW(m_hwnd, IDC_KEYWORD, keyword.c_str());
 }
 
 void PageRegistrySearch::SaveSettings() {
@@ -131,8 +140,9 @@ void PageRegistrySearch::SaveSettings() {
     // Each element that is there takes its part; a file without any is left alone.
     bool written = false;
     for (const BoxGroup& group : kBoxGroups)
-        written |= store.Write(group.elementPath, "custom", MakeFlagList(BoxStates(m_hwnd, group)));
-    written |= store.Write(ConfigPaths::kSearchKeyword, "custom",
+        written |=
+            store.Write(group.elementPath, L"custom", MakeFlagList(BoxStates(m_hwnd, group)));
+    written |= store.Write(ConfigPaths::kSearchKeyword, L"custom",
                            CutKeyword(WindowText(Item(IDC_KEYWORD))));
     if (written)
         store.Save();
@@ -150,7 +160,7 @@ bool PageRegistrySearch::OnCommand(int id, int, HWND) {
             ClearResults();
             return true;
         case IDC_DEFAULT_SETTING:
-            LoadSettings("default");
+            LoadSettings(L"default");
             return true;
         default:
             return false;

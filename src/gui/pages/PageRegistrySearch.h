@@ -16,7 +16,7 @@ class PageRegistrySearch : public PageDialog {
     ~PageRegistrySearch() override;
 
     // "config.xml" beside the program unless set otherwise before the page opens.
-    void SetConfigFile(const std::string& path) { m_configFile = path; }
+    void SetConfigFile(const std::wstring& path) { m_configFile = path; }
 
     bool SearchRunning() const { return m_search.Running(); }
     RegistryListView& ResultList() { return m_results; }
@@ -27,7 +27,7 @@ class PageRegistrySearch : public PageDialog {
     // The options the controls show now.
     SearchOptions Options() const;
     // "custom" or "default" of the stored options.
-    void LoadSettings(const char* which);
+    void LoadSettings(const wchar_t* which);
     void SaveSettings();
 
   protected:
@@ -38,7 +38,8 @@ class PageRegistrySearch : public PageDialog {
   private:
     void SetButtonStates(bool running);
 
-    std::string m_configFile;
+    std::wstring m_configFile;
+    std::wstring m_walkingText;  // the status line's format while a key is searched
     RegistryListView m_results;
     PageJob m_search;
 };

@@ -29,10 +29,10 @@ void EditRegItemDlg::ReadCurrentValue() {
             return;
         case ValueNowState::NotEditable:
             m_entry.dataText = now.text;
-            m_noteKey = "_EditRegItemDlgNotEditable";
+            m_noteKey = L"_EditRegItemDlgNotEditable";
             break;
         case ValueNowState::Missing:
-            m_noteKey = "_EditRegItemDlgValueGone";
+            m_noteKey = L"_EditRegItemDlgValueGone";
             break;
     }
     m_readOnly = true;
@@ -43,35 +43,35 @@ BOOL EditRegItemDlg::OnInitDialog() {
     CentreWindow(m_hwnd);
     if (!m_readOnly)
         ReadCurrentValue();
-    const std::pair<int, const std::string*> fields[] = {{IDC_EDIT_ROOT_KEY, &m_entry.rootKey},
-                                                         {IDC_EDIT_SUB_KEY, &m_entry.keyPath},
-                                                         {IDC_EDIT_VALUE_NAME, &m_entry.valueName},
-                                                         {IDC_EDIT_VALUE_DATA, &m_entry.dataText}};
+    const std::pair<int, const std::wstring*> fields[] = {{IDC_EDIT_ROOT_KEY, &m_entry.rootKey},
+                                                          {IDC_EDIT_SUB_KEY, &m_entry.keyPath},
+                                                          {IDC_EDIT_VALUE_NAME, &m_entry.valueName},
+                                                          {IDC_EDIT_VALUE_DATA, &m_entry.dataText}};
     for (const auto& field : fields) {
         // No limit: a text that does not fit would be saved back cut.
-        SendDlgItemMessageA(m_hwnd, field.first, EM_LIMITTEXT, 0, 0);
-        SetDlgItemTextA(m_hwnd, field.first, field.second->c_str());
+        SendDlgItemMessageW(m_hwnd, field.first, EM_LIMITTEXT, 0, 0);
+        SetDlgItemTextW(m_hwnd, field.first, field.second->c_str());
     }
     if (!m_noteKey.empty())
-        SetDlgItemTextA(m_hwnd, IDC_EDIT_DESCRIPTION, GetText(m_noteKey).c_str());
+        SetDlgItemTextW(m_hwnd, IDC_EDIT_DESCRIPTION, GetText(m_noteKey).c_str());
     if (m_readOnly) {
-        SendDlgItemMessageA(m_hwnd, IDC_EDIT_VALUE_NAME, EM_SETREADONLY, TRUE, 0);
-        SendDlgItemMessageA(m_hwnd, IDC_EDIT_VALUE_DATA, EM_SETREADONLY, TRUE, 0);
+        SendDlgItemMessageW(m_hwnd, IDC_EDIT_VALUE_NAME, EM_SETREADONLY, TRUE, 0);
+        SendDlgItemMessageW(m_hwnd, IDC_EDIT_VALUE_DATA, EM_SETREADONLY, TRUE, 0);
         ShowWindow(Item(IDOK), SW_HIDE);
-        SendMessageA(m_hwnd, DM_SETDEFID, IDCANCEL, 0);
+        SendMessageW(m_hwnd, DM_SETDEFID, IDCANCEL, 0);
     }
     // Start where the user acts: the text to change, or the one button left.
     HWND focus = Item(m_readOnly ? IDCANCEL : IDC_EDIT_VALUE_DATA);
-    SendMessageA(m_hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focus), TRUE);
+    SendMessageW(m_hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focus), TRUE);
     return FALSE;
 }
 
 void EditRegItemDlg::Save() {
-    const std::string name = WindowText(Item(IDC_EDIT_VALUE_NAME));
-    const std::string data = WindowText(Item(IDC_EDIT_VALUE_DATA));
+    const std::wstring name = WindowText(Item(IDC_EDIT_VALUE_NAME));
+    const std::wstring data = WindowText(Item(IDC_EDIT_VALUE_DATA));
     const UINT notice = MB_OK | MB_ICONINFORMATION;
     if (data.empty()) {
-        ShowMessage(m_hwnd, GetText("_EditRegItemDlgValueFieldCannotbeNULL"), notice);
+        ShowMessage(m_hwnd, GetText(L"_EditRegItemDlgValueFieldCannotbeNULL"), notice);
         return;
     }
     switch (WriteEditedValue(m_entry.rootKey, m_entry.keyPath, m_oldName, name, data)) {
@@ -81,13 +81,13 @@ void EditRegItemDlg::Save() {
             EndDialog(IDOK);
             return;
         case ValueEditResult::NameTaken:
-            ShowMessage(m_hwnd, FormatPath(GetText("_EditRegItemDlgNameTaken"), name), notice);
+            ShowMessage(m_hwnd, FormatPath(GetText(L"_EditRegItemDlgNameTaken"), name), notice);
             return;
         case ValueEditResult::KeyUnavailable:
         case ValueEditResult::WriteFailed:
             ShowMessage(m_hwnd,
-                        FormatPath(GetText("_EditRegItemDlgCannotWrite"),
-                                   m_entry.rootKey + "\\" + m_entry.keyPath),
+                        FormatPath(GetText(L"_EditRegItemDlgCannotWrite"),
+                                   m_entry.rootKey + L"\\" + m_entry.keyPath),
                         notice);
             return;
     }

@@ -16,8 +16,8 @@ class EditRegItemDlg : public Dialog {
 
     bool ReadOnly() const { return m_readOnly; }
     // After IDOK: the name and text written.
-    const std::string& ValueName() const { return m_entry.valueName; }
-    const std::string& Data() const { return m_entry.dataText; }
+    const std::wstring& ValueName() const { return m_entry.valueName; }
+    const std::wstring& Data() const { return m_entry.dataText; }
 
   protected:
     BOOL OnInitDialog() override;
@@ -28,7 +28,7 @@ class EditRegItemDlg : public Dialog {
     void Save();
 
     RegistryItem m_entry;
-    std::string m_oldName;
-    std::string m_noteKey;
+    std::wstring m_oldName;
+    std::wstring m_noteKey;
     bool m_readOnly;
 };

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "resource.h"
+#include "text/LanguageTable.h"
 
 namespace {
 
@@ -24,16 +25,16 @@ BOOL ProgressWindow::OnInitDialog() {
     return TRUE;
 }
 
-void ProgressWindow::SetStatus(const std::string& text) {
-    SetDlgItemTextA(m_hwnd, IDC_STATUS, text.c_str());
+void ProgressWindow::SetStatus(const std::wstring& text) {
+    SetDlgItemTextW(m_hwnd, IDC_STATUS, text.c_str());
 }
 
 void ProgressWindow::SetRange(std::size_t total) {
-    SendDlgItemMessageA(m_hwnd, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, static_cast<LPARAM>(total));
+    SendDlgItemMessageW(m_hwnd, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, static_cast<LPARAM>(total));
 }
 
 void ProgressWindow::SetPosition(std::size_t position) {
-    SendDlgItemMessageA(m_hwnd, IDC_PROGRESS_BAR, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    SendDlgItemMessageW(m_hwnd, IDC_PROGRESS_BAR, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
 void ProgressWindow::KeepPainting() {
@@ -44,19 +45,20 @@ void ProgressWindow::KeepPainting() {
     MSG message;
     for (UINT kind : {WM_PAINT, WM_TIMER}) {
         for (int i = 0; i < kMessagesPerPaint &&
-                        PeekMessageA(&message, nullptr, kind, kind, PM_REMOVE | PM_NOYIELD);
+                        PeekMessageW(&message, nullptr, kind, kind, PM_REMOVE | PM_NOYIELD);
              ++i) {
-            DispatchMessageA(&message);
+            DispatchMessageW(&message);
         }
     }
 }
 
-void ProgressWindow::Begin(const std::string& statusText, std::size_t total) {
+void ProgressWindow::Begin(ProgressPhase phase, std::size_t total) {
     if (!m_hwnd && Create(m_parent)) {
         SetWindowPos(m_hwnd, HWND_TOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     }
-    SetStatus(statusText);
+    SetStatus(GetText(phase == ProgressPhase::Exporting ? L"_RegistryListViewProgressState1"
+                                                        : L"_RegistryListViewProgressState2"));
     SetRange(total);
     SetPosition(0);
     m_lastPaint = 0;

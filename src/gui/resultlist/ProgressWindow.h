@@ -16,7 +16,7 @@ class ProgressWindow : public Dialog, public ProgressSink {
     explicit ProgressWindow(HWND parent);
     ~ProgressWindow() override;
 
-    void SetStatus(const std::string& text);
+    void SetStatus(const std::wstring& text);
     // 0 to total; counts beyond 65,535 included.
     void SetRange(std::size_t total);
     void SetPosition(std::size_t position);
@@ -26,7 +26,7 @@ class ProgressWindow : public Dialog, public ProgressSink {
     void KeepPainting();
 
     // ProgressSink: the window opens on Begin and closes on End.
-    void Begin(const std::string& statusText, std::size_t total) override;
+    void Begin(ProgressPhase phase, std::size_t total) override;
     void Step(std::size_t index) override;
     void End() override;
     void KeyWalked() override;

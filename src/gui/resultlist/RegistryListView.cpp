@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include "app/SkinLayer.h"
+#include "backup/BackupStore.h"
 #include "backup/Regedit.h"
 #include "framework/FileDialogs.h"
 #include "framework/Prompt.h"
@@ -46,7 +47,7 @@ constexpr MenuEntry kMenu[] = {{IDM_ROW_EDIT},
                                {0},
                                {IDM_ROW_OPEN_IN_EDITOR}};
 
-void ShowNotice(HWND owner, const std::string& text) {
+void ShowNotice(HWND owner, const std::wstring& text) {
     ShowMessage(owner, text, MB_OK | MB_ICONINFORMATION);
 }
 
@@ -59,7 +60,7 @@ RegistryListView::~RegistryListView() {
     // gone, nor stay undrawn.
     if (m_hwnd) {
         ShowNewRows();
-        SendMessageA(m_hwnd, LVM_DELETEALLITEMS, 0, 0);
+        SendMessageW(m_hwnd, LVM_DELETEALLITEMS, 0, 0);
     }
 }
 
@@ -68,33 +69,33 @@ bool RegistryListView::SubclassList(HWND list) {
         return false;
     InsertColumns();
     const LPARAM styles = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP;
-    SendMessageA(m_hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, styles, styles);
+    SendMessageW(m_hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, styles, styles);
     return true;
 }
 
 bool RegistryListView::SetRowPictures(int bitmapId) {
     if (!LoadPictureStrip(m_pictures, bitmapId, 16, 16, 2))
         return false;
-    SendMessageA(m_hwnd, LVM_SETIMAGELIST, LVSIL_SMALL,
+    SendMessageW(m_hwnd, LVM_SETIMAGELIST, LVSIL_SMALL,
                  reinterpret_cast<LPARAM>(m_pictures.list.get()));
     return true;
 }
 
 void RegistryListView::InsertColumns() {
-    HWND header = reinterpret_cast<HWND>(SendMessageA(m_hwnd, LVM_GETHEADER, 0, 0));
+    HWND header = reinterpret_cast<HWND>(SendMessageW(m_hwnd, LVM_GETHEADER, 0, 0));
     for (int column = 0; column < kColumnCount; ++column) {
-        std::string text = GetText("_RegistryListViewCol" + std::to_string(column + 1));
-        LVCOLUMNA entry = {};
+        std::wstring text = GetText(L"_RegistryListViewCol" + std::to_wstring(column + 1));
+        LVCOLUMNW entry = {};
         entry.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         entry.fmt = LVCFMT_LEFT;
         entry.cx = kInitialWidths[column];
         entry.pszText = &text[0];
         entry.iSubItem = column;
-        SendMessageA(m_hwnd, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&entry));
-        HDITEMA item = {};
+        SendMessageW(m_hwnd, LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&entry));
+        HDITEMW item = {};
         item.mask = HDI_LPARAM;
         item.lParam = kSortAsText;  // every column of both lists
-        SendMessageA(header, HDM_SETITEMA, column, reinterpret_cast<LPARAM>(&item));
+        SendMessageW(header, HDM_SETITEMW, column, reinterpret_cast<LPARAM>(&item));
     }
 }
 
@@ -106,7 +107,7 @@ void RegistryListView::FitColumns() {
     GetClientRect(m_hwnd, &client);
     const int width = (client.right - client.left) / kColumnCount;
     for (int column = 0; column < kColumnCount; ++column)
-        SendMessageA(m_hwnd, LVM_SETCOLUMNWIDTH, column, MAKELPARAM(width, 0));
+        SendMessageW(m_hwnd, LVM_SETCOLUMNWIDTH, column, MAKELPARAM(width, 0));
     m_fitting = false;
 }
 
@@ -115,7 +116,7 @@ void RegistryListView::BeginRowStream() {
         return;
     m_streaming = true;
     m_streamStart = GetTickCount64();
-    SendMessageA(m_hwnd, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(m_hwnd, WM_SETREDRAW, FALSE, 0);
     SetTimer(m_hwnd, kShowRowsTimer, kShowRowsInterval, nullptr);
 }
 
@@ -124,39 +125,40 @@ void RegistryListView::ShowNewRows() {
         return;
     m_streaming = false;
     KillTimer(m_hwnd, kShowRowsTimer);
-    SendMessageA(m_hwnd, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(m_hwnd, WM_SETREDRAW, TRUE, 0);
     const int last = RowCount() - 1;
     if (last >= 0)
-        SendMessageA(m_hwnd, LVM_ENSUREVISIBLE, last, FALSE);
+        SendMessageW(m_hwnd, LVM_ENSUREVISIBLE, last, FALSE);
 }
 
-void RegistryListView::AddRow(int image, const std::string& rootName, const std::string& keyPath,
-                              const std::string& valueName, const std::string& dataText, int type) {
+void RegistryListView::AddRow(int image, const std::wstring& rootName, const std::wstring& keyPath,
+                              const std::wstring& valueName, const std::wstring& dataText,
+                              int type) {
     BeginRowStream();
     auto* tag = new RowTag;
     tag->type = type;
-    std::string root = rootName;
-    LVITEMA item = {};
+    std::wstring root = rootName;
+    LVITEMW item = {};
     item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
     item.iItem = RowCount();
     item.pszText = &root[0];
     item.iImage = image;
     item.lParam = reinterpret_cast<LPARAM>(tag);
     const int row =
-        static_cast<int>(SendMessageA(m_hwnd, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        static_cast<int>(SendMessageW(m_hwnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     if (row < 0) {
         delete tag;
         return;
     }
     ++m_tagCount;
     tag->insertionIndex = row;
-    const std::string* texts[] = {&keyPath, &valueName, &dataText};
+    const std::wstring* texts[] = {&keyPath, &valueName, &dataText};
     for (int column = 1; column < kColumnCount; ++column) {
-        std::string text = *texts[column - 1];
-        LVITEMA cell = {};
+        std::wstring text = *texts[column - 1];
+        LVITEMW cell = {};
         cell.iSubItem = column;
         cell.pszText = &text[0];
-        SendMessageA(m_hwnd, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&cell));
+        SendMessageW(m_hwnd, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&cell));
     }
     // The timer shows the rows; this covers a stream so dense that it never comes.
     if (GetTickCount64() - m_streamStart >= 2 * kShowRowsInterval)
@@ -165,10 +167,10 @@ void RegistryListView::AddRow(int image, const std::string& rootName, const std:
 
 void RegistryListView::Clear() {
     // Not drawn row by row while many rows go.
-    SendMessageA(m_hwnd, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(m_hwnd, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageW(m_hwnd, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(m_hwnd, LVM_DELETEALLITEMS, 0, 0);
     if (!m_streaming)
-        SendMessageA(m_hwnd, WM_SETREDRAW, TRUE, 0);
+        SendMessageW(m_hwnd, WM_SETREDRAW, TRUE, 0);
 }
 
 std::shared_ptr<RowForwarder> RegistryListView::BeginJob() {
@@ -177,32 +179,32 @@ std::shared_ptr<RowForwarder> RegistryListView::BeginJob() {
 }
 
 int RegistryListView::RowCount() const {
-    return static_cast<int>(SendMessageA(m_hwnd, LVM_GETITEMCOUNT, 0, 0));
+    return static_cast<int>(SendMessageW(m_hwnd, LVM_GETITEMCOUNT, 0, 0));
 }
 
 int RegistryListView::SelectedCount() const {
-    return static_cast<int>(SendMessageA(m_hwnd, LVM_GETSELECTEDCOUNT, 0, 0));
+    return static_cast<int>(SendMessageW(m_hwnd, LVM_GETSELECTEDCOUNT, 0, 0));
 }
 
 std::vector<int> RegistryListView::SelectedRows() const {
     std::vector<int> rows;
     rows.reserve(static_cast<std::size_t>(SelectedCount()));
     for (int row = -1; (row = static_cast<int>(
-                            SendMessageA(m_hwnd, LVM_GETNEXTITEM, row, LVNI_SELECTED))) >= 0;) {
+                            SendMessageW(m_hwnd, LVM_GETNEXTITEM, row, LVNI_SELECTED))) >= 0;) {
         rows.push_back(row);
     }
     return rows;
 }
 
-std::string RegistryListView::RowText(int row, int column) const {
-    std::string text(256, '\0');
+std::wstring RegistryListView::RowText(int row, int column) const {
+    std::wstring text(256, '\0');
     for (;;) {
-        LVITEMA cell = {};
+        LVITEMW cell = {};
         cell.iSubItem = column;
         cell.pszText = &text[0];
         cell.cchTextMax = static_cast<int>(text.size());
         const std::size_t length = static_cast<std::size_t>(
-            SendMessageA(m_hwnd, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&cell)));
+            SendMessageW(m_hwnd, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&cell)));
         // A full buffer may have cut the text (one byte short when the cut
         // fell inside a double-byte character).
         if (length + 2 < text.size()) {
@@ -214,10 +216,10 @@ std::string RegistryListView::RowText(int row, int column) const {
 }
 
 RowTag* RegistryListView::TagOf(int row) const {
-    LVITEMA item = {};
+    LVITEMW item = {};
     item.mask = LVIF_PARAM;
     item.iItem = row;
-    if (!SendMessageA(m_hwnd, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+    if (!SendMessageW(m_hwnd, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)))
         return nullptr;
     return reinterpret_cast<RowTag*>(item.lParam);
 }
@@ -265,7 +267,7 @@ void RegistryListView::RemoveRows(const std::vector<int>& rows, const std::vecto
     if (rows.empty())
         return;
     ShowNewRows();
-    SendMessageA(m_hwnd, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(m_hwnd, WM_SETREDRAW, FALSE, 0);
     if (static_cast<int>(rows.size()) == RowCount()) {
         Clear();
     } else {
@@ -273,17 +275,17 @@ void RegistryListView::RemoveRows(const std::vector<int>& rows, const std::vecto
         for (std::size_t k = rows.size(); k-- > 0;) {
             int row = rows[k];
             if (TagOf(row) != tags[k]) {
-                LVFINDINFOA find = {};
+                LVFINDINFOW find = {};
                 find.flags = LVFI_PARAM;
                 find.lParam = reinterpret_cast<LPARAM>(tags[k]);
                 row = static_cast<int>(
-                    SendMessageA(m_hwnd, LVM_FINDITEMA, -1, reinterpret_cast<LPARAM>(&find)));
+                    SendMessageW(m_hwnd, LVM_FINDITEMW, -1, reinterpret_cast<LPARAM>(&find)));
             }
             if (row >= 0)
-                SendMessageA(m_hwnd, LVM_DELETEITEM, row, 0);
+                SendMessageW(m_hwnd, LVM_DELETEITEM, row, 0);
         }
     }
-    SendMessageA(m_hwnd, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(m_hwnd, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(m_hwnd, nullptr, TRUE);
 }
 
@@ -304,12 +306,17 @@ ListDeletion RegistryListView::DeleteSelected() {
     DeleteReport report;
     {
         ProgressWindow progress(m_hwnd);
-        report = DeleteItems(entries, m_backupFolder, &progress);
+        const std::wstring backup =
+            m_backupFolder.empty()
+                ? std::wstring()
+                : NewBackupPath(m_backupFolder, GetText(L"_PageRegistryBackupType2"),
+                                LocalTimeNow());
+        report = DeleteItems(entries, backup, &progress);
     }
     if (!report.backupOk) {
         deletion.failed = rows.size();
         ShowNotice(Owner(),
-                   FormatPath(GetText("_RegistryListViewBackupFailed"), report.backupPath));
+                   FormatPath(GetText(L"_RegistryListViewBackupFailed"), report.backupPath));
     } else {
         RemoveDeletedRows(rows, tags, report, deletion);
     }
@@ -335,16 +342,16 @@ void RegistryListView::RemoveDeletedRows(const std::vector<int>& rows,
     deletion.removed = gone.size();
 }
 
-bool RegistryListView::ExportSelected(const std::string& fileName) {
+bool RegistryListView::ExportSelected(const std::wstring& fileName) {
     const std::vector<int> rows = SelectedRows();
     if (rows.empty())
         return false;
-    std::string path = fileName;
+    std::wstring path = fileName;
     if (path.empty()) {
         path = ChooseFileToSave(GetActiveWindow(),
-                                {{GetText("_RegistryListViewFilterReg"), "*.reg"},
-                                 {GetText("_RegistryListViewFilterAll"), "*.*"}},
-                                "reg");
+                                {{GetText(L"_RegistryListViewFilterReg"), L"*.reg"},
+                                 {GetText(L"_RegistryListViewFilterAll"), L"*.*"}},
+                                L"reg");
         if (path.empty())
             return false;
     }
@@ -358,45 +365,45 @@ bool RegistryListView::ExportSelected(const std::string& fileName) {
         result = ExportItemsToFile(path, entries, &progress);
     }
     if (result != FileExportResult::Complete) {
-        ShowNotice(Owner(), FormatPath(GetText("_RegistryListViewExportFailed"), path));
+        ShowNotice(Owner(), FormatPath(GetText(L"_RegistryListViewExportFailed"), path));
         return false;
     }
     return true;
 }
 
 void RegistryListView::EditSelected() {
-    const int row = static_cast<int>(SendMessageA(m_hwnd, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
+    const int row = static_cast<int>(SendMessageW(m_hwnd, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
     if (row < 0)
         return;
     RowTag* tag = TagOf(row);
     EditRegItemDlg editor(Entry(row));
     if (editor.DoModal(GetActiveWindow()) != IDOK)
         return;
-    LVFINDINFOA find = {};
+    LVFINDINFOW find = {};
     find.flags = LVFI_PARAM;
     find.lParam = reinterpret_cast<LPARAM>(tag);
     const int now =
-        static_cast<int>(SendMessageA(m_hwnd, LVM_FINDITEMA, -1, reinterpret_cast<LPARAM>(&find)));
+        static_cast<int>(SendMessageW(m_hwnd, LVM_FINDITEMW, -1, reinterpret_cast<LPARAM>(&find)));
     if (now < 0)
         return;
-    std::string name = editor.ValueName();
-    std::string data = editor.Data();
-    LVITEMA cell = {};
+    std::wstring name = editor.ValueName();
+    std::wstring data = editor.Data();
+    LVITEMW cell = {};
     cell.iSubItem = 2;
     cell.pszText = &name[0];
-    SendMessageA(m_hwnd, LVM_SETITEMTEXTA, now, reinterpret_cast<LPARAM>(&cell));
+    SendMessageW(m_hwnd, LVM_SETITEMTEXTW, now, reinterpret_cast<LPARAM>(&cell));
     cell.iSubItem = 3;
     cell.pszText = &data[0];
-    SendMessageA(m_hwnd, LVM_SETITEMTEXTA, now, reinterpret_cast<LPARAM>(&cell));
+    SendMessageW(m_hwnd, LVM_SETITEMTEXTW, now, reinterpret_cast<LPARAM>(&cell));
 }
 
 void RegistryListView::OpenSelectedInRegistryEditor() {
-    const int row = static_cast<int>(SendMessageA(m_hwnd, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
+    const int row = static_cast<int>(SendMessageW(m_hwnd, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
     if (row < 0)
         return;
-    const std::string editor = RegistryEditorPath();
+    const std::wstring editor = RegistryEditorPath();
     if (editor.empty()) {
-        ShowNotice(Owner(), GetText("_RegistryListViewNoRegistryEditor"));
+        ShowNotice(Owner(), GetText(L"_RegistryListViewNoRegistryEditor"));
         return;
     }
     WriteRegeditLastKey(RegeditLastKeyText(RowText(row, 0), RowText(row, 1)));
@@ -404,17 +411,17 @@ void RegistryListView::OpenSelectedInRegistryEditor() {
 }
 
 void RegistryListView::SetRowState(int row, bool selected) {
-    LVITEMA state = {};
+    LVITEMW state = {};
     state.stateMask = LVIS_SELECTED;
     state.state = selected ? LVIS_SELECTED : 0;
-    SendMessageA(m_hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+    SendMessageW(m_hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
                  reinterpret_cast<LPARAM>(&state));
 }
 
 void RegistryListView::InvertSelection() {
     const int rows = RowCount();
     for (int row = 0; row < rows; ++row) {
-        const bool selected = SendMessageA(m_hwnd, LVM_GETITEMSTATE, row, LVIS_SELECTED) != 0;
+        const bool selected = SendMessageW(m_hwnd, LVM_GETITEMSTATE, row, LVIS_SELECTED) != 0;
         SetRowState(row, !selected);
     }
 }
@@ -453,7 +460,7 @@ void RegistryListView::RunCommand(int command) {
             DeleteSelected();
             break;
         case IDM_ROW_EXPORT:
-            ExportSelected(std::string());
+            ExportSelected(std::wstring());
             break;
         case IDM_ROW_INVERT_SELECTION:
             InvertSelection();
@@ -476,13 +483,13 @@ void RegistryListView::ShowContextMenu(POINT screenPoint) {
         return;
     for (const MenuEntry& entry : kMenu) {
         if (entry.command == 0) {
-            AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+            AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
             continue;
         }
-        const std::string text =
-            GetText("_RegistryListViewMenuItem" + std::to_string(entry.command));
+        const std::wstring text =
+            GetText(L"_RegistryListViewMenuItem" + std::to_wstring(entry.command));
         const UINT flags = MF_STRING | (CommandEnabled(entry.command) ? 0 : MF_GRAYED);
-        AppendMenuA(menu.get(), flags, static_cast<UINT_PTR>(entry.command), text.c_str());
+        AppendMenuW(menu.get(), flags, static_cast<UINT_PTR>(entry.command), text.c_str());
     }
     const int command =
         SkinTrackPopupMenu(menu.get(), TPM_RETURNCMD, screenPoint.x, screenPoint.y, m_hwnd);
@@ -538,7 +545,7 @@ LRESULT RegistryListView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_DESTROY:
             m_streaming = false;
             // The rows go with the control; their tags go now, while it can say which.
-            SendMessageA(m_hwnd, LVM_DELETEALLITEMS, 0, 0);
+            SendMessageW(m_hwnd, LVM_DELETEALLITEMS, 0, 0);
             break;
         case WM_SIZE: {
             LRESULT result = CallPrevious(message, wParam, lParam);
@@ -550,9 +557,9 @@ LRESULT RegistryListView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             // the low half of lParam only: at the focused row. A click came as NM_RCLICK.
             if (GET_X_LPARAM(lParam) == -1 && GET_Y_LPARAM(lParam) == -1) {
                 const int focused =
-                    static_cast<int>(SendMessageA(m_hwnd, LVM_GETNEXTITEM, -1, LVNI_FOCUSED));
+                    static_cast<int>(SendMessageW(m_hwnd, LVM_GETNEXTITEM, -1, LVNI_FOCUSED));
                 RECT bounds = {LVIR_BOUNDS, 0, 0, 0};
-                if (focused < 0 || !SendMessageA(m_hwnd, LVM_GETITEMRECT, focused,
+                if (focused < 0 || !SendMessageW(m_hwnd, LVM_GETITEMRECT, focused,
                                                  reinterpret_cast<LPARAM>(&bounds))) {
                     bounds = {};
                 }

@@ -45,8 +45,8 @@ class RegistryListView : public Window {
 
     // Every deletion first writes its backup here; the program's backup
     // folder unless set otherwise.
-    void SetBackupFolder(const std::string& folder) { m_backupFolder = folder; }
-    const std::string& BackupFolder() const { return m_backupFolder; }
+    void SetBackupFolder(const std::wstring& folder) { m_backupFolder = folder; }
+    const std::wstring& BackupFolder() const { return m_backupFolder; }
 
     // While the owning page's worker runs, the menu offers no command that
     // changes or reads the entries (edit, delete, export).
@@ -57,8 +57,8 @@ class RegistryListView : public Window {
     // (also when the list is sorted) and scrolled into view. Rows that come
     // in a stream are drawn together: the list shows the newest of them
     // within a few tens of milliseconds, or at once with ShowNewRows.
-    void AddRow(int image, const std::string& rootName, const std::string& keyPath,
-                const std::string& valueName, const std::string& dataText, int type);
+    void AddRow(int image, const std::wstring& rootName, const std::wstring& keyPath,
+                const std::wstring& valueName, const std::wstring& dataText, int type);
     void Clear();
     void ShowNewRows();
 
@@ -74,7 +74,7 @@ class RegistryListView : public Window {
     // The rows selected, top to bottom.
     std::vector<int> SelectedRows() const;
     // The whole text of a cell, however long.
-    std::string RowText(int row, int column) const;
+    std::wstring RowText(int row, int column) const;
     const RowTag* Tag(int row) const;
     // The entry a row stands for, from its texts and its tag.
     RegistryItem Entry(int row) const;
@@ -94,7 +94,7 @@ class RegistryListView : public Window {
     }
     // Writes the selected rows' entries into the file; an empty name asks with
     // the Save dialog. True when the file was written.
-    bool ExportSelected(const std::string& fileName);
+    bool ExportSelected(const std::wstring& fileName);
     // Opens the entry editor on the first selected row; its texts follow a change.
     void EditSelected();
     // Starts the registry editor at the first selected row's key.
@@ -126,7 +126,7 @@ class RegistryListView : public Window {
     HWND Owner() const;
     void BeginRowStream();
 
-    std::string m_backupFolder;
+    std::wstring m_backupFolder;
     std::function<void(const ListDeletion&)> m_deletionHandler;
     PictureStrip m_pictures;
     bool m_busy = false;

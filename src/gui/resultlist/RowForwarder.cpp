@@ -8,7 +8,7 @@ constexpr std::size_t kLargestBatch = 256;
 }  // namespace
 
 UINT ForwardedRowsMessage() {
-    static const UINT message = RegisterWindowMessageA("ZazaDaziveveVivozed.ForwardedRows");
+    static const UINT message = RegisterWindowMessageW(L"ZazaDaziveveVivozed.ForwardedRows");
     return message;
 }
 
@@ -16,8 +16,8 @@ RowForwarder::~RowForwarder() {
     Flush();
 }
 
-void RowForwarder::AddRow(int image, const std::string& rootName, const std::string& keyPath,
-                          const std::string& valueName, const std::string& dataText, int type) {
+void RowForwarder::AddRow(int image, const std::wstring& rootName, const std::wstring& keyPath,
+                          const std::wstring& valueName, const std::wstring& dataText, int type) {
     if (m_waiting.empty())
         m_oldest = GetTickCount64();
     m_waiting.push_back({image, rootName, keyPath, valueName, dataText, type});
@@ -35,6 +35,6 @@ void RowForwarder::FlushIfDue() {
 void RowForwarder::Flush() {
     if (m_waiting.empty())
         return;
-    SendMessageA(m_list, ForwardedRowsMessage(), m_job, reinterpret_cast<LPARAM>(&m_waiting));
+    SendMessageW(m_list, ForwardedRowsMessage(), m_job, reinterpret_cast<LPARAM>(&m_waiting));
     m_waiting.clear();
 }

@@ -20,10 +20,10 @@
 
 struct ForwardedRow {
     int image;
-    std::string rootName;
-    std::string keyPath;
-    std::string valueName;
-    std::string dataText;
+    std::wstring rootName;
+    std::wstring keyPath;
+    std::wstring valueName;
+    std::wstring dataText;
     int type;
 };
 
@@ -38,8 +38,8 @@ class RowForwarder : public RowSink {
     unsigned Job() const { return m_job; }
 
     // One worker thread at a time.
-    void AddRow(int image, const std::string& rootName, const std::string& keyPath,
-                const std::string& valueName, const std::string& dataText, int type) override;
+    void AddRow(int image, const std::wstring& rootName, const std::wstring& keyPath,
+                const std::wstring& valueName, const std::wstring& dataText, int type) override;
     // Sends the waiting rows once the oldest has waited long enough.
     void FlushIfDue();
     // Sends the waiting rows now; returns when the list has added or dropped them.

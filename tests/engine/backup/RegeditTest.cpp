@@ -6,54 +6,45 @@
 
 #include "TestSupport.h"
 #include "backup/Regedit.h"
-#include "common/AnsiText.h"
+#include "common/Text.h"
 
 namespace {
 
-std::string Utf16(const std::string& ascii) {
-    std::string wide;
-    for (char c : ascii) {
-        wide += c;
-        wide += '\0';
-    }
-    return wide;
-}
-
 TEST(Regedit, IsStartedFromTheWindowsFolderNotFromTheCurrentOne) {
-    ScratchFolder folder("editor");
-    folder.MakeFile("Regedit.exe", "not the registry editor");
-    char previous[MAX_PATH] = {}, windows[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, previous);
-    SetCurrentDirectoryA(folder.path().c_str());
-    std::string editor = RegistryEditorPath();
-    SetCurrentDirectoryA(previous);
-    GetWindowsDirectoryA(windows, MAX_PATH);
-    EXPECT_EQ(LowerCopy(editor), LowerCopy(std::string(windows) + "\\regedit.exe"));
+    ScratchFolder folder(L"editor");
+    folder.MakeFile(L"Regedit.exe", "not the registry editor");
+    wchar_t previous[MAX_PATH] = {}, windows[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    SetCurrentDirectoryW(folder.path().c_str());
+    std::wstring editor = RegistryEditorPath();
+    SetCurrentDirectoryW(previous);
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    EXPECT_EQ(LowerCopy(editor), LowerCopy(std::wstring(windows) + L"\\regedit.exe"));
     // Without an editor in the Windows folder nothing is started by a bare name.
-    const std::string target = folder.Missing("never.reg");
-    EXPECT_FALSE(RegeditExport(target, std::string(), RegeditWait::UntilEnd).started);
+    const std::wstring target = folder.Missing(L"never.reg");
+    EXPECT_FALSE(RegeditExport(target, std::wstring(), RegeditWait::UntilEnd).started);
     EXPECT_FALSE(FileExists(target));
 }
 
 TEST(Regedit, OnlyAFirstLineTheEditorAcceptsMakesARegistryFile) {
-    ScratchFolder folder("header");
+    ScratchFolder folder(L"header");
     const struct {
         std::string content;
         bool registryFile;
     } cases[] = {
         {"REGEDIT4\r\n[HKEY_CURRENT_USER\\x]\r\n", true},
-        {"\xff\xfe" + Utf16("Windows Registry Editor Version 5.00\r\n"), true},
-        {"\xff\xfe" + Utf16("REGEDIT4"), true},
-        {Utf16("REGEDIT4\r\n"), false},
+        {"\xff\xfe" + Utf16Bytes(L"Windows Registry Editor Version 5.00\r\n"), true},
+        {"\xff\xfe" + Utf16Bytes(L"REGEDIT4"), true},
+        {Utf16Bytes(L"REGEDIT4\r\n"), false},
         {"\xef\xbb\xbfREGEDIT4\r\n", false},
         {"REGEDIT 4\r\n", false},
         {"", false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(HasRegistryFileHeader(folder.MakeFile("file.reg", c.content)), c.registryFile)
+        EXPECT_EQ(HasRegistryFileHeader(folder.MakeFile(L"file.reg", c.content)), c.registryFile)
             << c.content;
     }
-    EXPECT_FALSE(HasRegistryFileHeader(folder.Missing("none.reg")));
+    EXPECT_FALSE(HasRegistryFileHeader(folder.Missing(L"none.reg")));
 }
 
 }  // namespace

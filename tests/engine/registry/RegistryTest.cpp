@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "common/AnsiText.h"
+#include "common/Text.h"
 #include "registry/EnumBuffers.h"
 #include "registry/Registry.h"
 
@@ -10,24 +10,24 @@ namespace {
 // What a walk visits, as "key <path>" and "value <path>:<name>" with paths
 // relative to base, and the text of each value.
 struct Recorder {
-    explicit Recorder(std::string walkBase) : base(std::move(walkBase)) {}
-    std::string base;
-    std::vector<std::string> visits, texts;
+    explicit Recorder(std::wstring walkBase) : base(std::move(walkBase)) {}
+    std::wstring base;
+    std::vector<std::wstring> visits, texts;
     StopFlag* stopAfterFirstValue = nullptr;
 
-    std::string Relative(const std::string& path) const {
-        return path.compare(0, base.size(), base) == 0 ? path.substr(base.size()) : "!" + path;
+    std::wstring Relative(const std::wstring& path) const {
+        return path.compare(0, base.size(), base) == 0 ? path.substr(base.size()) : L"!" + path;
     }
     // Walks reporting values and, unless valuesOnly, keys.
     Recorder& Walk(HKEY root, const WalkOptions& options, bool valuesOnly = false) {
         auto onValue = [this](const WalkedValue& v) {
-            visits.push_back("value " + Relative(v.keyPath) + ":" + std::string(v.name));
+            visits.push_back(L"value " + Relative(v.keyPath) + L":" + std::wstring(v.name));
             texts.push_back(FormatValueData(v.type, v.data, v.dataLength));
             if (stopAfterFirstValue)
                 stopAfterFirstValue->store(true);
         };
         auto onKey = [this](const WalkedKey& key) {
-            visits.push_back("key " + Relative(key.path));
+            visits.push_back(L"key " + Relative(key.path));
         };
         if (valuesOnly) {
             WalkKey(root, options, onValue);
@@ -40,18 +40,18 @@ struct Recorder {
 
 TEST(SplitKeyPath, TrimsOuterBackslashesAndKeepsInnerOnes) {
     const struct {
-        const char* path;
+        const wchar_t* path;
         HKEY root;
-        const char* subKey;
-    } cases[] = {{"\\\\HKEY_USERS\\.DEFAULT\\Software\\\\", HKEY_USERS, ".DEFAULT\\Software"},
-                 {"HKEY_CURRENT_USER\\Software\\X\\", HKEY_CURRENT_USER, "Software\\X"},
-                 {"hkey_current_user\\\\Odd", HKEY_CURRENT_USER, "\\Odd"}};
+        const wchar_t* subKey;
+    } cases[] = {{L"\\\\HKEY_USERS\\.DEFAULT\\Software\\\\", HKEY_USERS, L".DEFAULT\\Software"},
+                 {L"HKEY_CURRENT_USER\\Software\\X\\", HKEY_CURRENT_USER, L"Software\\X"},
+                 {L"hkey_current_user\\\\Odd", HKEY_CURRENT_USER, L"\\Odd"}};
     for (const auto& c : cases) {
         SplitPath split = SplitKeyPath(c.path);
         EXPECT_TRUE(split.ok && split.root == c.root && split.subKey == c.subKey) << c.path;
     }
-    for (const char* bad : {"HKEY_CURRENT_USER", "HKEY_CURRENT_USER\\", "HKCU\\Software",
-                            "HKEY_USERS \\x", "", "\\\\"})
+    for (const wchar_t* bad : {L"HKEY_CURRENT_USER", L"HKEY_CURRENT_USER\\", L"HKCU\\Software",
+                               L"HKEY_USERS \\x", L"", L"\\\\"})
         EXPECT_FALSE(SplitKeyPath(bad).ok) << bad;
 }
 
@@ -59,32 +59,32 @@ TEST(FormatValueData, ShowsEachTypeAsTheListsShowIt) {
     std::string sequence;
     for (char c = 0; c < 20; ++c)
         sequence += c;
-    const std::string twenty = "00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f 10 11 12 13";
+    const std::wstring twenty = L"00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f 10 11 12 13";
     const struct {
         DWORD type;
-        std::string data, text;
+        std::string data;
+        std::wstring text;
     } cases[] = {
-        // Strings stop at the first NUL.
-        {REG_SZ, std::string("ab\0c\0", 5), "ab"},
+        // Strings stop at the first NUL; an odd last byte is no character.
+        {REG_SZ, Utf16Bytes(std::wstring(L"\u043a\u043b\0c\0", 5)), L"\u043a\u043b"},
+        {REG_EXPAND_SZ, Utf16Bytes(L"ab") + "c", L"ab"},
         // Twenty bytes show whole; more end in dots (see the search by data).
         {REG_BINARY, sequence, twenty},
         // Hex and signed decimal; short data has no number to read.
-        {REG_DWORD, std::string("\0\0\0\x80", 4), "0x80000000 (-2147483648)"},
-        {REG_DWORD, std::string("\x0a\0", 2), ""},
+        {REG_DWORD, std::string("\0\0\0\x80", 4), L"0x80000000 (-2147483648)"},
+        {REG_DWORD, std::string("\x0a\0", 2), L""},
         // Joined up to the empty string (the search shows the join).
-        {REG_MULTI_SZ, std::string("\0", 1), ""},
-        {REG_MULTI_SZ, std::string("a\0\0z\0\0", 6), "a"},
+        {REG_MULTI_SZ, Utf16Bytes(std::wstring(L"\0", 1)), L""},
+        {REG_MULTI_SZ, Utf16Bytes(std::wstring(L"a\0\u03c3b\0\0z\0\0", 9)), L"a \u03c3b"},
         // Other types show nothing.
-        {REG_QWORD, "12345678", ""},
+        {REG_QWORD, "12345678", L""},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(FormatValueData(c.type, reinterpret_cast<const BYTE*>(c.data.data()),
                                   static_cast<DWORD>(c.data.size())),
                   c.text)
-            << c.type << " " << c.text;
+            << c.type << L" " << c.text;
     }
-    // Never past the length, terminated or not.
-    EXPECT_EQ(FormatValueData(REG_SZ, reinterpret_cast<const BYTE*>("abcd"), 3), "abc");
 }
 
 class WalkTest : public ::testing::Test {
@@ -96,64 +96,64 @@ class WalkTest : public ::testing::Test {
         //    B
         //      MyClsidTool (value m)
         //    C          (values of five types; names sort as planted, as Wine enumerates)
-        ASSERT_TRUE(PlantString(root, scratch.Sub("A"), "a1", "one"));
-        ASSERT_TRUE(PlantString(root, scratch.Sub("A"), "a2", "two"));
-        ASSERT_TRUE(PlantString(root, scratch.Sub("A\\Deep"), "d", "deep"));
-        ASSERT_TRUE(PlantString(root, scratch.Sub("B\\MyClsidTool"), "m", "tool"));
-        ASSERT_TRUE(PlantString(root, scratch.Sub("C"), "a_sz", "text"));
-        ASSERT_TRUE(PlantString(root, scratch.Sub("C"), "b_expand", "%x%", REG_EXPAND_SZ));
-        ASSERT_TRUE(PlantDword(root, scratch.Sub("C"), "c_dword", 7));
-        ASSERT_TRUE(PlantValue(root, scratch.Sub("C"), "d_binary", REG_BINARY, "\x01\x02"));
-        ASSERT_TRUE(PlantValue(root, scratch.Sub("C"), "e_none", REG_NONE, "\x01"));
+        ASSERT_TRUE(PlantString(root, scratch.Sub(L"A"), L"a1", L"one"));
+        ASSERT_TRUE(PlantString(root, scratch.Sub(L"A"), L"a2", L"two"));
+        ASSERT_TRUE(PlantString(root, scratch.Sub(L"A\\Deep"), L"d", L"deep"));
+        ASSERT_TRUE(PlantString(root, scratch.Sub(L"B\\MyClsidTool"), L"m", L"tool"));
+        ASSERT_TRUE(PlantString(root, scratch.Sub(L"C"), L"a_sz", L"text"));
+        ASSERT_TRUE(PlantString(root, scratch.Sub(L"C"), L"b_expand", L"%x%", REG_EXPAND_SZ));
+        ASSERT_TRUE(PlantDword(root, scratch.Sub(L"C"), L"c_dword", 7));
+        ASSERT_TRUE(PlantValue(root, scratch.Sub(L"C"), L"d_binary", REG_BINARY, "\x01\x02"));
+        ASSERT_TRUE(PlantValue(root, scratch.Sub(L"C"), L"e_none", REG_NONE, "\x01"));
     }
 
-    std::vector<std::string> Walk(const WalkOptions& options) {
+    std::vector<std::wstring> Walk(const WalkOptions& options) {
         return Recorder{scratch.path()}.Walk(root, options).visits;
     }
 
     HKEY root = HKEY_CURRENT_USER;
-    ScratchKey scratch{"Walk"};
+    ScratchKey scratch{L"Walk"};
 };
 
 // Visits joined by ", ".
-std::string Joined(const std::vector<std::string>& visits) {
-    std::string text;
-    for (const std::string& visit : visits)
-        text += (text.empty() ? "" : ", ") + visit;
+std::wstring Joined(const std::vector<std::wstring>& visits) {
+    std::wstring text;
+    for (const std::wstring& visit : visits)
+        text += (text.empty() ? L"" : L", ") + visit;
     return text;
 }
 
 TEST_F(WalkTest, VisitsDepthFirstWithValuesBeforeChildrenWithinTypeMaskAndExclusions) {
-    const std::string a = scratch.Sub("A"), c = scratch.Sub("C"), deep = scratch.Sub("A\\Deep");
+    const std::wstring a = scratch.Sub(L"A"), c = scratch.Sub(L"C"), deep = scratch.Sub(L"A\\Deep");
     WalkOptions withNone = WalkOptions::OwnValues(c, kAllTypes);
     withNone.includeRegNone = true;
     const struct {
         WalkOptions options;
-        std::string visits;
+        std::wstring visits;
     } cases[] = {
         {WalkOptions::Tree(scratch.path(), kOddNumberedTypes),
-         "key , key \\A, value \\A:a1, value \\A:a2, key \\A\\Deep, value \\A\\Deep:d, key \\B, "
-         "key \\B\\MyClsidTool, value \\B\\MyClsidTool:m, key \\C, value \\C:a_sz, "
-         "value \\C:d_binary"},
+         L"key , key \\A, value \\A:a1, value \\A:a2, key \\A\\Deep, value \\A\\Deep:d, key \\B, "
+         L"key \\B\\MyClsidTool, value \\B\\MyClsidTool:m, key \\C, value \\C:a_sz, "
+         L"value \\C:d_binary"},
         // The type mask is tested on the type number.
         {WalkOptions::OwnValues(c, kOddNumberedTypes),
-         "key \\C, value \\C:a_sz, value \\C:d_binary"},
+         L"key \\C, value \\C:a_sz, value \\C:d_binary"},
         {WalkOptions::OwnValues(c, kAllTypes),
-         "key \\C, value \\C:a_sz, value \\C:b_expand, value \\C:c_dword, value \\C:d_binary"},
+         L"key \\C, value \\C:a_sz, value \\C:b_expand, value \\C:c_dword, value \\C:d_binary"},
         {withNone,
-         "key \\C, value \\C:a_sz, value \\C:b_expand, value \\C:c_dword, "
-         "value \\C:d_binary, value \\C:e_none"},
-        {WalkOptions::OwnValues(a, kOddNumberedTypes), "key \\A, value \\A:a1, value \\A:a2"},
+         L"key \\C, value \\C:a_sz, value \\C:b_expand, value \\C:c_dword, "
+         L"value \\C:d_binary, value \\C:e_none"},
+        {WalkOptions::OwnValues(a, kOddNumberedTypes), L"key \\A, value \\A:a1, value \\A:a2"},
         // Exclusions are case-insensitive substrings tested at every level, the
         // start key too; an empty one excludes nothing.
-        {WalkOptions::Tree(scratch.path(), kOddNumberedTypes, {"clsid", "a\\DEEP"}),
-         "key , key \\A, value \\A:a1, value \\A:a2, key \\B, key \\C, value \\C:a_sz, "
-         "value \\C:d_binary"},
-        {WalkOptions::Tree(scratch.Sub("B\\MyClsidTool"), kOddNumberedTypes, {"CLSID"}), ""},
-        {WalkOptions::Tree(deep, kOddNumberedTypes, {""}), "key \\A\\Deep, value \\A\\Deep:d"},
+        {WalkOptions::Tree(scratch.path(), kOddNumberedTypes, {L"clsid", L"a\\DEEP"}),
+         L"key , key \\A, value \\A:a1, value \\A:a2, key \\B, key \\C, value \\C:a_sz, "
+         L"value \\C:d_binary"},
+        {WalkOptions::Tree(scratch.Sub(L"B\\MyClsidTool"), kOddNumberedTypes, {L"CLSID"}), L""},
+        {WalkOptions::Tree(deep, kOddNumberedTypes, {L""}), L"key \\A\\Deep, value \\A\\Deep:d"},
         // The start path is trimmed of backslashes; a missing one visits nothing.
-        {WalkOptions::Tree("\\\\" + deep + "\\"), "key \\A\\Deep, value \\A\\Deep:d"},
-        {WalkOptions::Tree(scratch.Sub("Nope")), ""},
+        {WalkOptions::Tree(L"\\\\" + deep + L"\\"), L"key \\A\\Deep, value \\A\\Deep:d"},
+        {WalkOptions::Tree(scratch.Sub(L"Nope")), L""},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Joined(Walk(c.options)), c.visits) << c.options.path;
@@ -166,40 +166,34 @@ TEST_F(WalkTest, StopFlagEndsTheWalkAtOnce) {
     WalkOptions options = WalkOptions::Tree(scratch.path(), kOddNumberedTypes);
     options.stop = &stop;
     recorder.Walk(root, options);
-    EXPECT_EQ(recorder.visits, (std::vector<std::string>{"key ", "key \\A", "value \\A:a1"}));
+    EXPECT_EQ(recorder.visits, (std::vector<std::wstring>{L"key ", L"key \\A", L"value \\A:a1"}));
 }
 
-// Wine's narrow open takes at most 260 characters of path; a key deeper than
-// that is still walked, each key being opened by its name below its parent.
+// A key deeper than MAX_PATH characters is walked, each key being opened by
+// its name below its parent.
 TEST_F(WalkTest, LongNamesLargeDataAndPathsLongerThanMaxPathAreReadWhole) {
-    const std::string longName(255, 'n'), bigData(100000, 'd'), name(100, 'L');
-    ASSERT_TRUE(PlantString(root, scratch.Sub("Big\\" + std::string(200, 'k')), longName, bigData));
-    const std::string deepest = scratch.Sub("Big\\" + name + "\\" + name + "\\" + name);
+    const std::wstring longName(255, L'n'), bigData(100000, L'd'), name(100, L'L');
+    ASSERT_TRUE(
+        PlantString(root, scratch.Sub(L"Big\\" + std::wstring(200, L'k')), longName, bigData));
+    const std::wstring deepest = scratch.Sub(L"Big\\" + name + L"\\" + name + L"\\" + name);
     ASSERT_GT(deepest.size(), 260u);
-    // Planted through the wide interface, which has no such limit.
-    UniqueRegKey key;
-    ASSERT_EQ(RegCreateKeyExW(root, WideFromAnsi(deepest).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, key.put(), nullptr),
-              ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExW(key.get(), L"deep", 0, REG_SZ,
-                             reinterpret_cast<const BYTE*>(L"bottom"), sizeof(L"bottom")),
-              ERROR_SUCCESS);
-    Recorder recorder{scratch.Sub("Big")};
-    recorder.Walk(root, WalkOptions::Tree(scratch.Sub("Big")), true);
-    EXPECT_EQ(
-        recorder.visits,
-        (std::vector<std::string>{"value \\" + std::string(200, 'k') + ":" + longName,
-                                  "value " + deepest.substr(scratch.Sub("Big").size()) + ":deep"}));
-    EXPECT_EQ(recorder.texts, (std::vector<std::string>{bigData, "bottom"}));
+    ASSERT_TRUE(PlantString(root, deepest, L"deep", L"bottom"));
+    Recorder recorder{scratch.Sub(L"Big")};
+    recorder.Walk(root, WalkOptions::Tree(scratch.Sub(L"Big")), true);
+    EXPECT_EQ(recorder.visits,
+              (std::vector<std::wstring>{
+                  L"value \\" + std::wstring(200, L'k') + L":" + longName,
+                  L"value " + deepest.substr(scratch.Sub(L"Big").size()) + L":deep"}));
+    EXPECT_EQ(recorder.texts, (std::vector<std::wstring>{bigData, L"bottom"}));
 }
 
 TEST_F(WalkTest, ReadStringValueGivesTextOrNothing) {
-    EXPECT_EQ(ReadStringValue(root, scratch.Sub("A"), "a1"), "one");
-    EXPECT_EQ(ReadStringValue(root, scratch.Sub("A"), "missing"), "");
-    ASSERT_TRUE(PlantString(root, scratch.Sub("A"), "long", std::string(300, 'x')));
-    EXPECT_EQ(ReadStringValue(root, scratch.Sub("A"), "long"), "");
-    ASSERT_TRUE(PlantString(root, scratch.Sub("A"), "fits", std::string(254, 'y')));
-    EXPECT_EQ(ReadStringValue(root, scratch.Sub("A"), "fits"), std::string(254, 'y'));
+    EXPECT_EQ(ReadStringValue(root, scratch.Sub(L"A"), L"a1"), L"one");
+    EXPECT_EQ(ReadStringValue(root, scratch.Sub(L"A"), L"missing"), L"");
+    // However long: the buffer grows to the value.
+    ASSERT_TRUE(PlantString(root, scratch.Sub(L"A"), L"long", std::wstring(70000, L'x')));
+    EXPECT_EQ(ReadStringValue(root, scratch.Sub(L"A"), L"long"), std::wstring(70000, L'x'));
+    EXPECT_EQ(ReadStringValue(root, scratch.Sub(L"C"), L"c_dword"), L"");
 }
 
 // A key that keeps answering "more data": each buffer grows on its own to its
@@ -227,28 +221,6 @@ TEST(EnumBuffers, EachBufferStopsAtItsOwnCapAndAnEntryIsReadAFewTimesAtMost) {
     EXPECT_EQ(buffers.data.size(), EnumBuffers::kDataCap);
     EXPECT_EQ(readsUntilSkipped([&](int attempt) { return buffers.GrowForSubKey(attempt); }), 2);
     EXPECT_EQ(buffers.subKeyName.size(), EnumBuffers::kNameCap);
-}
-
-// Under code page 932 the second byte of many characters is 0x5C, the backslash.
-TEST(Multibyte, TrailBytesAreNeverTakenForBackslashes) {
-    ASSERT_EQ(GetACP(), 932u);
-    const std::string hyou = "\x95\x5c";  // a kanji whose trail byte is a backslash
-    ScratchKey scratch("Mb");
-    ASSERT_TRUE(PlantString(HKEY_CURRENT_USER, scratch.Sub(hyou), "v", "x"));
-    Recorder recorder{scratch.path()};
-    recorder.Walk(HKEY_CURRENT_USER, WalkOptions::Tree(scratch.Sub(hyou) + "\\"));
-    EXPECT_EQ(recorder.visits,
-              (std::vector<std::string>{"key \\" + hyou, "value \\" + hyou + ":v"}));
-
-    SplitPath split = SplitKeyPath("HKEY_CURRENT_USER\\" + scratch.Sub(hyou) + "\\");
-    ASSERT_TRUE(split.ok);
-    EXPECT_EQ(split.subKey, scratch.Sub(hyou));
-    // "\\x" is not in "<kanji>x": the backslash there is half of a character.
-    ASSERT_TRUE(PlantString(HKEY_CURRENT_USER, scratch.Sub(hyou + "x"), "w", "y"));
-    recorder.visits.clear();
-    recorder.Walk(HKEY_CURRENT_USER, WalkOptions::Tree(scratch.Sub(hyou + "x"), kAllTypes, {"\\x"}),
-                  true);
-    EXPECT_EQ(recorder.visits, std::vector<std::string>{"value \\" + hyou + "x:w"});
 }
 
 }  // namespace

@@ -9,24 +9,24 @@
 
 namespace {
 
-const std::string kHkcu = "HKEY_CURRENT_USER\\";
+const std::wstring kHkcu = L"HKEY_CURRENT_USER\\";
 
-RegistryItem KeyItem(const std::string& path) {
-    return {"HKEY_CURRENT_USER", path, "", "", KeyRowMarker};
+RegistryItem KeyItem(const std::wstring& path) {
+    return {L"HKEY_CURRENT_USER", path, L"", L"", KeyRowMarker};
 }
 
-RegistryItem ValueItem(const std::string& path, const std::string& name, int type = REG_SZ) {
-    return {"HKEY_CURRENT_USER", path, name, "", type};
+RegistryItem ValueItem(const std::wstring& path, const std::wstring& name, int type = REG_SZ) {
+    return {L"HKEY_CURRENT_USER", path, name, L"", type};
 }
 
 // Sets a key's access list from its text form; the owner may always set it again.
-bool SetKeyAccess(const std::string& path, const char* sddl) {
+bool SetKeyAccess(const std::wstring& path, const wchar_t* sddl) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     UniqueRegKey key;
     const bool set =
-        ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor,
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor,
                                                              nullptr) &&
-        RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, WRITE_DAC, key.put()) == ERROR_SUCCESS &&
+        RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, WRITE_DAC, key.put()) == ERROR_SUCCESS &&
         RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
     LocalFree(descriptor);
     return set;
@@ -35,118 +35,120 @@ bool SetKeyAccess(const std::string& path, const char* sddl) {
 // A key nobody may open, for as long as the object lives.
 class LockedKey {
   public:
-    explicit LockedKey(const std::string& path) : m_path(path) {
-        EXPECT_TRUE(PlantString(HKEY_CURRENT_USER, path, "locked", "x"));
-        EXPECT_TRUE(SetKeyAccess(path, "D:(D;;GA;;;WD)"));
+    explicit LockedKey(const std::wstring& path) : m_path(path) {
+        EXPECT_TRUE(PlantString(HKEY_CURRENT_USER, path, L"locked", L"x"));
+        EXPECT_TRUE(SetKeyAccess(path, L"D:(D;;GA;;;WD)"));
     }
-    ~LockedKey() { SetKeyAccess(m_path, "D:(A;;GA;;;WD)"); }
+    ~LockedKey() { SetKeyAccess(m_path, L"D:(A;;GA;;;WD)"); }
 
   private:
-    std::string m_path;
+    std::wstring m_path;
 };
 
 TEST(DeleteEntry, DeletesAKeyWithEverythingBelowItOrOneValue) {
     ScratchKey scratch;
-    const std::string top = "ZdvTopLevel" + std::to_string(GetCurrentProcessId());
-    PlantString(scratch.root(), scratch.Sub("Tree\\A\\B"), "v", "x");
-    PlantString(scratch.root(), scratch.Sub("Sibling"), "v", "x");
-    PlantString(scratch.root(), top + "\\Child", "v", "x");
-    for (const char* name : {"", "named", "other"})
-        PlantString(scratch.root(), scratch.path(), name, "y");
-    LockedKey locked(scratch.Sub("Locked"));
-    const std::string path = kHkcu + scratch.path();
+    const std::wstring top = L"ZdvTopLevel" + std::to_wstring(GetCurrentProcessId());
+    PlantString(scratch.root(), scratch.Sub(L"Tree\\A\\B"), L"v", L"x");
+    PlantString(scratch.root(), scratch.Sub(L"Sibling"), L"v", L"x");
+    PlantString(scratch.root(), top + L"\\Child", L"v", L"x");
+    for (const wchar_t* name : {L"", L"named", L"other"})
+        PlantString(scratch.root(), scratch.path(), name, L"y");
+    LockedKey locked(scratch.Sub(L"Locked"));
+    const std::wstring path = kHkcu + scratch.path();
     const struct {
-        std::string path;
-        const char* value;  // nullptr: the whole key
+        std::wstring path;
+        const wchar_t* value;  // nullptr: the whole key
         DeleteOutcome outcome;
     } cases[] = {
-        {path + "\\Tree", nullptr, DeleteOutcome::Deleted},
+        {path + L"\\Tree", nullptr, DeleteOutcome::Deleted},
         // Outer backslashes are no part of the path.
-        {"\\" + path + "\\Sibling\\", nullptr, DeleteOutcome::Deleted},
+        {L"\\" + path + L"\\Sibling\\", nullptr, DeleteOutcome::Deleted},
         {kHkcu + top, nullptr, DeleteOutcome::Deleted},
-        {path + "\\Never", nullptr, DeleteOutcome::AlreadyGone},
-        {path + "\\No\\Parent", nullptr, DeleteOutcome::AlreadyGone},
-        {"HKEY_CURRENT_USER\\", nullptr, DeleteOutcome::Failed},
-        {path + "\\Locked", nullptr, DeleteOutcome::Failed},
-        {path, "", DeleteOutcome::Deleted},
-        {path, "named", DeleteOutcome::Deleted},
-        {path, "named", DeleteOutcome::AlreadyGone},
-        {path + "\\Missing", "named", DeleteOutcome::AlreadyGone},
-        {path + "\\Locked", "locked", DeleteOutcome::Failed},
-        {"HKEY_CURRENT_USER", "named", DeleteOutcome::Failed},
+        {path + L"\\Never", nullptr, DeleteOutcome::AlreadyGone},
+        {path + L"\\No\\Parent", nullptr, DeleteOutcome::AlreadyGone},
+        {L"HKEY_CURRENT_USER\\", nullptr, DeleteOutcome::Failed},
+        {path + L"\\Locked", nullptr, DeleteOutcome::Failed},
+        {path, L"", DeleteOutcome::Deleted},
+        {path, L"named", DeleteOutcome::Deleted},
+        {path, L"named", DeleteOutcome::AlreadyGone},
+        {path + L"\\Missing", L"named", DeleteOutcome::AlreadyGone},
+        {path + L"\\Locked", L"locked", DeleteOutcome::Failed},
+        {L"HKEY_CURRENT_USER", L"named", DeleteOutcome::Failed},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.value ? DeleteValue(c.path, c.value) : DeleteKeyTree(c.path), c.outcome)
-            << c.path << " " << (c.value ? c.value : "(key)");
+            << c.path << L" " << (c.value ? c.value : L"(key)");
     }
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, top));
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software"));
-    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, scratch.path(), "other"));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, L"Software"));
+    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, scratch.path(), L"other"));
     // Still there: opening it is refused, not reported as missing.
     HKEY probe = nullptr;
-    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, scratch.Sub("Locked").c_str(), 0, KEY_READ, &probe),
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, scratch.Sub(L"Locked").c_str(), 0, KEY_READ, &probe),
               ERROR_ACCESS_DENIED);
 }
 
 TEST(DeleteItems, WritesTheBackupIntoNewFoldersBeforeDeletingAnything) {
     ScratchKey scratch;
-    ScratchFolder folder("backup");
-    std::string backupFolder = folder.path() + "\\Data\\Backup";
-    PlantString(scratch.root(), scratch.Sub("K\\Sub"), "deep", "1");
-    PlantString(scratch.root(), scratch.path(), "v", "2");
+    ScratchFolder folder(L"backup");
+    std::wstring backupFolder = folder.path() + L"\\Data\\Backup";
+    PlantString(scratch.root(), scratch.Sub(L"K\\Sub"), L"deep", L"1");
+    PlantString(scratch.root(), scratch.path(), L"v", L"2");
     std::vector<RegistryItem> items = {
-        KeyItem(scratch.Sub("K")), ValueItem(scratch.Sub("K\\Sub"), "deep"),
-        ValueItem(scratch.path(), "v"), ValueItem(scratch.path(), "gone"), KeyItem("")};
-    DeleteReport report = DeleteItems(items, backupFolder, nullptr);
-    ASSERT_TRUE(report.backupOk) << report.backupError;
+        KeyItem(scratch.Sub(L"K")), ValueItem(scratch.Sub(L"K\\Sub"), L"deep"),
+        ValueItem(scratch.path(), L"v"), ValueItem(scratch.path(), L"gone"), KeyItem(L"")};
+    const SYSTEMTIME march7 = {2005, 3, 1, 7, 14, 5, 9, 0};
+    DeleteReport report =
+        DeleteItems(items, NewBackupPath(backupFolder, L"Before cleaning", march7), nullptr);
+    ASSERT_TRUE(report.backupOk) << report.BackupError();
     std::vector<DeleteOutcome> expected = {DeleteOutcome::Deleted, DeleteOutcome::AlreadyGone,
                                            DeleteOutcome::Deleted, DeleteOutcome::AlreadyGone,
                                            DeleteOutcome::Failed};
     EXPECT_EQ(report.outcomes, expected);
-    // "2005-03-07 14-05-09(type).reg"
     std::vector<BackupRow> files = ListBackups(backupFolder);
     ASSERT_EQ(files.size(), 1u);
     EXPECT_EQ(report.backupPath, files[0].path);
-    EXPECT_EQ(files[0].path.substr(backupFolder.size() + 20), "(_PageRegistryBackupType2).reg");
-    std::string key = kHkcu + scratch.path();
-    EXPECT_EQ(ReadWholeFile(report.backupPath),
-              RegText({"[" + key + "\\K]", "[" + key + "\\K\\Sub]", "\"deep\"=\"1\"",
-                       "[" + key + "\\K\\Sub]", "\"deep\"=\"1\"", "[" + key + "]", "\"v\"=\"2\""}));
-    EXPECT_FALSE(KeyExists(scratch.root(), scratch.Sub("K")));
-    EXPECT_FALSE(ValueExists(scratch.root(), scratch.path(), "v"));
+    EXPECT_EQ(files[0].path, backupFolder + L"\\2005-03-07 14-05-09(Before cleaning).reg");
+    std::wstring key = kHkcu + scratch.path();
+    EXPECT_EQ(
+        ReadWholeFile(report.backupPath),
+        RegText({L"[" + key + L"\\K]", L"[" + key + L"\\K\\Sub]", L"\"deep\"=\"1\"",
+                 L"[" + key + L"\\K\\Sub]", L"\"deep\"=\"1\"", L"[" + key + L"]", L"\"v\"=\"2\""}));
+    EXPECT_FALSE(KeyExists(scratch.root(), scratch.Sub(L"K")));
+    EXPECT_FALSE(ValueExists(scratch.root(), scratch.path(), L"v"));
 }
 
 TEST(DeleteItems, KeepsWhatCouldNotBeReadIntoTheBackupWholeAndWritesNoBackupOfNothing) {
     ScratchKey scratch;
-    ScratchFolder folder("partial");
+    ScratchFolder folder(L"partial");
     // No line of a .reg file can hold a name with a line break.
-    PlantString(scratch.root(), scratch.Sub("Odd"), "two\nlines", "x");
-    PlantString(scratch.root(), scratch.Sub("Odd Key\\Key\rName"), "plain", "y");
-    PlantKey(scratch.root(), scratch.Sub("Empty\nKey"));
-    PlantString(scratch.root(), scratch.Sub("Tree"), "readable", "x");
-    PlantString(scratch.root(), scratch.Sub("Tree\\Open"), "readable", "y");
-    LockedKey locked(scratch.Sub("Tree\\Locked"));
-    PlantString(scratch.root(), scratch.path(), "v", "x");
+    PlantString(scratch.root(), scratch.Sub(L"Odd"), L"two\nlines", L"x");
+    PlantString(scratch.root(), scratch.Sub(L"Odd Key\\Key\rName"), L"plain", L"y");
+    PlantKey(scratch.root(), scratch.Sub(L"Empty\nKey"));
+    PlantString(scratch.root(), scratch.Sub(L"Tree"), L"readable", L"x");
+    PlantString(scratch.root(), scratch.Sub(L"Tree\\Open"), L"readable", L"y");
+    LockedKey locked(scratch.Sub(L"Tree\\Locked"));
+    PlantString(scratch.root(), scratch.path(), L"v", L"x");
     DeleteReport report =
-        DeleteItems({KeyItem(scratch.Sub("Odd")), KeyItem(scratch.Sub("Odd Key")),
-                     KeyItem(scratch.Sub("Empty\nKey")), KeyItem(scratch.Sub("Tree")),
-                     ValueItem(scratch.path(), "v")},
-                    folder.path(), nullptr);
+        DeleteItems({KeyItem(scratch.Sub(L"Odd")), KeyItem(scratch.Sub(L"Odd Key")),
+                     KeyItem(scratch.Sub(L"Empty\nKey")), KeyItem(scratch.Sub(L"Tree")),
+                     ValueItem(scratch.path(), L"v")},
+                    folder.Missing(L"backup.reg"), nullptr);
     ASSERT_TRUE(report.backupOk);
     std::vector<DeleteOutcome> expected(4, DeleteOutcome::NotBackedUp);
     expected.push_back(DeleteOutcome::Deleted);
     EXPECT_EQ(report.outcomes, expected);
     EXPECT_TRUE(report.AnyFailed());
-    for (const char* kept : {"Odd", "Odd Key", "Empty\nKey"})
+    for (const wchar_t* kept : {L"Odd", L"Odd Key", L"Empty\nKey"})
         EXPECT_TRUE(KeyExists(scratch.root(), scratch.Sub(kept))) << kept;
     // Nothing of the tree went, not even the parts that were backed up.
-    EXPECT_TRUE(KeyExists(scratch.root(), scratch.Sub("Tree\\Open")));
-    EXPECT_TRUE(ValueExists(scratch.root(), scratch.Sub("Tree"), "readable"));
-    EXPECT_FALSE(ValueExists(scratch.root(), scratch.path(), "v"));
+    EXPECT_TRUE(KeyExists(scratch.root(), scratch.Sub(L"Tree\\Open")));
+    EXPECT_TRUE(ValueExists(scratch.root(), scratch.Sub(L"Tree"), L"readable"));
+    EXPECT_FALSE(ValueExists(scratch.root(), scratch.path(), L"v"));
 
     // Nothing to delete, no backup file.
-    ScratchFolder empty("empty");
-    EXPECT_TRUE(DeleteItems({}, empty.path(), nullptr).backupOk);
+    ScratchFolder empty(L"empty");
+    EXPECT_TRUE(DeleteItems({}, empty.Missing(L"backup.reg"), nullptr).backupOk);
     EXPECT_TRUE(ListBackups(empty.path()).empty());
 }
 

@@ -7,22 +7,25 @@
 
 namespace {
 
-const std::string kLong(600, 'z');
+const std::wstring kLong(600, L'z');
 
 TEST(ReadValueNow, GivesTheWholeTextOnlyForAPlainString) {
     struct Case {
         std::string bytes;
         ValueNowState state;
-        std::string text;
+        std::wstring text;
     } cases[] = {
-        {kLong + '\0', ValueNowState::EditableText, kLong},
-        {std::string("abc\0\0\0\0", 7), ValueNowState::EditableText, "abc"},  // padded
-        {std::string("a\0b\0", 4), ValueNowState::NotEditable, "a"},
+        {Utf16Bytes(kLong + L'\0'), ValueNowState::EditableText, kLong},
+        {Utf16Bytes(std::wstring(L"abc\0\0\0\0", 7)), ValueNowState::EditableText,
+         L"abc"},  // padded
+        {Utf16Bytes(std::wstring(L"a\0b\0", 4)), ValueNowState::NotEditable, L"a"},
+        // An odd byte would be lost on saving.
+        {Utf16Bytes(L"ab") + "c", ValueNowState::NotEditable, L"ab"},
     };
     ScratchKey scratch;
     for (const Case& c : cases) {
-        PlantValue(scratch.root(), scratch.path(), "v", REG_SZ, c.bytes);
-        ValueNow now = ReadValueNow("HKEY_CURRENT_USER", scratch.path(), "v");
+        PlantValue(scratch.root(), scratch.path(), L"v", REG_SZ, c.bytes);
+        ValueNow now = ReadValueNow(L"HKEY_CURRENT_USER", scratch.path(), L"v");
         EXPECT_EQ(now.state, c.state) << c.text;
         EXPECT_EQ(now.text, c.text);
     }
@@ -30,24 +33,24 @@ TEST(ReadValueNow, GivesTheWholeTextOnlyForAPlainString) {
 
 TEST(WriteEditedValue, WritesTheTextWithItsTerminatorAndRenamesWithoutLosingAValue) {
     const struct {
-        const char* newName;
-        std::string text;
+        const wchar_t* newName;
+        std::wstring text;
         ValueEditResult result;
-        const char* name;  // the edited value afterwards, and its text
-        std::string stored;
+        const wchar_t* name;  // the edited value afterwards, and its text
+        std::wstring stored;
     } cases[] = {
-        {"x", "b", ValueEditResult::Written, "x", "b"},
-        {"x", kLong, ValueEditResult::Written, "x", kLong},
-        {"X", "old", ValueEditResult::Written, "X", "old"},
-        {"OTHER", "b", ValueEditResult::NameTaken, "x", "old"},
+        {L"x", L"b", ValueEditResult::Written, L"x", L"b"},
+        {L"x", kLong, ValueEditResult::Written, L"x", kLong},
+        {L"X", L"old", ValueEditResult::Written, L"X", L"old"},
+        {L"OTHER", L"b", ValueEditResult::NameTaken, L"x", L"old"},
     };
     for (const auto& c : cases) {
-        ScratchKey scratch, expected("Expected");
-        PlantString(scratch.root(), scratch.path(), "x", "old");
-        PlantString(scratch.root(), scratch.path(), "other", "o");
-        PlantString(scratch.root(), expected.path(), "other", "o");
+        ScratchKey scratch, expected(L"Expected");
+        PlantString(scratch.root(), scratch.path(), L"x", L"old");
+        PlantString(scratch.root(), scratch.path(), L"other", L"o");
+        PlantString(scratch.root(), expected.path(), L"other", L"o");
         PlantString(scratch.root(), expected.path(), c.name, c.stored);
-        EXPECT_EQ(WriteEditedValue("HKEY_CURRENT_USER", scratch.path(), "x", c.newName, c.text),
+        EXPECT_EQ(WriteEditedValue(L"HKEY_CURRENT_USER", scratch.path(), L"x", c.newName, c.text),
                   c.result)
             << c.newName;
         EXPECT_EQ(DescribeTree(scratch.root(), scratch.path()),
@@ -57,9 +60,9 @@ TEST(WriteEditedValue, WritesTheTextWithItsTerminatorAndRenamesWithoutLosingAVal
     // A plain rename, and a key gone meanwhile, the result list's editor tests show.
 }
 
-TEST(RegeditLastKey, MultibyteNameEndingInTrailByte5CKeepsItsLastCharacter) {
-    const std::string table = "\x95\x5c";
-    EXPECT_EQ(RegeditLastKeyText("HKEY_USERS", table), "HKEY_USERS\\" + table);
+TEST(RegeditLastKey, NamesTheKeyWithoutATrailingBackslash) {
+    EXPECT_EQ(RegeditLastKeyText(L"HKEY_USERS", L"\u8868"), L"HKEY_USERS\\\u8868");
+    EXPECT_EQ(RegeditLastKeyText(L"HKEY_USERS", L""), L"HKEY_USERS");
 }
 
 }  // namespace

@@ -6,31 +6,31 @@ namespace {
 
 TEST(FormatCount, FillsInOneIntegerConversionAndShowsAnythingElseAsText) {
     const struct {
-        const char* format;
+        const wchar_t* format;
         long long count;
-        const char* text;
+        const wchar_t* text;
     } cases[] = {
-        {"Found %d entries.", 12, "Found 12 entries."},
-        {"[%5d]", 42, "[   42]"},
-        {"%08d", 42, "00000042"},
-        {"%d%% done", 40, "40% done"},
-        {"Nothing found.", 0, "Nothing found."},
+        {L"Found %d entries.", 12, L"Found 12 entries."},
+        {L"[%5d]", 42, L"[   42]"},
+        {L"%08d", 42, L"00000042"},
+        {L"%d%% done", 40, L"40% done"},
+        {L"Nothing found.", 0, L"Nothing found."},
         // Length modifiers of the text do not decide how wide the argument is read.
-        {"%hd rows", 70000, "70000 rows"},
-        {"%d rows", 5000000000LL, "5000000000 rows"},
-        {"%I64d rows", -1, "-1 rows"},
+        {L"%hd rows", 70000, L"70000 rows"},
+        {L"%d rows", 5000000000LL, L"5000000000 rows"},
+        {L"%I64d rows", -1, L"-1 rows"},
         // Each of these would read or write memory if used as a format, or ask
         // for gigabytes of padding: text and count are shown side by side.
-        {"Found %s entries", 3, "Found %s entries 3"},
-        {"%n entries", 3, "%n entries 3"},
-        {"%d of %d", 3, "%d of %d 3"},
-        {"%*d rows", 3, "%*d rows 3"},
-        {"%f", 3, "%f 3"},
-        {"50%% and %s", 3, "50%% and %s 3"},
-        {"ends in %", 3, "ends in % 3"},
-        {"ends in %l", 3, "ends in %l 3"},
-        {"%999999999d rows", 3, "%999999999d rows 3"},
-        {"%.2000000000d", 3, "%.2000000000d 3"},
+        {L"Found %s entries", 3, L"Found %s entries 3"},
+        {L"%n entries", 3, L"%n entries 3"},
+        {L"%d of %d", 3, L"%d of %d 3"},
+        {L"%*d rows", 3, L"%*d rows 3"},
+        {L"%f", 3, L"%f 3"},
+        {L"50%% and %s", 3, L"50%% and %s 3"},
+        {L"ends in %", 3, L"ends in % 3"},
+        {L"ends in %l", 3, L"ends in %l 3"},
+        {L"%999999999d rows", 3, L"%999999999d rows 3"},
+        {L"%.2000000000d", 3, L"%.2000000000d 3"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(FormatCount(c.format, c.count), c.text) << c.format;
@@ -38,20 +38,20 @@ TEST(FormatCount, FillsInOneIntegerConversionAndShowsAnythingElseAsText) {
 
 TEST(FormatPath, FillsInOneStringConversionAndShowsAnythingElseAsText) {
     const struct {
-        const char *format, *path, *text;
+        const wchar_t *format, *path, *text;
     } cases[] = {
-        {"Delete %s?", "C:\\a.reg", "Delete C:\\a.reg?"},
-        {"%% %s %%", "x", "% x %"},
+        {L"Delete %s?", L"C:\\a.reg", L"Delete C:\\a.reg?"},
+        {L"%% %s %%", L"x", L"% x %"},
         // A narrow path stays narrow whatever the text asks for.
-        {"Open %ls", "C:\\b", "Open C:\\b"},
-        {"[%3s]", "k", "[  k]"},
+        {L"Open %ls", L"C:\\b", L"Open C:\\b"},
+        {L"[%3s]", L"k", L"[  k]"},
         // Conversion characters in the path are not interpreted.
-        {"Saved to %s", "C:\\100%d %n %s.reg", "Saved to C:\\100%d %n %s.reg"},
-        {"Backup done.", "C:\\a.reg", "Backup done."},
-        {"%d files", "C:\\x", "%d files C:\\x"},
-        {"%s to %s", "C:\\x", "%s to %s C:\\x"},
-        {"%n%s", "C:\\x", "%n%s C:\\x"},
-        {"%99999999999s", "C:\\x", "%99999999999s C:\\x"},
+        {L"Saved to %s", L"C:\\100%d %n %s.reg", L"Saved to C:\\100%d %n %s.reg"},
+        {L"Backup done.", L"C:\\a.reg", L"Backup done."},
+        {L"%d files", L"C:\\x", L"%d files C:\\x"},
+        {L"%s to %s", L"C:\\x", L"%s to %s C:\\x"},
+        {L"%n%s", L"C:\\x", L"%n%s C:\\x"},
+        {L"%99999999999s", L"C:\\x", L"%99999999999s C:\\x"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(FormatPath(c.format, c.path), c.text) << c.format;

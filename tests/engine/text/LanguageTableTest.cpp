@@ -6,12 +6,14 @@
 namespace {
 
 TEST(LanguageTable, GivesTheKeysTextOrTheKeyItself) {
-    ScratchFolder folder("language");
+    ScratchFolder folder(L"language");
     LanguageTable table;
-    table.SetFile(folder.MakeFile("Test.language",
+    // A file in the code page, as the shipped one is.
+    table.SetFile(folder.MakeFile(L"Test.language",
                                   "[String]\r\n"
                                   "_Scan=Scan\r\n"
                                   "_Empty=\r\n"
+                                  "_Cafe=Caf\xe9\r\n"
                                   "_Thanks=First line\\r\\nSecond line\\nThird\r\n"
                                   "_Lone=Back\\slash stays\r\n"
                                   "_Long=" +
@@ -21,42 +23,37 @@ TEST(LanguageTable, GivesTheKeysTextOrTheKeyItself) {
                                       "[Other]\r\n"
                                       "_Elsewhere=Not a text of the table\r\n"));
     const struct {
-        const char* key;
+        const wchar_t* key;
         int expand;
-        std::string text;
+        std::wstring text;
     } cases[] = {
-        {"_Scan", 0, "Scan"},
-        {"_Lone", 1, "Back\\slash stays"},
+        {L"_Scan", 0, L"Scan"},
+        {L"_Cafe", 0, L"Caf\u00e9"},
+        {L"_Lone", 1, L"Back\\slash stays"},
         // Escapes expand only when asked.
-        {"_Thanks", 0, "First line\\r\\nSecond line\\nThird"},
-        {"_Thanks", 1, "First line\r\nSecond line\nThird"},
+        {L"_Thanks", 0, L"First line\\r\\nSecond line\\nThird"},
+        {L"_Thanks", 1, L"First line\r\nSecond line\nThird"},
         // A missing key and another section's key show the key, as it is, escapes
         // and all (an empty text too: the localisation test shows it).
-        {"_Elsewhere", 0, "_Elsewhere"},
-        {"_Two\\r\\nLines", 1, "_Two\\r\\nLines"},
+        {L"_Elsewhere", 0, L"_Elsewhere"},
+        {L"_Two\\r\\nLines", 1, L"_Two\\r\\nLines"},
         // An overlong text is cut to the buffer and the file read on.
-        {"_Long", 0, std::string(65534, 'x')},
-        {"_After", 0, "After"},
+        {L"_Long", 0, std::wstring(65534, L'x')},
+        {L"_After", 0, L"After"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(table.GetText(c.key, c.expand), c.text) << c.key;
 
-    table.SetFile(folder.Missing("None.language"));
-    EXPECT_EQ(table.GetText("_Scan"), "_Scan");
+    table.SetFile(folder.Missing(L"None.language"));
+    EXPECT_EQ(table.GetText(L"_Scan"), L"_Scan");
 }
 
-TEST(LanguageTable, MultibyteTrailBackslashIsNotAnEscape) {
-    ASSERT_EQ(GetACP(), 932u);
-    // The second byte of these characters is a backslash.
-    const std::string display = "\x95\x5C";   // "display"
-    const std::string software = "\x83\x5C";  // first syllable of "software"
-    ScratchFolder folder("language");
-    LanguageTable table;
-    table.SetFile(folder.MakeFile("Test.language", "[String]\r\n_Kind=" + display + "n" + software +
-                                                       "r\r\n_Lines=" + display + "\\n" + software +
-                                                       "\r\n"));
-    EXPECT_EQ(table.GetText("_Kind", 1), display + "n" + software + "r");
-    EXPECT_EQ(table.GetText("_Lines", 1), display + "\n" + software);
+TEST(LanguageTable, ReadsAUtf16FileWithItsByteOrderMarkInAnyScript) {
+    const std::wstring scan = L"\u0421\u043a\u0430\u043d\u0438\u0440\u043e\u0432\u0430\u0442\u044c";
+    LanguageFileScope language(
+        std::vector<std::wstring>{L"_Scan=" + scan, L"_Lines=\u8868\\n\u8868"});
+    EXPECT_EQ(GetText(L"_Scan"), scan);
+    EXPECT_EQ(GetText(L"_Lines", 1), L"\u8868\n\u8868");
 }
 
 }  // namespace

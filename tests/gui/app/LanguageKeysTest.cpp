@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "common/Text.h"
 #include "text/LanguageTable.h"
 
 namespace {
@@ -50,7 +51,7 @@ TEST(ShippedLanguageFile, HasATextForEveryKeyOfTheResourcesAndTheCode) {
 
     std::set<std::string> keys;
     for (const std::string& file : files)
-        CollectKeys(ReadWholeFile(file), keys);
+        CollectKeys(ReadWholeFile(WideFromUtf8(file)), keys);
     // A sample of keys from each place, so a broken scan cannot pass.
     for (const char* sample : {"_Scan", "_Exit", "_Warning", "_MainDialogCancelConfirm",
                                "_PageRegistryCleanerTask1", "_ZazaDaziveveVivozed"}) {
@@ -60,7 +61,7 @@ TEST(ShippedLanguageFile, HasATextForEveryKeyOfTheResourcesAndTheCode) {
     LanguageFileScope shipped(ShippedLanguageFile());
     std::string missing;
     for (const std::string& key : keys) {
-        if (GetText(key) == key)
+        if (GetText(WideFromUtf8(key)) == WideFromUtf8(key))
             missing += " " + key;
     }
     EXPECT_TRUE(missing.empty()) << "keys without a text:" << missing;

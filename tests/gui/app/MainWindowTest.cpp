@@ -26,7 +26,7 @@ class MainWindowTest : public ::testing::Test {
     }
 
     // Creates and shows the frame with the shipped language file, or one of the given lines.
-    void Open(const std::vector<std::string>& lines = {}) {
+    void Open(const std::vector<std::wstring>& lines = {}) {
         m_language = lines.empty() ? std::make_unique<LanguageFileScope>(ShippedLanguageFile())
                                    : std::make_unique<LanguageFileScope>(lines);
         m_frame = std::make_unique<MainFrame>();
@@ -43,15 +43,15 @@ class MainWindowTest : public ::testing::Test {
     PageSelector& Selector() { return m_frame->Selector(); }
 
     // The text of the index-th item of the page tree, and its handle.
-    std::string TreeItemText(int index) {
-        char buffer[256] = {};
-        TVITEMA item = {TVIF_TEXT, TreeItem(index), 0, 0, buffer, sizeof(buffer), 0, 0, 0, 0};
-        SendMessageA(Selector().Tree(), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    std::wstring TreeItemText(int index) {
+        wchar_t buffer[256] = {};
+        TVITEMW item = {TVIF_TEXT, TreeItem(index), 0, 0, buffer, 256, 0, 0, 0, 0};
+        SendMessageW(Selector().Tree(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
         return buffer;
     }
     HTREEITEM TreeItem(int index) {
         auto item = reinterpret_cast<HTREEITEM>(
-            SendMessageA(Selector().Tree(), TVM_GETNEXTITEM, TVGN_ROOT, 0));
+            SendMessageW(Selector().Tree(), TVM_GETNEXTITEM, TVGN_ROOT, 0));
         for (int i = 0; i < index && item; ++i)
             item = TreeView_GetNextSibling(Selector().Tree(), item);
         return item;
@@ -79,27 +79,27 @@ TEST_F(MainWindowTest, StartsOnTheCleanerPageAndSelectingAnotherItemSwitchesPage
     Open();
     ASSERT_EQ(Selector().PageCount(), 3u);
     EXPECT_EQ(Selector().CurrentPage(), 0);
-    EXPECT_EQ(SendMessageA(Selector().Tree(), TVM_GETNEXTITEM, TVGN_CARET, 0),
+    EXPECT_EQ(SendMessageW(Selector().Tree(), TVM_GETNEXTITEM, TVGN_CARET, 0),
               reinterpret_cast<LRESULT>(TreeItem(0)));
     const HWND pages[] = {m_frame->CleanerPage().hwnd(), m_frame->SearchPage().hwnd(),
                           m_frame->BackupPage().hwnd()};
-    const char* titles[] = {"_PageRegistryCleanerTitle", "_PageRegistrySearchTitle",
-                            "_PageRegistryBackupTitle"};
+    const wchar_t* titles[] = {L"_PageRegistryCleanerTitle", L"_PageRegistrySearchTitle",
+                               L"_PageRegistryBackupTitle"};
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(IsWindowVisible(pages[i]) != FALSE, i == 0);
         EXPECT_EQ(TreeItemText(i), GetText(titles[i]));
     }
-    char text[64] = {};
-    GetMenuStringA(GetMenu(m_frame->hwnd()), IDM_EXIT, text, sizeof(text), MF_BYCOMMAND);
-    EXPECT_EQ(text, GetText("_Exit"));
+    wchar_t text[64] = {};
+    GetMenuStringW(GetMenu(m_frame->hwnd()), IDM_EXIT, text, sizeof(text), MF_BYCOMMAND);
+    EXPECT_EQ(text, GetText(L"_Exit"));
     // The pages sit in the container and fill it.
     EXPECT_EQ(GetParent(pages[0]), Selector().Container());
     EXPECT_EQ(Width(pages[0]), ClientWidth(Selector().Container()));
-    EXPECT_EQ(m_frame->CleanerPage().StatusText(), GetText("_PageRegistryCleanerState1"));
-    EXPECT_EQ(WindowText(m_frame->CleanerPage().Item(IDC_SCAN)), GetText("_Scan"));
+    EXPECT_EQ(m_frame->CleanerPage().StatusText(), GetText(L"_PageRegistryCleanerState1"));
+    EXPECT_EQ(WindowText(m_frame->CleanerPage().Item(IDC_SCAN)), GetText(L"_Scan"));
 
     for (int page : {2, 1}) {
-        SendMessageA(Selector().Tree(), TVM_SELECTITEM, TVGN_CARET,
+        SendMessageW(Selector().Tree(), TVM_SELECTITEM, TVGN_CARET,
                      reinterpret_cast<LPARAM>(TreeItem(page)));
         EXPECT_EQ(Selector().CurrentPage(), page);
         for (int i = 0; i < 3; ++i)
@@ -140,27 +140,27 @@ TEST_F(MainWindowTest, ResizingTheWindowResizesOnlyThePageArea) {
 }
 
 TEST_F(MainWindowTest, CaptionIsNameAndVersionWhateverTheLanguageFileSays) {
-    Open({"ZazaDaziveveVivozed=A translated caption"});
-    EXPECT_EQ(WindowText(m_frame->hwnd()), "ZazaDaziveveVivozed (" ZDV_VERSION_TEXT ")");
+    Open({L"ZazaDaziveveVivozed=A translated caption"});
+    EXPECT_EQ(WindowText(m_frame->hwnd()), L"ZazaDaziveveVivozed (" ZDV_VERSION_TEXT L")");
 }
 
 TEST(WebSite, OnlyAWebAddressIsTakenFromTheSettings) {
-    EXPECT_EQ(WebSiteAddressFrom("https://tools.example.org/"), "https://tools.example.org");
-    EXPECT_EQ(WebSiteAddressFrom("HTTP://tools.example.org"), "HTTP://tools.example.org");
-    EXPECT_EQ(WebSiteAddressFrom(""), kFactoryWebSite);
-    EXPECT_EQ(WebSiteAddressFrom("https://"), kFactoryWebSite);
-    EXPECT_EQ(WebSiteAddressFrom("C:\\Windows\\System32\\calc.exe"), kFactoryWebSite);
-    EXPECT_EQ(WebSiteAddressFrom("file:///C:/evil.exe"), kFactoryWebSite);
-    EXPECT_EQ(WebSiteAddressFrom("https://a.example\" --flag"), kFactoryWebSite);
+    EXPECT_EQ(WebSiteAddressFrom(L"https://tools.example.org/"), L"https://tools.example.org");
+    EXPECT_EQ(WebSiteAddressFrom(L"HTTP://tools.example.org"), L"HTTP://tools.example.org");
+    EXPECT_EQ(WebSiteAddressFrom(L""), kFactoryWebSite);
+    EXPECT_EQ(WebSiteAddressFrom(L"https://"), kFactoryWebSite);
+    EXPECT_EQ(WebSiteAddressFrom(L"C:\\Windows\\System32\\calc.exe"), kFactoryWebSite);
+    EXPECT_EQ(WebSiteAddressFrom(L"file:///C:/evil.exe"), kFactoryWebSite);
+    EXPECT_EQ(WebSiteAddressFrom(L"https://a.example\" --flag"), kFactoryWebSite);
 }
 
 TEST_F(MainWindowTest, DraggingTheBarMovesTheBorderBetweenTreeAndPage) {
     Open();
     VerticalSplitter& splitter = Selector().Splitter();
     const int start = splitter.Position() + 1, page = Width(Selector().Container());
-    SendMessageA(splitter.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(start, 10));
-    SendMessageA(splitter.hwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(start + 50, 10));
-    SendMessageA(splitter.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(start + 50, 10));
+    SendMessageW(splitter.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(start, 10));
+    SendMessageW(splitter.hwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(start + 50, 10));
+    SendMessageW(splitter.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(start + 50, 10));
     EXPECT_EQ(Width(Selector().Tree()), kPageSelectorPosition + 50);
     EXPECT_EQ(Width(Selector().Container()), page - 50);
 }

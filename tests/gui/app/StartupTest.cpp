@@ -17,17 +17,17 @@
 #include "framework/Prompt.h"
 
 TEST(Startup, WithoutAnXmlParserOnlyTheMessageShowsAndTheExitCodeIsZero) {
-    std::vector<std::string> shown;
+    std::vector<std::wstring> shown;
     MessageBoxHook previous = SetMessageBoxHook(
-        [&shown](HWND owner, const std::string& text, const std::string& caption, UINT type) {
+        [&shown](HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
             EXPECT_EQ(owner, nullptr);
             EXPECT_EQ(type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
-            shown.push_back(caption + ": " + text);
+            shown.push_back(caption + L": " + text);
             return IDOK;
         });
     StartupOptions options;
     // Its own mutex, so the run never meets a child program.
-    options.mutexName = "{0D7A6C51-2E98-4B1F-9C33-7E5A21D04B86}";
+    options.mutexName = L"{0D7A6C51-2E98-4B1F-9C33-7E5A21D04B86}";
     options.languageFile = ShippedLanguageFile();
     options.xmlParserAvailable = [] { return false; };
     bool windowShown = false;
@@ -37,7 +37,7 @@ TEST(Startup, WithoutAnXmlParserOnlyTheMessageShowsAndTheExitCodeIsZero) {
     int exitCode = -1;
     HRESULT comAfterwards = E_FAIL;
     std::thread([&] {
-        exitCode = RunProgram(GetModuleHandleA(nullptr), SW_SHOWNORMAL, options);
+        exitCode = RunProgram(GetModuleHandleW(nullptr), SW_SHOWNORMAL, options);
         comAfterwards = CoInitialize(nullptr);
         CoUninitialize();
     }).join();
@@ -46,8 +46,8 @@ TEST(Startup, WithoutAnXmlParserOnlyTheMessageShowsAndTheExitCodeIsZero) {
     EXPECT_EQ(comAfterwards, S_OK);  // S_FALSE: the run left COM initialised
     EXPECT_FALSE(windowShown);
     LanguageFileScope language(ShippedLanguageFile());
-    EXPECT_EQ(shown, std::vector<std::string>{GetText("_ZazaDaziveveVivozed") + ": " +
-                                              GetText("_NotInstallXML2")});
+    EXPECT_EQ(shown, std::vector<std::wstring>{GetText(L"_ZazaDaziveveVivozed") + L": " +
+                                               GetText(L"_NotInstallXML2")});
 }
 
 // Closing the program, which ends it with 2, the road test shows.

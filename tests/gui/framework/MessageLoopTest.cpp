@@ -15,10 +15,10 @@ constexpr UINT kTaken = WM_APP + 7;
 class CountingFilter : public MessageFilter {
   public:
     bool PreTranslateMessage(MSG& message) override {
-        seen += message.message == kTaken ? "taken;" : "passed;";
+        seen += message.message == kTaken ? L"taken;" : L"passed;";
         return message.message == kTaken;
     }
-    std::string seen;
+    std::wstring seen;
 };
 
 }  // namespace
@@ -27,9 +27,9 @@ TEST(MessageLoop, OffersEveryMessageToTheFiltersAndEndsWithTheQuitCode) {
     MessageLoop loop;
     CountingFilter filter;
     loop.AddMessageFilter(&filter);
-    PostThreadMessageA(GetCurrentThreadId(), kTaken, 0, 0);
-    PostThreadMessageA(GetCurrentThreadId(), WM_APP + 8, 0, 0);
+    PostThreadMessageW(GetCurrentThreadId(), kTaken, 0, 0);
+    PostThreadMessageW(GetCurrentThreadId(), WM_APP + 8, 0, 0);
     PostQuitMessage(7);
     EXPECT_EQ(loop.Run(), 7);
-    EXPECT_EQ(filter.seen, "taken;passed;");
+    EXPECT_EQ(filter.seen, L"taken;passed;");
 }

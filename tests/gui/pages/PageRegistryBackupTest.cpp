@@ -14,6 +14,7 @@
 #include "app/MainFrame.h"
 #include "backup/BackupStore.h"
 #include "backup/Regedit.h"
+#include "results/DeleteEntries.h"
 #include "framework/Prompt.h"
 #include "resource.h"
 #include "text/FormatText.h"
@@ -21,12 +22,12 @@
 
 namespace {
 
-using Texts = std::vector<std::string>;
+using Texts = std::vector<std::wstring>;
 
 // What the page showed when a timer came while it waited for the editor.
 HWND g_page = nullptr;
 bool g_buttonsEnabled = true;
-std::string g_status;
+std::wstring g_status;
 
 void CALLBACK LookAtThePage(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
@@ -40,7 +41,7 @@ class BackupPageTest : public ::testing::Test {
         INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
         InitCommonControlsEx(&controls);
         m_previousHook =
-            SetMessageBoxHook([this](HWND, const std::string& text, const std::string&, UINT) {
+            SetMessageBoxHook([this](HWND, const std::wstring& text, const std::wstring&, UINT) {
                 m_asked.push_back(text);
                 return IDYES;
             });
@@ -65,7 +66,7 @@ class BackupPageTest : public ::testing::Test {
         ShowWindow(Page().hwnd(), SW_SHOW);
     }
     void Click(int id) {
-        SendMessageA(Page().hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+        SendMessageW(Page().hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                      reinterpret_cast<LPARAM>(Page().Item(id)));
     }
     void ClickHeader(int column) {
@@ -73,12 +74,12 @@ class BackupPageTest : public ::testing::Test {
         RECT rect = {};
         Header_GetItemRect(header, column, &rect);
         const LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, rect.bottom / 2);
-        SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, point);
-        SendMessageA(header, WM_LBUTTONUP, 0, point);
+        SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, point);
+        SendMessageW(header, WM_LBUTTONUP, 0, point);
     }
-    std::string Cell(int row, int column) {
-        char text[MAX_PATH] = {};
-        ListView_GetItemText(List(), row, column, text, sizeof(text));
+    std::wstring Cell(int row, int column) {
+        wchar_t text[MAX_PATH] = {};
+        ListView_GetItemText(List(), row, column, text, MAX_PATH);
         return text;
     }
     Texts Column(int column) {
@@ -88,18 +89,18 @@ class BackupPageTest : public ::testing::Test {
         return texts;
     }
     void Select(int row) { ListView_SetItemState(List(), row, LVIS_SELECTED, LVIS_SELECTED); }
-    std::string SelectedPath() { return Cell(ListView_GetNextItem(List(), -1, LVNI_SELECTED), 4); }
-    std::string Backup(const std::string& name, const std::string& content) {
-        return m_folder.MakeFile("Backup\\" + name, content);
+    std::wstring SelectedPath() { return Cell(ListView_GetNextItem(List(), -1, LVNI_SELECTED), 4); }
+    std::wstring Backup(const std::wstring& name, const std::string& content) {
+        return m_folder.MakeFile(L"Backup\\" + name, content);
     }
-    static std::string PathText(const char* key, const std::string& path) {
+    static std::wstring PathText(const wchar_t* key, const std::wstring& path) {
         return FormatPath(GetText(key), path);
     }
 
     LanguageFileScope m_language{ShippedLanguageFile()};
-    ScratchFolder m_folder{"backuppage"};
-    std::string m_backups = m_folder.path() + "\\Backup\\";
-    std::string m_chosen;
+    ScratchFolder m_folder{L"backuppage"};
+    std::wstring m_backups = m_folder.path() + L"\\Backup\\";
+    std::wstring m_chosen;
     Texts m_asked;
     MessageBoxHook m_previousHook;
     std::unique_ptr<MainFrame> m_frame;
@@ -109,68 +110,68 @@ class BackupPageTest : public ::testing::Test {
 
 // Which files are backups, and their times, the backup list's own test shows.
 TEST_F(BackupPageTest, ListsFiveColumnsSortsSizesAsNumbersAndShowingAgainKeepsTheChosenFile) {
-    Backup("b(b).reg", std::string(100, 'x'));
-    Backup("a(a).reg", std::string(10, 'x'));
-    Backup("c(c).reg", std::string(9, 'x'));
+    Backup(L"b(b).reg", std::string(100, 'x'));
+    Backup(L"a(a).reg", std::string(10, 'x'));
+    Backup(L"c(c).reg", std::string(9, 'x'));
     Open();
     Texts headers;
     for (int column = 0; column < 5; ++column) {
-        char text[64] = {};
-        HDITEMA item = {};
+        wchar_t text[64] = {};
+        HDITEMW item = {};
         item.mask = HDI_TEXT;
         item.pszText = text;
-        item.cchTextMax = sizeof(text);
+        item.cchTextMax = 64;
         Header_GetItem(ListView_GetHeader(List()), column, &item);
         headers.push_back(text);
     }
-    EXPECT_EQ(headers, (Texts{"Date", "Time", "Size (bytes)", "Type", "Path"}));
+    EXPECT_EQ(headers, (Texts{L"Date", L"Time", L"Size (bytes)", L"Type", L"Path"}));
     // The path column is hidden.
     EXPECT_GT(ListView_GetColumnWidth(List(), 3), 0);
     EXPECT_EQ(ListView_GetColumnWidth(List(), 4), 0);
     const BackupRow row = ListBackups(m_backups).at(0);
-    const std::string firstInFolder = Cell(0, 4);
-    EXPECT_EQ(Cell(0, 0) + " " + Cell(0, 1) + " " + firstInFolder,
-              row.date + " " + row.time + " " + row.path);
+    const std::wstring firstInFolder = Cell(0, 4);
+    EXPECT_EQ(Cell(0, 0) + L" " + Cell(0, 1) + L" " + firstInFolder,
+              row.date + L" " + row.time + L" " + row.path);
     // One direction for every column, turned by each sort.
     const bool descending = SortListView::NextSortDescending();
     ClickHeader(2);
-    EXPECT_EQ(Column(2), descending ? Texts({"100", "10", "9"}) : Texts({"9", "10", "100"}));
+    EXPECT_EQ(Column(2), descending ? Texts({L"100", L"10", L"9"}) : Texts({L"9", L"10", L"100"}));
     ClickHeader(3);
-    EXPECT_EQ(Column(3), descending ? Texts({"a", "b", "c"}) : Texts({"c", "b", "a"}));
+    EXPECT_EQ(Column(3), descending ? Texts({L"a", L"b", L"c"}) : Texts({L"c", L"b", L"a"}));
 
     Select(Cell(0, 4) == firstInFolder ? 1 : 0);
-    const std::string chosen = SelectedPath();
+    const std::wstring chosen = SelectedPath();
     // Every later file moves up one place in the folder's order.
-    DeleteFileA(firstInFolder.c_str());
+    DeleteFileW(firstInFolder.c_str());
     ShowAgain();
     EXPECT_EQ(Column(4).size(), 2u);
     EXPECT_EQ(SelectedPath(), chosen);
 }
 
 TEST_F(BackupPageTest, DeleteNeedsARowThenRemovesTheChosenFileButAFileInUseStays) {
-    const std::string gone = Backup("1(Full).reg", "REGEDIT4\r\n");
-    const std::string kept = Backup("2(Full).reg", "REGEDIT4\r\n");
+    const std::wstring gone = Backup(L"1(Full).reg", "REGEDIT4\r\n");
+    const std::wstring kept = Backup(L"2(Full).reg", "REGEDIT4\r\n");
     Open();
     Click(IDC_RESTORE);
     Click(IDC_BACKUP_DELETE);
-    EXPECT_EQ(m_asked, Texts(2, GetText("_PageRegistryBackupPleaseSelectAItem")));
-    EXPECT_EQ(Page().StatusText(), GetText("_PageRegistryBackupState1"));
+    EXPECT_EQ(m_asked, Texts(2, GetText(L"_PageRegistryBackupPleaseSelectAItem")));
+    EXPECT_EQ(Page().StatusText(), GetText(L"_PageRegistryBackupState1"));
 
     m_asked.clear();
     Select(Column(4)[0] == gone ? 0 : 1);
     Click(IDC_BACKUP_DELETE);
     EXPECT_EQ(m_asked,
-              Texts{FormatPath(GetText("_PageRegistryBackupAreYouSureDeleteFile", 1), gone)});
-    EXPECT_EQ(GetFileAttributesA(gone.c_str()), INVALID_FILE_ATTRIBUTES);
+              Texts{FormatPath(GetText(L"_PageRegistryBackupAreYouSureDeleteFile", 1), gone)});
+    EXPECT_EQ(GetFileAttributesW(gone.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(Column(4), Texts{kept});
-    EXPECT_EQ(Page().StatusText(), GetText("_PageRegistryBackupState7"));
+    EXPECT_EQ(Page().StatusText(), GetText(L"_PageRegistryBackupState7"));
 
     UniqueFileHandle inUse(
-        CreateFileA(kept.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        CreateFileW(kept.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     Select(0);
     Click(IDC_BACKUP_DELETE);
     EXPECT_EQ(Column(4), Texts{kept});
-    EXPECT_EQ(Page().StatusText(), PathText("_PageRegistryBackupDeleteFailed", kept));
+    EXPECT_EQ(Page().StatusText(), PathText(L"_PageRegistryBackupDeleteFailed", kept));
 }
 
 TEST_F(BackupPageTest, FullBackupIsListedAndTheWindowAnswersWhileTheEditorRuns) {
@@ -179,61 +180,83 @@ TEST_F(BackupPageTest, FullBackupIsListedAndTheWindowAnswersWhileTheEditorRuns) 
     SetTimer(nullptr, 0, 10, &LookAtThePage);
     Click(IDC_BACKUP);
     EXPECT_FALSE(g_buttonsEnabled);
-    EXPECT_EQ(g_status, GetText("_PageRegistryBackupState2"));
+    EXPECT_EQ(g_status, GetText(L"_PageRegistryBackupState2"));
 
     ASSERT_EQ(Column(4).size(), 1u);
-    const std::string path = Column(4)[0];
+    const std::wstring path = Column(4)[0];
     EXPECT_EQ(path.rfind(m_backups, 0), 0u);
-    EXPECT_EQ(Column(3), Texts{GetText("_PageRegistryBackupType1")});
+    EXPECT_EQ(Column(3), Texts{GetText(L"_PageRegistryBackupType1")});
     EXPECT_TRUE(HasRegistryFileHeader(path));
-    EXPECT_EQ(Page().StatusText(), PathText("_PageRegistryBackupState3", path));
+    EXPECT_EQ(Page().StatusText(), PathText(L"_PageRegistryBackupState3", path));
     EXPECT_TRUE(IsWindowEnabled(Page().Item(IDC_RESTORE)));
 }
 
 TEST_F(BackupPageTest, FailuresAreReportedNeverAsSuccess) {
-    const std::string text = m_folder.MakeFile("notes.reg", "just some notes");
-    const std::string older = m_folder.MakeFile("older.reg", "REGEDIT4\r\n");
-    const std::string blocked = m_folder.MakeFile("blocked", "a file where a folder should be");
+    const std::wstring text = m_folder.MakeFile(L"notes.reg", "just some notes");
+    const std::wstring older = m_folder.MakeFile(L"older.reg", "REGEDIT4\r\n");
+    const std::wstring blocked = m_folder.MakeFile(L"blocked", "a file where a folder should be");
     Open();
     m_chosen = text;
     Click(IDC_RESTORE_FROM_FILE);
-    EXPECT_EQ(Page().StatusText(), PathText("_PageRegistryBackupNotARegistryFile", text));
+    EXPECT_EQ(Page().StatusText(), PathText(L"_PageRegistryBackupNotARegistryFile", text));
 
     // An older file the editor cannot replace is not a new backup.
     m_chosen = older;
     {
         UniqueFileHandle inUse(
-            CreateFileA(older.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+            CreateFileW(older.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         Click(IDC_BACKUP_TO_FILE);
     }
-    EXPECT_EQ(Page().StatusText(), PathText("_PageRegistryBackupExportFailed", older));
+    EXPECT_EQ(Page().StatusText(), PathText(L"_PageRegistryBackupExportFailed", older));
 
-    Page().SetBackupFolder(blocked + "\\Backup");
+    Page().SetBackupFolder(blocked + L"\\Backup");
     Click(IDC_BACKUP);
-    const std::string failed = GetText("_PageRegistryBackupExportFailed");
-    EXPECT_EQ(Page().StatusText().rfind(failed.substr(0, failed.find("%s")) + blocked, 0), 0u);
+    const std::wstring failed = GetText(L"_PageRegistryBackupExportFailed");
+    EXPECT_EQ(Page().StatusText().rfind(failed.substr(0, failed.find(L"%s")) + blocked, 0), 0u);
 
-    Page().SetEditorProgram("");
+    Page().SetEditorProgram(L"");
     Click(IDC_RESTORE_FROM_FILE);
-    EXPECT_EQ(Page().StatusText(), GetText("_PageRegistryBackupNoEditor"));
-    Page().SetEditorProgram(m_folder.Missing("regedit.exe"));
+    EXPECT_EQ(Page().StatusText(), GetText(L"_PageRegistryBackupNoEditor"));
+    Page().SetEditorProgram(m_folder.Missing(L"regedit.exe"));
     Click(IDC_RESTORE_FROM_FILE);
     EXPECT_EQ(Page().StatusText(),
-              PathText("_PageRegistryBackupEditorNotStarted", m_folder.Missing("regedit.exe")));
+              PathText(L"_PageRegistryBackupEditorNotStarted", m_folder.Missing(L"regedit.exe")));
+}
+
+// A deletion's backup holding strings the registry editor would change: the
+// page's Restore gives back their bytes, after the editor has run.
+TEST_F(BackupPageTest, RestoreGivesBackEveryByteOfStringsTheEditorWouldChange) {
+    ScratchKey scratch;
+    const std::wstring tree = scratch.Sub(L"Odd");
+    for (DWORD type : {REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ}) {
+        PlantValue(scratch.root(), tree, L"one byte " + std::to_wstring(type), type, "x");
+        PlantValue(scratch.root(), tree, L"unterminated " + std::to_wstring(type), type,
+                   Utf16Bytes(L"\u03c3\u03bf"));
+    }
+    const std::wstring before = DescribeTree(scratch.root(), tree);
+    ASSERT_TRUE(DeleteItems({{L"HKEY_CURRENT_USER", tree, L"", L"", KeyRowMarker}},
+                            NewBackupPath(m_backups, L"Before cleaning", LocalTimeNow()), nullptr)
+                    .backupOk);
+    ASSERT_FALSE(KeyExists(scratch.root(), tree));
+    Open();
+    Select(0);
+    Click(IDC_RESTORE);
+    EXPECT_EQ(Page().StatusText(), PathText(L"_PageRegistryBackupState5", Column(4)[0]));
+    EXPECT_EQ(DescribeTree(scratch.root(), tree), before);
 }
 
 TEST_F(BackupPageTest, ClosingWhileTheEditorRunsAsksFirstAndTheProgramStillEnds) {
     ScratchKey scratch;
     m_chosen = m_folder.MakeFile(
-        "import.reg", "REGEDIT4\r\n[HKEY_CURRENT_USER\\" + scratch.Sub("Imported") + "]\r\n");
+        L"import.reg", RegText({L"[HKEY_CURRENT_USER\\" + scratch.Sub(L"Imported") + L"]"}));
     const int exitCode = RunMainWindow(SW_SHOWNORMAL, [this](MainFrame& frame) {
         frame.BackupPage().SetFileChooser([this](HWND, bool) { return m_chosen; });
         // The close comes while the page waits for the editor.
-        PostMessageA(frame.BackupPage().hwnd(), WM_COMMAND, IDC_RESTORE_FROM_FILE, 0);
-        PostMessageA(frame.hwnd(), WM_COMMAND, IDCANCEL, 0);
+        PostMessageW(frame.BackupPage().hwnd(), WM_COMMAND, IDC_RESTORE_FROM_FILE, 0);
+        PostMessageW(frame.hwnd(), WM_COMMAND, IDCANCEL, 0);
     });
     EXPECT_EQ(exitCode, kExitClosed);
-    EXPECT_EQ(m_asked, Texts{GetText("_MainDialogEditorRunningConfirm")});
+    EXPECT_EQ(m_asked, Texts{GetText(L"_MainDialogEditorRunningConfirm")});
     // The editor finishes its import on its own.
-    EXPECT_TRUE(WaitUntil([&] { return KeyExists(scratch.root(), scratch.Sub("Imported")); }));
+    EXPECT_TRUE(WaitUntil([&] { return KeyExists(scratch.root(), scratch.Sub(L"Imported")); }));
 }

@@ -24,9 +24,9 @@
 namespace {
 
 using Flags = std::vector<bool>;
-using Texts = std::vector<std::string>;
-const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+using Texts = std::vector<std::wstring>;
+const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 Flags Tasks(std::initializer_list<int> numbers) {
     Flags flags(11, false);
@@ -41,7 +41,7 @@ class PagesTest : public ::testing::Test {
         INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
         InitCommonControlsEx(&controls);
         m_previousHook =
-            SetMessageBoxHook([this](HWND, const std::string& text, const std::string&, UINT) {
+            SetMessageBoxHook([this](HWND, const std::wstring& text, const std::wstring&, UINT) {
                 asked.push_back(text);
                 return answer;
             });
@@ -54,7 +54,7 @@ class PagesTest : public ::testing::Test {
     // The main window, its pages keeping their choices in the test's own
     // copy of the shipped settings, changed by edit first.
     void Open(const std::function<void(ConfigStore&)>& edit = nullptr) {
-        ASSERT_TRUE(WriteWholeFile(m_config, ReadWholeFile(BuildFolder() + "\\config.xml")));
+        ASSERT_TRUE(WriteWholeFile(m_config, ReadWholeFile(BuildFolder() + L"\\config.xml")));
         ConfigStore store;
         ASSERT_TRUE(store.Load(m_config));
         if (edit) {
@@ -71,22 +71,22 @@ class PagesTest : public ::testing::Test {
     // Closes the window the way the menu does; the pages store their choices.
     void Close() {
         if (m_frame && m_frame->hwnd())
-            SendMessageA(m_frame->hwnd(), WM_COMMAND, IDCANCEL, 0);
+            SendMessageW(m_frame->hwnd(), WM_COMMAND, IDCANCEL, 0);
         m_frame.reset();
         Worker::WaitForAll();
         MSG quit;
-        PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
     }
-    std::string Stored(const char* element) {
+    std::wstring Stored(const wchar_t* element) {
         ConfigStore store;
-        return store.Load(m_config) ? store.Read(element, "custom") : "no file";
+        return store.Load(m_config) ? store.Read(element, L"custom") : L"no file";
     }
 
     PageRegistryCleaner& Cleaner() { return m_frame->CleanerPage(); }
     PageRegistrySearch& Search() { return m_frame->SearchPage(); }
     static bool Enabled(PageDialog& page, int id) { return IsWindowEnabled(page.Item(id)) != 0; }
     static void Click(PageDialog& page, int id) {
-        SendMessageA(page.hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+        SendMessageW(page.hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                      reinterpret_cast<LPARAM>(page.Item(id)));
     }
     // Scan, Stop, Delete, Delete All.
@@ -99,10 +99,10 @@ class PagesTest : public ::testing::Test {
     static Texts Rows(RegistryListView& list) {
         Texts rows;
         for (int row = 0; row < list.RowCount(); ++row) {
-            LVITEMA item = {};
+            LVITEMW item = {};
             item.mask = LVIF_IMAGE;
             item.iItem = row;
-            SendMessageA(list.hwnd(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+            SendMessageW(list.hwnd(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
             rows.push_back(RowText(item.iImage, list.RowText(row, 0), list.RowText(row, 1),
                                    list.RowText(row, 2), list.RowText(row, 3),
                                    list.Tag(row)->type));
@@ -121,9 +121,9 @@ class PagesTest : public ::testing::Test {
     ComInitialization m_com;  // the settings file is read through COM
     Texts asked;
     int answer = IDYES;
-    ScratchFolder m_folder{"pages"};
-    std::string m_config = m_folder.MakeFile("config.xml");
-    ScratchFolder m_backups{"pagesbackup"};
+    ScratchFolder m_folder{L"pages"};
+    std::wstring m_config = m_folder.MakeFile(L"config.xml");
+    ScratchFolder m_backups{L"pagesbackup"};
     std::unique_ptr<MainFrame> m_frame;
 
   private:
@@ -135,11 +135,11 @@ class PagesTest : public ::testing::Test {
 class StaleEntries {
   public:
     StaleEntries() {
-        run.String("ZdvPagesStale", "C:\\zdv-pages-missing\\stale.exe");
-        PlantKey(HKEY_LOCAL_MACHINE, std::string(kUninstallKey) + "\\ZdvPagesStale");
+        run.String(L"ZdvPagesStale", L"C:\\zdv-pages-missing\\stale.exe");
+        PlantKey(HKEY_LOCAL_MACHINE, std::wstring(kUninstallKey) + L"\\ZdvPagesStale");
     }
     ~StaleEntries() {
-        RemoveTree(HKEY_LOCAL_MACHINE, std::string(kUninstallKey) + "\\ZdvPagesStale");
+        RemoveTree(HKEY_LOCAL_MACHINE, std::wstring(kUninstallKey) + L"\\ZdvPagesStale");
     }
     PlantedKey run{HKEY_CURRENT_USER, kRunKey};
 };
@@ -158,7 +158,7 @@ TEST_F(PagesTest, ScanShowsTheEngineRowsInOrderAndTheCountSafely) {
         const bool found = !expected.empty();
         EXPECT_EQ(found, tasks == Tasks({11, 5}));
         EXPECT_EQ(CleanerButtons(), (Flags{true, false, found, found}));
-        EXPECT_EQ(Cleaner().StatusText(), FormatCount(GetText("_PageRegistryCleanerState3"),
+        EXPECT_EQ(Cleaner().StatusText(), FormatCount(GetText(L"_PageRegistryCleanerState3"),
                                                       static_cast<long long>(expected.size())));
     }
 }
@@ -201,7 +201,7 @@ TEST_F(PagesTest, StopKeepsTheRowsAndNothingOfAStoppedScanArrivesLater) {
     Worker::WaitForAll();
     PumpMessages();
     EXPECT_EQ(Rows(list), kept);
-    EXPECT_EQ(Cleaner().StatusText(), GetText("_PageRegistryCleanerState4"));
+    EXPECT_EQ(Cleaner().StatusText(), GetText(L"_PageRegistryCleanerState4"));
     EXPECT_EQ(CleanerButtons(), (Flags{true, false, true, true}));
     EXPECT_TRUE(list.CommandEnabled(IDM_ROW_DELETE));
 
@@ -214,7 +214,7 @@ TEST_F(PagesTest, StopKeepsTheRowsAndNothingOfAStoppedScanArrivesLater) {
 }
 
 TEST_F(PagesTest, TaskSelectionComesFromTheSettingsChangesByMenuAndIsStoredAtClose) {
-    Open([](ConfigStore& store) { store.Write(ConfigPaths::kCleanerTasks, "custom", "1,0"); });
+    Open([](ConfigStore& store) { store.Write(ConfigPaths::kCleanerTasks, L"custom", L"1,0"); });
     EXPECT_EQ(Cleaner().TaskSelection(), Tasks({1}));
     const struct {
         int command;
@@ -230,82 +230,82 @@ TEST_F(PagesTest, TaskSelectionComesFromTheSettingsChangesByMenuAndIsStoredAtClo
         PopupMenuHook previous = SetPopupMenuHook(
             [&](HMENU, UINT flags, HWND) { return flags & TPM_RETURNCMD ? step.command : 0; });
         NMHDR click = {Cleaner().Item(IDC_TASK_LIST), IDC_TASK_LIST, static_cast<UINT>(NM_RCLICK)};
-        SendMessageA(Cleaner().hwnd(), WM_NOTIFY, IDC_TASK_LIST, reinterpret_cast<LPARAM>(&click));
+        SendMessageW(Cleaner().hwnd(), WM_NOTIFY, IDC_TASK_LIST, reinterpret_cast<LPARAM>(&click));
         SetPopupMenuHook(previous);
-        EXPECT_EQ(Cleaner().TaskSelection(), step.after) << "command " << step.command;
+        EXPECT_EQ(Cleaner().TaskSelection(), step.after) << L"command " << step.command;
     }
     Cleaner().SetTaskSelection(Tasks({1, 3, 11}));
     Close();
-    EXPECT_EQ(Stored(ConfigPaths::kCleanerTasks), "1,0,1,0,0,0,0,0,0,0,1");
+    EXPECT_EQ(Stored(ConfigPaths::kCleanerTasks), L"1,0,1,0,0,0,0,0,0,0,1");
 }
 
 TEST_F(PagesTest, DeleteAsksWithTheCountAndOnlyYesBacksUpAndDeletes) {
     ScratchKey scratch;
     Open();
     RegistryListView& list = Cleaner().ResultList();
-    for (const char* name : {"a", "b", "c", "d"}) {
-        PlantString(scratch.root(), scratch.path(), name, "x");
-        list.AddRow(1, "HKEY_CURRENT_USER", scratch.path(), name, "x", REG_SZ);
+    for (const wchar_t* name : {L"a", L"b", L"c", L"d"}) {
+        PlantString(scratch.root(), scratch.path(), name, L"x");
+        list.AddRow(1, L"HKEY_CURRENT_USER", scratch.path(), name, L"x", REG_SZ);
     }
     list.SelectAll(true);
     ListView_SetItemState(list.hwnd(), 3, 0, LVIS_SELECTED);
-    const std::string before = DescribeTree(scratch.root(), scratch.path());
+    const std::wstring before = DescribeTree(scratch.root(), scratch.path());
     answer = IDNO;
     Click(Cleaner(), IDC_CLEANER_DELETE);
-    EXPECT_EQ(asked, Texts{FormatCount(GetText("_PageRegistryCleanerDeleteConfirm"), 3)});
+    EXPECT_EQ(asked, Texts{FormatCount(GetText(L"_PageRegistryCleanerDeleteConfirm"), 3)});
     EXPECT_EQ(DescribeTree(scratch.root(), scratch.path()), before);
     EXPECT_EQ(list.RowCount(), 4);
 
     answer = IDYES;
     Click(Cleaner(), IDC_CLEANER_DELETE);
     EXPECT_EQ(list.RowCount(), 1);
-    EXPECT_EQ(list.RowText(0, 2), "d");
-    EXPECT_FALSE(ValueExists(scratch.root(), scratch.path(), "a"));
-    EXPECT_EQ(Cleaner().StatusText(), FormatCount(GetText("_RegistryListViewDeleted"), 3));
+    EXPECT_EQ(list.RowText(0, 2), L"d");
+    EXPECT_FALSE(ValueExists(scratch.root(), scratch.path(), L"a"));
+    EXPECT_EQ(Cleaner().StatusText(), FormatCount(GetText(L"_RegistryListViewDeleted"), 3));
 
     Click(Cleaner(), IDC_DELETE_ALL);
-    EXPECT_EQ(asked.back(), GetText("_PageRegistryCleanerDeleteAllConfirm"));
+    EXPECT_EQ(asked.back(), GetText(L"_PageRegistryCleanerDeleteAllConfirm"));
     EXPECT_EQ(list.RowCount(), 0);
-    EXPECT_FALSE(ValueExists(scratch.root(), scratch.path(), "d"));
+    EXPECT_FALSE(ValueExists(scratch.root(), scratch.path(), L"d"));
 }
 
 TEST_F(PagesTest, SearchOptionsComeFromTheSettingsAndDefaultsAreStoredAtClose) {
     Open([](ConfigStore& store) {
-        store.Write(ConfigPaths::kSearchKeyword, "custom", "zdvkeyword");
-        store.Write(ConfigPaths::kSearchOptions, "custom", "1,0");
-        store.Write(ConfigPaths::kSearchRange, "custom", "0,1,0");
+        store.Write(ConfigPaths::kSearchKeyword, L"custom", L"zdvkeyword");
+        store.Write(ConfigPaths::kSearchOptions, L"custom", L"1,0");
+        store.Write(ConfigPaths::kSearchRange, L"custom", L"0,1,0");
     });
     SearchOptions shown = Search().Options();
-    EXPECT_EQ(shown.keyword, "zdvkeyword");
+    EXPECT_EQ(shown.keyword, L"zdvkeyword");
     EXPECT_EQ((Flags{shown.includeKey, shown.includeValue, shown.includeData, shown.useWildcard,
                      shown.fullWordMatch, shown.caseSensitive, shown.searchHkcr, shown.searchHkcu,
                      shown.searchHklm, shown.searchHku, shown.searchHkcc}),
               (Flags{true, false, false, false, false, false, false, true, false, false, false}));
     Click(Search(), IDC_DEFAULT_SETTING);
-    EXPECT_EQ(Search().Options().keyword, "");
+    EXPECT_EQ(Search().Options().keyword, L"");
     Close();
-    EXPECT_EQ(Stored(ConfigPaths::kSearchOptions), "1,1,1,0,0,0");
-    EXPECT_EQ(Stored(ConfigPaths::kSearchRange), "1,1,1,1,1");
-    EXPECT_EQ(Stored(ConfigPaths::kSearchKeyword), "");
+    EXPECT_EQ(Stored(ConfigPaths::kSearchOptions), L"1,1,1,0,0,0");
+    EXPECT_EQ(Stored(ConfigPaths::kSearchRange), L"1,1,1,1,1");
+    EXPECT_EQ(Stored(ConfigPaths::kSearchKeyword), L"");
 }
 
 TEST_F(PagesTest, StartDuringASearchShowsOnlyTheNewSearchAndClearEmptiesTheList) {
     ScratchKey scratch;
-    PlantKey(scratch.root(), scratch.Sub("ZdvPagesFirst"));
-    PlantKey(scratch.root(), scratch.Sub("ZdvPagesSecond"));
+    PlantKey(scratch.root(), scratch.Sub(L"ZdvPagesFirst"));
+    PlantKey(scratch.root(), scratch.Sub(L"ZdvPagesSecond"));
     Open([](ConfigStore& store) {
-        store.Write(ConfigPaths::kSearchOptions, "custom", "1,0");
-        store.Write(ConfigPaths::kSearchRange, "custom", "0,1,0");
+        store.Write(ConfigPaths::kSearchOptions, L"custom", L"1,0");
+        store.Write(ConfigPaths::kSearchRange, L"custom", L"0,1,0");
     });
-    SetDlgItemTextA(Search().hwnd(), IDC_KEYWORD, "ZdvPagesFirst");
+    SetDlgItemTextW(Search().hwnd(), IDC_KEYWORD, L"ZdvPagesFirst");
     Click(Search(), IDC_START_SEARCH);
-    SetDlgItemTextA(Search().hwnd(), IDC_KEYWORD, "ZdvPagesSecond");
+    SetDlgItemTextW(Search().hwnd(), IDC_KEYWORD, L"ZdvPagesSecond");
     Click(Search(), IDC_START_SEARCH);
     ASSERT_TRUE(WaitUntil([this] { return !Search().SearchRunning(); }));
     EXPECT_EQ(Rows(Search().ResultList()),
-              Texts{RowText(0, "HKEY_CURRENT_USER", scratch.Sub("ZdvPagesSecond"),
-                            GetText("_PageRegistrySearchKeyFlagString"), "", KeyRowMarker)});
-    EXPECT_EQ(Search().StatusText(), GetText("_PageRegistrySearchState3"));
+              Texts{RowText(0, L"HKEY_CURRENT_USER", scratch.Sub(L"ZdvPagesSecond"),
+                            GetText(L"_PageRegistrySearchKeyFlagString"), L"", KeyRowMarker)});
+    EXPECT_EQ(Search().StatusText(), GetText(L"_PageRegistrySearchState3"));
     EXPECT_TRUE(Enabled(Search(), IDC_CLEAR_RESULT));
 
     Click(Search(), IDC_CLEAR_RESULT);
@@ -318,16 +318,16 @@ TEST_F(PagesTest, ClosingDuringAScanAsksAndYesEndsTheScanAndTheSearchWithoutWait
     Open();
     Cleaner().SetTaskSelection(Tasks({1, 2, 3}));
     Cleaner().StartScan();
-    SetDlgItemTextA(Search().hwnd(), IDC_KEYWORD, "zdv-nothing-has-this-name");
+    SetDlgItemTextW(Search().hwnd(), IDC_KEYWORD, L"zdv-nothing-has-this-name");
     Search().StartSearch();
     HWND window = m_frame->hwnd();
     answer = IDNO;
-    SendMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    SendMessageW(window, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(IsWindow(window));
     EXPECT_TRUE(Cleaner().ScanRunning());
     answer = IDYES;
     Close();
-    EXPECT_EQ(asked, Texts(2, GetText("_MainDialogCancelConfirm")));
+    EXPECT_EQ(asked, Texts(2, GetText(L"_MainDialogCancelConfirm")));
     EXPECT_FALSE(IsWindow(window));
 }
 

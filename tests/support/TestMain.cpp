@@ -1,0 +1,8 @@
+// The tests' entry point: the wide one, as the programs'.
+
+#include <gtest/gtest.h>
+
+int wmain(int argc, wchar_t** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
