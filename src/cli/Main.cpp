@@ -7,6 +7,7 @@
 #include "settings/ModulePath.h"
 #include "text/LanguageTable.h"
 #include "Cli.h"
+#include "common/DllSearch.h"
 #include "common/UniqueHandle.h"
 
 namespace {
@@ -35,6 +36,7 @@ const Command kCommands[] = {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    RestrictDllSearch();
     // Text is written exactly as built: UTF-8 bytes with "\n" line ends.
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);

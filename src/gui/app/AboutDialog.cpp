@@ -17,9 +17,10 @@ BOOL AboutDialog::OnInitDialog() {
     CentreWindow(m_hwnd);
     LocalizeWindow(m_hwnd);
     SetDlgItemTextW(m_hwnd, IDC_THANKS_LIST, GetText(L"_Thankyoulist", 1).c_str());
-    const std::wstring program = ModulePath(nullptr);
-    SetDlgItemTextW(m_hwnd, IDC_APP_NAME, VersionString(program, L"ProductName").c_str());
-    SetDlgItemTextW(m_hwnd, IDC_APP_VERSION, VersionString(program, L"ProductVersion").c_str());
+    SetDlgItemTextW(m_hwnd, IDC_APP_NAME,
+                    VersionString(ResourceInstance(), L"ProductName").c_str());
+    SetDlgItemTextW(m_hwnd, IDC_APP_VERSION,
+                    VersionString(ResourceInstance(), L"ProductVersion").c_str());
     const std::wstring site = WebSiteAddress();
     m_website.SetUrl(WebPageUrl(site, WebPage::Home));
     m_website.SubclassStatic(Item(IDC_WEBSITE_LINK));
