@@ -1,13 +1,16 @@
-// Rows into a result list, as the search page gets them: a search of
-// HKEY_CURRENT_USER that names every key (the generated tree's 100,051 and the
-// few the prefix holds), once into a counting sink and once from a worker
-// thread through the forwarder into a shown list, in turns; then sorting
-// those rows by a text column.
+// A million rows into a result list, as the search page gets them: searches
+// of HKEY_CURRENT_USER for "*" in key names, value names and data (the
+// generated tree's keys and values, with their real texts), one after the
+// other up to a million rows, on a worker thread once into a counting sink and
+// once through the list's queue into a shown list. Then, on the full list:
+// the memory its rows take, sorting by the key column, Select all and
+// Shift+End, and clearing.
+//   bench_ResultListBench.exe [ROWS]    (default: 1000000)
 
 #include <windows.h>
 #include <commctrl.h>
+#include <psapi.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <thread>
@@ -33,25 +36,58 @@ class ListHost : public Window {
     }
 };
 
-// Runs work on a worker thread while this thread takes the rows it sends.
-void RunOnWorker(const std::function<void()>& work) {
-    std::atomic<bool> done{false};
+// Passes rows on until as many as wanted were given, then stops the search.
+class RowsUpTo : public RowSink {
+  public:
+    RowsUpTo(RowSink& next, std::size_t wanted, std::size_t& given, StopFlag& stop)
+        : m_next(next), m_wanted(wanted), m_given(given), m_stop(stop) {}
+    void AddRow(const RegistryItem& item) override {
+        if (m_given == m_wanted)
+            return;
+        m_next.AddRow(item);
+        if (++m_given == m_wanted)
+            m_stop = true;
+    }
+
+  private:
+    RowSink& m_next;
+    std::size_t m_wanted;
+    std::size_t& m_given;
+    StopFlag& m_stop;
+};
+
+void Pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&message);
+}
+
+// Runs work on a worker thread while this thread takes the messages it posts,
+// until done says the end came.
+void RunOnWorker(const std::function<void()>& work, const std::function<bool()>& done) {
+    std::atomic<bool> worked{false};
     std::thread worker([&] {
         work();
-        done = true;
+        worked = true;
     });
-    MSG message;
-    while (!done) {
+    while (!worked || !done()) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&message);
+        Pump();
     }
     worker.join();
 }
 
+double PagefileMiB() {
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof(counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+    return static_cast<double>(counters.PagefileUsage) / (1024.0 * 1024.0);
+}
+
 }  // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
+    const std::size_t wanted = argc > 1 ? static_cast<std::size_t>(_wtoi(argv[1])) : 1000000;
     Language().SetFile(FolderOfPath(ModuleFolder(nullptr)) + L"\\" + kProductName + L".language");
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
@@ -59,63 +95,83 @@ int wmain() {
     Window::RegisterWindowClass(L"ZdvBenchHost", 0, nullptr);
     host.Create(L"ZdvBenchHost", nullptr, {0, 0, 900, 600}, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
     HWND control = CreateWindowExW(
-        0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS, 0,
-        0, 880, 560, host.hwnd(), reinterpret_cast<HMENU>(IDC_RESULT_LIST), nullptr, nullptr);
+        0, WC_LISTVIEWW, L"",
+        WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, 0, 0,
+        880, 560, host.hwnd(), reinterpret_cast<HMENU>(IDC_RESULT_LIST), nullptr, nullptr);
     RegistryListView list;
     list.SubclassList(control);
     list.SetRowPictures(IDB_SEARCH_RESULTS);
 
     SearchOptions options;
     options.keyword = L"*";
-    options.useWildcard = true;
-    options.includeKey = true;
+    options.useWildcard = options.includeKey = options.includeValue = options.includeData = true;
     options.searchHkcu = true;
-    CountingSink counting;
-    auto searchAlone = [&] {
-        counting.rows = 0;
-        SearchRun(options, counting, {}, nullptr);
+    options.keyRowText = GetText(L"_PageRegistrySearchKeyFlagString");
+    // The worker: searches run one after the other until they gave the rows wanted.
+    std::size_t perSearch = 0;
+    auto produce = [&](RowSink& sink) {
+        StopFlag stop{false};
+        std::size_t given = 0;
+        RowsUpTo counted(sink, wanted, given, stop);
+        while (!stop) {
+            const std::size_t before = given;
+            SearchRun(options, counted, SearchProgress(), &stop);
+            perSearch = std::max(perSearch, given - before);
+        }
     };
-    // The search on a worker, its rows sent through the forwarder; kept by the
-    // list, or dropped there (the cost of crossing threads alone).
-    auto searchIntoList = [&](bool keep) {
-        std::shared_ptr<RowForwarder> forwarder = list.BeginJob();
-        if (!keep)
-            list.EndJob();
-        RunOnWorker([&] {
-            // The page's part: rows wait no longer than a key's walk.
-            SearchRun(
-                options, *forwarder, [&](const std::wstring&) { forwarder->FlushIfDue(); },
-                nullptr);
-            forwarder->Flush();
-        });
-        list.ShowNewRows();
-    };
-    // The first walk in a process is slower than the later ones.
-    searchAlone();
-    double engine = 1e300, crossing = 1e300, throughList = 1e300;
-    for (int turn = 1; turn <= 3; ++turn) {
-        list.Clear();
-        const double alone = BestOf(1, searchAlone);
-        const double dropped = BestOf(1, [&] { searchIntoList(false); });
-        const double kept = BestOf(1, [&] { searchIntoList(true); });
-        std::printf("turn %d: alone %.3f s, rows dropped %.3f s, rows kept %.3f s\n", turn, alone,
-                    dropped, kept);
-        engine = std::min(engine, alone);
-        crossing = std::min(crossing, dropped);
-        throughList = std::min(throughList, kept);
-    }
-    const int rows = list.RowCount();
-    const double sort = BestOf(3, [&] { list.SortByColumn(1); });
 
-    std::printf("search of HKEY_CURRENT_USER for every key: %zu rows, %d in the list\n",
-                counting.rows, rows);
-    PrintFigure("search alone (rows counted)", engine, "s");
-    PrintFigure("search, rows sent and dropped", crossing, "s");
-    PrintFigure("search into a shown list (worker)", throughList, "s");
-    PrintFigure("ratio rows dropped / search alone", crossing / engine, "");
-    PrintFigure("ratio list / search alone", throughList / engine, "");
-    PrintFigure("list cost per row", (throughList - engine) / rows * 1e6, "us");
-    PrintFigure("sort of the rows by key", sort, "s");
+    CountingSink counter;
+    double memoryPerRow = 0;
+    const PairTimes times = BestOfInTurns(
+        2, [&] { RunOnWorker([&] { produce(counter); }, [] { return true; }); },
+        [&] {
+            list.Clear();
+            Pump();
+            const double before = PagefileMiB();
+            auto queue = list.BeginJob();
+            RunOnWorker([&] { produce(*queue); },
+                        [&] { return static_cast<std::size_t>(list.RowCount()) == wanted; });
+            list.EndJob();
+            memoryPerRow = (PagefileMiB() - before) * 1024.0 * 1024.0 / static_cast<double>(wanted);
+        });
+    const double alone = times.a, throughList = times.b;
+
+    const double sort = BestOf(1, [&] { list.SortByColumn(RegistryListView::kKeyColumn); });
+    Pump();
+    // Each selection step three times from the same start, the best kept.
+    double selectAll = 1e300, shiftEnd = 1e300, shiftUp = 1e300;
+    int selectedByShiftEnd = 0;
+    BYTE keys[256] = {};
+    auto press = [&](UINT key) { SendMessageW(list.hwnd(), WM_KEYDOWN, key, 0); };
+    for (int turn = 0; turn < 3; ++turn) {
+        list.SelectAll(false);
+        selectAll = std::min(selectAll, BestOf(1, [&] { list.SelectAll(true); }));
+        list.SelectAll(false);
+        list.FocusRow(0);
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = 0x80;
+        SetKeyboardState(keys);
+        shiftEnd = std::min(shiftEnd, BestOf(1, [&] { press(VK_END); }));
+        selectedByShiftEnd = list.SelectedCount();
+        shiftUp = std::min(shiftUp, BestOf(1, [&] { press(VK_UP); }));
+        keys[VK_SHIFT] = 0;
+        SetKeyboardState(keys);
+        Pump();
+    }
+    const int rowsInList = list.RowCount();
+    const double clear = BestOf(1, [&] { list.Clear(); });
+
+    std::printf("%zu search rows (%zu a search), %d in the list; Shift+End selected %d\n", wanted,
+                perSearch, rowsInList, selectedByShiftEnd);
+    PrintFigure("worker alone (rows counted)", alone, "s");
+    PrintFigure("worker into a shown list", throughList, "s");
+    PrintFigure("ratio list / worker alone (<= 1.05)", throughList / alone, "");
+    PrintFigure("memory per row (<= 400)", memoryPerRow, "bytes");
+    PrintFigure("sort by the key column (<= 2)", sort, "s");
+    PrintFigure("select all (<= 1)", selectAll, "s");
+    PrintFigure("Shift+End from the first row (<= 1)", shiftEnd, "s");
+    PrintFigure("then Shift+Up", shiftUp, "s");
+    PrintFigure("clear (<= 0.05)", clear, "s");
     PrintFigure("peak memory", PeakMemoryMiB(), "MiB");
     return 0;
 }

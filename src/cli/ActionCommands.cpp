@@ -59,9 +59,8 @@ int RunRegedit(RegeditRun (*launch)(const std::wstring&, const std::wstring&, Re
 class CollectingSink : public RowSink {
   public:
     void BeginTask(int task) override { m_task = task; }
-    void AddRow(int, const std::wstring& rootName, const std::wstring& keyPath,
-                const std::wstring& valueName, const std::wstring& dataText, int type) override {
-        items.push_back({rootName, keyPath, valueName, dataText, type});
+    void AddRow(const RegistryItem& item) override {
+        items.push_back(item);
         tasks.push_back(m_task);
     }
     std::vector<RegistryItem> items;

@@ -149,9 +149,8 @@ bool PrintRow(OutputFormat format, int task, const RegistryItem& item, const wch
     return PrintLine(line);
 }
 
-void PrintingSink::AddRow(int, const std::wstring& rootName, const std::wstring& keyPath,
-                          const std::wstring& valueName, const std::wstring& dataText, int type) {
-    if (!PrintRow(m_format, m_task, {rootName, keyPath, valueName, dataText, type}))
+void PrintingSink::AddRow(const RegistryItem& item) {
+    if (!PrintRow(m_format, m_task, item))
         m_failed = true;
 }
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "registry/Registry.h"
-#include "registry/RowSink.h"
+#include "work/RowSink.h"
 
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
@@ -52,8 +52,7 @@ class PrintingSink : public RowSink {
   public:
     PrintingSink(OutputFormat format, StopFlag& failed) : m_format(format), m_failed(failed) {}
     void BeginTask(int task) override { m_task = task; }
-    void AddRow(int image, const std::wstring& rootName, const std::wstring& keyPath,
-                const std::wstring& valueName, const std::wstring& dataText, int type) override;
+    void AddRow(const RegistryItem& item) override;
 
   private:
     OutputFormat m_format;

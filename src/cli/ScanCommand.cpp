@@ -20,11 +20,10 @@ class TaskCounter : public RowSink {
         m_counts.push_back({task, 0});
         m_inner.BeginTask(task);
     }
-    void AddRow(int image, const std::wstring& rootName, const std::wstring& keyPath,
-                const std::wstring& valueName, const std::wstring& dataText, int type) override {
+    void AddRow(const RegistryItem& item) override {
         if (!m_counts.empty())
             ++m_counts.back().rows;
-        m_inner.AddRow(image, rootName, keyPath, valueName, dataText, type);
+        m_inner.AddRow(item);
     }
     // One line per task that ran: its number, its count and its name.
     void PrintSummary() const {

@@ -147,7 +147,7 @@ TEST(Road, ScanDeleteRestoreSearchDeleteAndTheChoicesSurviveARestart) {
             if (box != IDC_KEYWORD)
                 CheckDlgButton(page, box, box == IDC_INCLUDE_KEY || box == IDC_HKCU);
         Press(GetDlgItem(page, IDC_START_SEARCH));
-        ASSERT_TRUE(StatusBecomes(page, GetText(L"_PageRegistrySearchState3")));
+        ASSERT_TRUE(StatusBecomes(page, FormatCount(GetText(L"_PageRegistrySearchState3"), 1)));
         ASSERT_EQ(ListView_GetItemCount(list), 1);
         EXPECT_EQ(first.RowText(list, 0, 1), find.path());
         first.SetRowState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);

@@ -185,9 +185,9 @@ std::wstring RowText(int image, const std::wstring& root, const std::wstring& ke
            std::to_wstring(type);
 }
 
-void RecordingSink::AddRow(int image, const std::wstring& root, const std::wstring& key,
-                           const std::wstring& value, const std::wstring& data, int type) {
-    rows.push_back(RowText(image, root, key, value, data, type));
+void RecordingSink::AddRow(const RegistryItem& item) {
+    rows.push_back(
+        RowText(item.image, item.rootKey, item.keyPath, item.valueName, item.dataText, item.type));
     if (stop && rows.size() == stopAfterRows)
         stop->store(true);
 }
@@ -251,9 +251,15 @@ ZdvOutcome RunZdv(const std::wstring& arguments, std::wstring exe, ZdvOutput out
     startup.hStdError = err.get();
     std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
     PROCESS_INFORMATION process = {};
-    if (out && err &&
-        CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                       nullptr, nullptr, &startup, &process)) {
+    // A failed start is said in the outcome, never taken for zdv's answer.
+    std::wstring failure;
+    if (!out || !err) {
+        failure = L"cannot open " + (out ? errPath : outPath);
+    } else if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
+                               CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process)) {
+        const DWORD error = GetLastError();
+        failure = L"cannot start " + exe + L" (error " + std::to_wstring(error) + L")";
+    } else {
         UniqueKernelHandle thread(process.hThread), child(process.hProcess);
         // The pipe is read while the child writes, up to its end.
         pipeWrite.reset();
@@ -269,7 +275,7 @@ ZdvOutcome RunZdv(const std::wstring& arguments, std::wstring exe, ZdvOutput out
     if (output != ZdvOutput::Pipe)
         outcome.outBytes = ReadWholeFile(outPath);
     outcome.out = WideFromUtf8(outcome.outBytes);
-    outcome.err = WideFromUtf8(ReadWholeFile(errPath));
+    outcome.err = failure.empty() ? WideFromUtf8(ReadWholeFile(errPath)) : failure;
     return outcome;
 }
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "registry/Registry.h"
-#include "registry/RowSink.h"
+#include "work/RowSink.h"
 
 // The base of the objects below, each of which owns what it made.
 struct NoCopy {
@@ -98,8 +98,7 @@ std::wstring RowText(int image, const std::wstring& root, const std::wstring& ke
 class RecordingSink : public RowSink {
   public:
     void BeginTask(int task) override { tasks.push_back(task); }
-    void AddRow(int image, const std::wstring& root, const std::wstring& key,
-                const std::wstring& value, const std::wstring& data, int type) override;
+    void AddRow(const RegistryItem& item) override;
 
     std::vector<int> tasks;
     std::vector<std::wstring> rows;

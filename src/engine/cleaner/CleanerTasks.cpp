@@ -20,9 +20,9 @@ void Report(const TaskEnvironment& env, HKEY root, const std::wstring& keyPath,
             const std::wstring& valueName, const std::wstring& dataText, int type) {
     if (StopRequested(env.stop) || env.sink == nullptr)
         return;
-    int image =
+    const int image =
         type == KeyRowMarker ? kImageKey : (type == REG_SZ ? kImageStringValue : kImageOtherValue);
-    env.sink->AddRow(image, RootKeyName(root), keyPath, valueName, dataText, type);
+    env.sink->AddRow({RootKeyName(root), keyPath, valueName, dataText, type, image});
 }
 
 void ReportKey(const TaskEnvironment& env, HKEY root, const std::wstring& keyPath,

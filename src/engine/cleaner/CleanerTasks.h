@@ -6,7 +6,7 @@
 #include <string>
 
 #include "registry/Registry.h"
-#include "registry/RowSink.h"
+#include "work/RowSink.h"
 
 constexpr int kCleanerTaskCount = 11;
 

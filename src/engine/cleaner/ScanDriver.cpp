@@ -6,10 +6,9 @@ class CountingSink : public RowSink {
   public:
     explicit CountingSink(RowSink& inner) : m_inner(inner) {}
     void BeginTask(int task) override { m_inner.BeginTask(task); }
-    void AddRow(int image, const std::wstring& rootName, const std::wstring& keyPath,
-                const std::wstring& valueName, const std::wstring& dataText, int type) override {
+    void AddRow(const RegistryItem& item) override {
         ++m_count;
-        m_inner.AddRow(image, rootName, keyPath, valueName, dataText, type);
+        m_inner.AddRow(item);
     }
     std::size_t count() const { return m_count; }
 

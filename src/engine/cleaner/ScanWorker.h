@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "registry/Worker.h"
+#include "work/Worker.h"
 
 // The run of one scan of the ticked tasks (one flag per task, index = task
 // number - 1): rows and the status line go to the listener.

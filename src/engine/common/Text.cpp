@@ -18,39 +18,59 @@ bool IsLowSurrogate(wchar_t c) {
 
 // Units of the character at text[pos]: 2 for a surrogate pair, else 1.
 std::size_t CharUnits(std::wstring_view text, std::size_t pos) {
-    return pos + 1 < text.size() && IsHighSurrogate(text[pos]) && IsLowSurrogate(text[pos + 1])
-               ? 2
-               : 1;
+    return pos + 1 < text.size() && IsHighSurrogate(text[pos]) && IsLowSurrogate(text[pos + 1]) ? 2
+                                                                                                : 1;
 }
 
-// Each UTF-16 unit's place in the code page's order; a surrogate's place is
-// taken by the code point of its pair.
+// Each UTF-16 unit's place in the code page's order, as one dense number:
+// the characters the code page holds by their code there, then the others by
+// code point, then the surrogates, so that a pair sorts after every other
+// character and pairs by their code points.
 class CodePageOrderTable {
   public:
-    CodePageOrderTable() : m_order(0x10000) {
+    CodePageOrderTable() : m_rank(0x10000) {
+        struct Place {
+            std::uint32_t group;
+            std::uint32_t value;
+            wchar_t unit;
+        };
+        std::vector<Place> places(0x10000);
         for (unsigned unit = 0; unit < 0x10000; ++unit) {
             const wchar_t c = static_cast<wchar_t>(unit);
+            Place& place = places[unit];
+            place = {1, unit, c};
+            if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
+                place.group = IsHighSurrogate(c) ? 2 : 3;
+                continue;
+            }
             char bytes[4] = {};
             BOOL usedDefault = FALSE;
-            const int length = c >= 0xD800 && c <= 0xDFFF
-                                   ? 0
-                                   : WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &c, 1,
-                                                         bytes, 4, nullptr, &usedDefault);
-            if (length == 1 && !usedDefault) {
-                m_order[unit] = static_cast<unsigned char>(bytes[0]);
-            } else if (length == 2 && !usedDefault) {
-                m_order[unit] = static_cast<unsigned char>(bytes[0]) << 8 |
-                                static_cast<unsigned char>(bytes[1]);
-            } else {
-                m_order[unit] = 0x10000 + unit;
-            }
+            const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &c, 1, bytes, 4,
+                                                   nullptr, &usedDefault);
+            if (length == 1 && !usedDefault)
+                place = {0, static_cast<unsigned char>(bytes[0]), c};
+            else if (length == 2 && !usedDefault)
+                place = {0,
+                         static_cast<unsigned>(static_cast<unsigned char>(bytes[0]) << 8 |
+                                               static_cast<unsigned char>(bytes[1])),
+                         c};
         }
+        std::stable_sort(places.begin(), places.end(), [](const Place& a, const Place& b) {
+            return a.group != b.group ? a.group < b.group : a.value < b.value;
+        });
+        for (std::size_t rank = 0; rank < places.size(); ++rank)
+            m_rank[places[rank].unit] = static_cast<std::uint16_t>(rank);
     }
-    std::uint32_t operator[](wchar_t unit) const { return m_order[unit]; }
+    std::uint16_t operator[](wchar_t unit) const { return m_rank[unit]; }
 
   private:
-    std::vector<std::uint32_t> m_order;
+    std::vector<std::uint16_t> m_rank;
 };
+
+const CodePageOrderTable& CodePageOrder() {
+    static const CodePageOrderTable table;
+    return table;
+}
 
 bool IsAscii(std::wstring_view text) {
     return std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x80; });
@@ -59,25 +79,22 @@ bool IsAscii(std::wstring_view text) {
 }  // namespace
 
 int CompareInCodePageOrder(std::wstring_view a, std::wstring_view b) {
-    static const CodePageOrderTable table;
-    auto order = [](std::wstring_view text, std::size_t pos) -> std::uint32_t {
-        if (CharUnits(text, pos) == 2) {
-            return 0x20000 + ((static_cast<std::uint32_t>(text[pos]) - 0xD800) << 10 |
-                              (static_cast<std::uint32_t>(text[pos + 1]) - 0xDC00));
-        }
-        return table[text[pos]];
-    };
-    std::size_t i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        const std::uint32_t left = order(a, i), right = order(b, j);
-        if (left != right)
-            return left < right ? -1 : 1;
-        i += CharUnits(a, i);
-        j += CharUnits(b, j);
-    }
-    if (i < a.size())
+    // Texts the same up to a unit are ordered by that unit alone.
+    const auto differ = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+    if (differ.first == a.end())
+        return differ.second == b.end() ? 0 : -1;
+    if (differ.second == b.end())
         return 1;
-    return j < b.size() ? -1 : 0;
+    const CodePageOrderTable& rank = CodePageOrder();
+    return rank[*differ.first] < rank[*differ.second] ? -1 : 1;
+}
+
+std::uint64_t CodePageOrderHead(std::wstring_view text) {
+    const CodePageOrderTable& rank = CodePageOrder();
+    std::uint64_t head = 0;
+    for (std::size_t i = 0; i < 3; ++i)
+        head = head << 20 | (i < text.size() ? rank[text[i]] + 1u : 0u);
+    return head;
 }
 
 std::wstring LowerCopy(std::wstring text) {
@@ -101,7 +118,8 @@ bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b) {
 }
 
 bool StartsWithIgnoringCase(std::wstring_view text, std::wstring_view prefix) {
-    return text.size() >= prefix.size() && EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
+    return text.size() >= prefix.size() &&
+           EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
 bool WildcardMatch(std::wstring_view pattern, std::wstring_view text) {
@@ -231,8 +249,8 @@ bool AnsiFromWideExactly(std::wstring_view text, std::string& ansi) {
     const int size = static_cast<int>(text.size());
     // A UTF-8 code page takes no best-fit flag; the way back proves it anyway.
     const DWORD flags = GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    const int length = WideCharToMultiByte(CP_ACP, flags, text.data(), size, nullptr, 0, nullptr,
-                                           nullptr);
+    const int length =
+        WideCharToMultiByte(CP_ACP, flags, text.data(), size, nullptr, 0, nullptr, nullptr);
     if (length <= 0)
         return false;
     ansi.assign(static_cast<std::size_t>(length), '\0');

@@ -5,6 +5,7 @@
 // pair is one), and the conversions at the edges that need narrow text.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,9 @@ std::vector<std::wstring> SplitText(std::wstring_view text, std::wstring_view se
 // trail byte, the order of the C runtime's _mbscmp), characters the code page
 // does not hold after all of them, by code point. Negative, zero or positive.
 int CompareInCodePageOrder(std::wstring_view a, std::wstring_view b);
+// The code page order of the text's first three characters as one number:
+// texts whose heads differ compare as their heads do.
+std::uint64_t CodePageOrderHead(std::wstring_view text);
 
 // Registry string data (UTF-16LE bytes) read as text up to the first NUL,
 // never beyond length; an odd last byte is no character.

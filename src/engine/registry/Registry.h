@@ -16,12 +16,15 @@
 // type of a RegistryItem that stands for a whole key.
 constexpr int KeyRowMarker = -1;
 
+// One found entry, a whole key or one value, as the engines report it and the
+// lists and zdv show it.
 struct RegistryItem {
     std::wstring rootKey;  // name from the root key table
     std::wstring keyPath;  // sub key path, relative to the root
     std::wstring valueName;
     std::wstring dataText;  // display text, never written back to the registry
     int type = KeyRowMarker;
+    int image = 0;  // the row's picture in its list
 
     bool IsKey() const { return type == KeyRowMarker; }
 };

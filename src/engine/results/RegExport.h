@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "registry/ProgressSink.h"
+#include "work/ProgressSink.h"
 #include "registry/Registry.h"
 #include "results/RegFile.h"
 

@@ -79,7 +79,7 @@ class SearchWalk {
                              const std::wstring& dataText, int type) {
         if (StopRequested(m_stop))
             return;
-        m_sink.AddRow(image, m_rootName, keyPath, valueName, dataText, type);
+        m_sink.AddRow({m_rootName, keyPath, valueName, dataText, type, image});
     }
 
     const SearchOptions& m_options;

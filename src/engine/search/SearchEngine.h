@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "registry/RowSink.h"
+#include "work/RowSink.h"
 #include "registry/Registry.h"
 
 // The keyword edit of the search page holds at most this many UTF-16 units,

@@ -1,7 +1,7 @@
 #pragma once
 // The search as a Worker runs it for the search page.
 
-#include "registry/Worker.h"
+#include "work/Worker.h"
 #include "search/SearchEngine.h"
 
 // The run of one search: rows and the status line go to the listener.

@@ -10,7 +10,7 @@
 #include "common/UniqueHandle.h"
 #include "framework/MessageLoop.h"
 #include "framework/Prompt.h"
-#include "registry/Worker.h"
+#include "work/Worker.h"
 
 int RunMainWindow(int showCommand, const std::function<void(MainFrame&)>& onShown) {
     MessageLoop loop;

@@ -20,29 +20,24 @@ UINT EndedMessage() {
     return message;
 }
 
-constexpr ULONGLONG kStatusInterval = 40;
+constexpr ULONGLONG kStatusInterval = 250;
 
 }  // namespace
 
-// All a worker holds: the page's window handle, the list's row forwarder and
+// All a worker holds: the page's window handle, the list's row queue and
 // the newest key walked. A status line per key would cost a message between
 // threads and a redrawn line per key, far more than the key's walk: the
 // worker keeps only the newest key and posts a message at most every
 // kStatusInterval, while none is waiting; the page shows the key it finds then.
 class PageJobLink : public WorkListener {
   public:
-    PageJobLink(HWND page, std::shared_ptr<RowForwarder> rows)
+    PageJobLink(HWND page, std::shared_ptr<RowQueue> rows)
         : m_page(page), m_rows(std::move(rows)) {}
 
     unsigned Job() const { return m_rows->Job(); }
 
-    void AddRow(int image, const std::wstring& rootName, const std::wstring& keyPath,
-                const std::wstring& valueName, const std::wstring& dataText, int type) override {
-        m_rows->AddRow(image, rootName, keyPath, valueName, dataText, type);
-    }
+    void AddRow(const RegistryItem& item) override { m_rows->AddRow(item); }
     void ShowKey(const std::wstring& keyPath) override {
-        // Called for every key walked: the rows found so far go out in time.
-        m_rows->FlushIfDue();
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_key = keyPath;
@@ -53,10 +48,7 @@ class PageJobLink : public WorkListener {
             PostMessageW(m_page, StatusMessage(), Job(), 0);
         }
     }
-    void WorkEnded() override {
-        m_rows->Flush();
-        SendMessageW(m_page, EndedMessage(), Job(), 0);
-    }
+    void WorkEnded() override { SendMessageW(m_page, EndedMessage(), Job(), 0); }
 
     std::wstring TakeKey() {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -66,7 +58,7 @@ class PageJobLink : public WorkListener {
 
   private:
     HWND m_page;
-    std::shared_ptr<RowForwarder> m_rows;
+    std::shared_ptr<RowQueue> m_rows;
     std::mutex m_mutex;
     std::wstring m_key;
     std::atomic<bool> m_statusWaiting{false};
@@ -90,6 +82,9 @@ bool PageJob::Stop() {
     if (!m_link)
         return false;
     m_worker.Stop();
+    // The rows found before the stop that wait to be shown are kept; any row
+    // still on its way is dropped by the closed queue.
+    m_list.TakeWaitingRows();
     Forget();
     return true;
 }
@@ -109,7 +104,7 @@ bool PageJob::HandleMessage(HWND page, UINT message, WPARAM wParam, LPARAM) {
     if (status) {
         SetWindowTextW(GetDlgItem(page, IDC_STATUS), m_keyStatus(m_link->TakeKey()).c_str());
     } else {
-        m_list.ShowNewRows();
+        m_list.TakeWaitingRows();
         Forget();
         if (m_onEnded)
             m_onEnded();

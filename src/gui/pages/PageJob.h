@@ -10,7 +10,7 @@
 #include <functional>
 #include <memory>
 
-#include "registry/Worker.h"
+#include "work/Worker.h"
 #include "resultlist/RegistryListView.h"
 
 class PageJobLink;

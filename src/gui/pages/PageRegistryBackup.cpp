@@ -63,18 +63,13 @@ PageRegistryBackup::~PageRegistryBackup() {
 }
 
 void PageRegistryBackup::InitPage() {
-    HWND list = Item(IDC_BACKUP_LIST);
-    m_list.Attach(list);
-    if (LoadPictureStrip(m_rowPicture, IDB_BACKUP_ROW, 16, 16, 2)) {
-        SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL,
-                     reinterpret_cast<LPARAM>(m_rowPicture.list.get()));
-    }
+    m_list.Attach(Item(IDC_BACKUP_LIST));
+    if (LoadPictureStrip(m_rowPicture, IDB_BACKUP_ROW, 16, 16, 2))
+        m_list.SetPictures(m_rowPicture.list.get());
     int index = 0;
-    for (const ColumnSpec& column : kColumns) {
-        m_list.InsertColumn(index++, GetText(column.headerKey), LVCFMT_LEFT, column.width, -1,
-                            column.kind);
-    }
-    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    for (const ColumnSpec& column : kColumns)
+        m_list.InsertColumn(index++, GetText(column.headerKey), column.width, column.kind);
+    m_list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     SetStatusText(GetText(L"_PageRegistryBackupState1"));
     RefreshBackupList();
 }
@@ -85,17 +80,7 @@ void PageRegistryBackup::AfterResize() {
 
 // Equal shares of the list's width for the visible columns.
 void PageRegistryBackup::FitColumns() {
-    HWND list = m_list.hwnd();
-    if (!list)
-        return;
-    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-    const int visible = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) - 1;
-    if (visible <= 0)
-        return;
-    RECT client = {};
-    GetClientRect(list, &client);
-    for (int column = 0; column < visible; ++column)
-        SendMessageW(list, LVM_SETCOLUMNWIDTH, column, MAKELPARAM(client.right / visible, 0));
+    m_list.FitColumnsEqually(kPathColumn);
 }
 
 bool PageRegistryBackup::OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&) {
@@ -266,17 +251,12 @@ void PageRegistryBackup::ShowPathText(const wchar_t* key, const std::wstring& pa
 }
 
 int PageRegistryBackup::SelectedRow() const {
-    const int row = static_cast<int>(
-        SendMessageW(m_list.hwnd(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    const int row = m_list.FirstSelected();
     if (row < 0)
         return -1;
-    LVITEMW item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    SendMessageW(m_list.hwnd(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    return item.lParam >= 0 && item.lParam < static_cast<LPARAM>(m_rowPaths.size())
-               ? static_cast<int>(item.lParam)
-               : -1;
+    const LPARAM index = m_list.RowData(row);
+    return index >= 0 && index < static_cast<LPARAM>(m_rowPaths.size()) ? static_cast<int>(index)
+                                                                        : -1;
 }
 
 std::wstring PageRegistryBackup::SelectedBackup() const {
@@ -285,54 +265,25 @@ std::wstring PageRegistryBackup::SelectedBackup() const {
 }
 
 void PageRegistryBackup::RefreshBackupList() {
-    HWND list = m_list.hwnd();
-    if (!list)
+    if (!m_list.hwnd())
         return;
     const std::wstring selectedPath = SelectedBackup();
     // Its place in the order the folder listed the files in.
     const int selectedRow = SelectedRow();
-    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+    m_list.DeleteAllRows();
     m_rowPaths.clear();
-    for (const BackupRow& row : ListBackups(m_backupFolder))
-        AddRow(row);
-
+    for (const BackupRow& row : ListBackups(m_backupFolder)) {
+        const LPARAM index = static_cast<LPARAM>(m_rowPaths.size());
+        if (m_list.AppendRow({row.date, row.time, row.size, row.type, row.path}, 0, index) >= 0)
+            m_rowPaths.push_back(row.path);
+    }
     const int count = static_cast<int>(m_rowPaths.size());
     auto same = std::find(m_rowPaths.begin(), m_rowPaths.end(), selectedPath);
     int target = std::min(selectedRow, count - 1);
     if (!selectedPath.empty() && same != m_rowPaths.end())
         target = static_cast<int>(same - m_rowPaths.begin());
-    if (target >= 0) {
-        LVITEMW state = {};
-        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        state.state = LVIS_SELECTED | LVIS_FOCUSED;
-        if (SendMessageW(list, LVM_SETITEMSTATE, target, reinterpret_cast<LPARAM>(&state)))
-            SendMessageW(list, LVM_ENSUREVISIBLE, target, FALSE);
-    }
+    if (target >= 0)
+        m_list.FocusRow(target);
     // A vertical scroll bar may have come or gone with the rows.
     FitColumns();
-}
-
-void PageRegistryBackup::AddRow(const BackupRow& row) {
-    HWND list = m_list.hwnd();
-    const int index = static_cast<int>(m_rowPaths.size());
-    std::wstring date = row.date;
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-    item.iItem = index;
-    item.pszText = &date[0];
-    item.iImage = 0;
-    item.lParam = index;
-    const int inserted =
-        static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-    if (inserted < 0)
-        return;
-    m_rowPaths.push_back(row.path);
-    const std::wstring* texts[] = {&row.time, &row.size, &row.type, &row.path};
-    for (int column = 1; column <= kPathColumn; ++column) {
-        std::wstring text = *texts[column - 1];
-        LVITEMW sub = {};
-        sub.iSubItem = column;
-        sub.pszText = &text[0];
-        SendMessageW(list, LVM_SETITEMTEXTW, inserted, reinterpret_cast<LPARAM>(&sub));
-    }
 }

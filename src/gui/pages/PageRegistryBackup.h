@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "backup/BackupStore.h"
-#include "framework/SortListView.h"
+#include "framework/ListView.h"
 #include "framework/UiHandles.h"
 #include "pages/PageDialog.h"
 
@@ -63,7 +63,6 @@ class PageRegistryBackup : public PageDialog {
     bool Import(const std::wstring& path);
     EditorEnd RunEditor(bool exportAll, const std::wstring& path);
 
-    void AddRow(const BackupRow& row);
     int SelectedRow() const;
     void FitColumns();
     void SetButtonsEnabled(bool enabled);
@@ -72,7 +71,7 @@ class PageRegistryBackup : public PageDialog {
     std::wstring m_backupFolder;
     std::wstring m_editorProgram;
     FileChooser m_chooseFile;
-    SortListView m_list;
+    ListView m_list;
     PictureStrip m_rowPicture;
     std::vector<std::wstring> m_rowPaths;  // by each row's item data
     std::shared_ptr<EditorWait> m_editorWait;

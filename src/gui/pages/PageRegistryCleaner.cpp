@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/SkinLayer.h"
+#include "framework/PopupMenu.h"
 #include "cleaner/CleanerTasks.h"
 #include "cleaner/ScanWorker.h"
 #include "framework/Prompt.h"
@@ -16,22 +16,7 @@
 
 namespace {
 
-constexpr UINT kUnticked = INDEXTOSTATEIMAGEMASK(1);
-constexpr UINT kTicked = INDEXTOSTATEIMAGEMASK(2);
-
 enum TaskMenuCommand { kMenuDefault = 1, kMenuTickAll, kMenuUntickAll, kMenuInvert };
-
-bool RowTicked(HWND list, int row) {
-    return (SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) !=
-           kUnticked;
-}
-
-void SetRowTicked(HWND list, int row, bool ticked) {
-    LVITEMW item = {};
-    item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = ticked ? kTicked : kUnticked;
-    SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-}
 
 }  // namespace
 
@@ -65,46 +50,30 @@ void PageRegistryCleaner::InitPage() {
 }
 
 void PageRegistryCleaner::FillTaskList() {
-    HWND list = Item(IDC_TASK_LIST);
-    if (LoadPictureStrip(m_taskPictures, IDB_CLEANER_TASKS, 16, 16, 2)) {
-        SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL,
-                     reinterpret_cast<LPARAM>(m_taskPictures.list.get()));
-    }
-    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
-    for (int row = 0; row < kCleanerTaskCount; ++row) {
-        std::wstring text = GetText(L"_PageRegistryCleanerTask" + std::to_wstring(row + 1));
-        LVITEMW item = {};
-        item.mask = LVIF_TEXT | LVIF_IMAGE;
-        item.iItem = row;
-        item.pszText = &text[0];
-        item.iImage = row;
-        SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    }
+    m_tasks.Attach(Item(IDC_TASK_LIST));
+    if (LoadPictureStrip(m_taskPictures, IDB_CLEANER_TASKS, 16, 16, 2))
+        m_tasks.SetPictures(m_taskPictures.list.get());
+    m_tasks.SetExtendedStyle(LVS_EX_CHECKBOXES);
+    for (int row = 0; row < kCleanerTaskCount; ++row)
+        m_tasks.AppendRow({GetText(L"_PageRegistryCleanerTask" + std::to_wstring(row + 1))}, row,
+                          row);
     FitTaskColumns();
 }
 
 // The list wraps its rows into columns: each column as wide as the widest
 // task text, or wider when the list has room, so no text is ever cut.
 void PageRegistryCleaner::FitTaskColumns() {
-    HWND list = Item(IDC_TASK_LIST);
-    if (!list)
+    if (!m_tasks.hwnd())
         return;
     int widest = 0;
-    wchar_t text[256];
-    for (int row = 0; row < kCleanerTaskCount; ++row) {
-        LVITEMW item = {};
-        item.pszText = text;
-        item.cchTextMax = sizeof(text);
-        SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-        widest = std::max(widest, static_cast<int>(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0,
-                                                                reinterpret_cast<LPARAM>(text))));
-    }
+    for (int row = 0; row < m_tasks.RowCount(); ++row)
+        widest = std::max(widest, m_tasks.TextWidth(m_tasks.CellText(row, 0)));
     // The check box, the picture and the gaps around them.
     widest += 2 * GetSystemMetrics(SM_CXSMICON) + 16;
     RECT client = {};
-    GetClientRect(list, &client);
+    GetClientRect(m_tasks.hwnd(), &client);
     const int columns = std::max(1L, client.right / widest);
-    SendMessageW(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(client.right / columns, 0));
+    m_tasks.SetColumnWidth(0, client.right / columns);
 }
 
 void PageRegistryCleaner::AfterResize() {
@@ -144,22 +113,19 @@ void PageRegistryCleaner::StopScan() {
     if (!m_scan.Stop())
         return;
     ShowIdleButtons();
-    SetStatusText(GetText(L"_PageRegistryCleanerState4"));
+    SetStatusText(FormatCount(GetText(L"_PageRegistryCleanerState4"), m_results.RowCount()));
 }
 
 std::vector<bool> PageRegistryCleaner::TaskSelection() const {
-    HWND list = Item(IDC_TASK_LIST);
-    const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     std::vector<bool> selection;
-    for (int row = 0; row < rows; ++row)
-        selection.push_back(RowTicked(list, row));
+    for (int row = 0; row < m_tasks.RowCount(); ++row)
+        selection.push_back(m_tasks.IsChecked(row));
     return selection;
 }
 
 void PageRegistryCleaner::SetTaskSelection(const std::vector<bool>& selection) {
-    HWND list = Item(IDC_TASK_LIST);
     for (std::size_t row = 0; row < selection.size(); ++row)
-        SetRowTicked(list, static_cast<int>(row), selection[row]);
+        m_tasks.SetChecked(static_cast<int>(row), selection[row]);
 }
 
 void PageRegistryCleaner::LoadTaskSelection(const wchar_t* which) {

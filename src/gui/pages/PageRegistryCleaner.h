@@ -51,6 +51,7 @@ class PageRegistryCleaner : public PageDialog {
 
     std::wstring m_configFile;
     std::wstring m_walkingText;  // the status line before the key being scanned
+    ListView m_tasks;
     PictureStrip m_taskPictures;
     RegistryListView m_results;
     PageJob m_scan;

@@ -54,7 +54,8 @@ PageRegistrySearch::PageRegistrySearch()
           [this](const std::wstring& keyPath) { return FormatPath(m_walkingText, keyPath); },
           [this] {
               SetButtonStates(false);
-              SetStatusText(GetText(L"_PageRegistrySearchState3"));
+              SetStatusText(
+                  FormatCount(GetText(L"_PageRegistrySearchState3"), m_results.RowCount()));
           }) {}
 
 PageRegistrySearch::~PageRegistrySearch() {
@@ -109,7 +110,7 @@ void PageRegistrySearch::StopSearch() {
     if (!m_search.Stop())
         return;
     SetButtonStates(false);
-    SetStatusText(GetText(L"_PageRegistrySearchState4"));
+    SetStatusText(FormatCount(GetText(L"_PageRegistrySearchState4"), m_results.RowCount()));
 }
 
 void PageRegistrySearch::ClearResults() {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "framework/Dialog.h"
-#include "registry/ProgressSink.h"
+#include "work/ProgressSink.h"
 
 class ProgressWindow : public Dialog, public ProgressSink {
   public:

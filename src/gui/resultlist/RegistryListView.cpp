@@ -3,13 +3,14 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include "app/SkinLayer.h"
+#include <algorithm>
+
 #include "backup/BackupStore.h"
 #include "backup/Regedit.h"
 #include "framework/FileDialogs.h"
+#include "framework/PopupMenu.h"
 #include "framework/Prompt.h"
 #include "framework/ShellOpen.h"
-#include "framework/SortListView.h"
 #include "resource.h"
 #include "results/DeleteEntries.h"
 #include "results/EntryEdit.h"
@@ -21,13 +22,12 @@
 
 namespace {
 
-constexpr int kInitialWidths[RegistryListView::kColumnCount] = {100, 300, 100, 300};
-// Drawing a list row by row costs far more than adding the rows (under Wine
-// several milliseconds a row): a stream of rows is drawn at this pace.
-constexpr UINT kShowRowsInterval = 50;
-constexpr UINT_PTR kShowRowsTimer = 0x5A44;
+// Rows that come in a stream are taken into the list at this pace at most:
+// each time the list shows its new end.
+constexpr ULONGLONG kTakeInterval = 500;
+constexpr UINT_PTR kTakeRowsTimer = 0x5A44;
 
-// Shared by every list for the program's life; the first sort is descending.
+// Shared by every result list for the program's life; the first sort is descending.
 bool g_sortDescending = true;
 // Job numbers are never reused in the process, not even by another list, so
 // rows sent to a list handle that now belongs to a newer list are dropped.
@@ -56,237 +56,127 @@ void ShowNotice(HWND owner, const std::wstring& text) {
 RegistryListView::RegistryListView() : m_backupFolder(BackupFolderPath()) {}
 
 RegistryListView::~RegistryListView() {
-    // The control may outlive this object; it must not keep tags that are
-    // gone, nor stay undrawn.
-    if (m_hwnd) {
-        ShowNewRows();
-        SendMessageW(m_hwnd, LVM_DELETEALLITEMS, 0, 0);
-    }
+    EndJob();
+    // The control may outlive this object: it must not ask for rows that are gone.
+    if (m_hwnd)
+        SetRowCount(0);
 }
 
 bool RegistryListView::SubclassList(HWND list) {
-    if (!Subclass(list))
+    if (!Attach(list))
         return false;
-    InsertColumns();
-    const LPARAM styles = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP;
-    SendMessageW(m_hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, styles, styles);
+    for (int column = 0; column < kColumnCount; ++column) {
+        InsertColumn(column, GetText(L"_RegistryListViewCol" + std::to_wstring(column + 1)),
+                     column % 2 ? 300 : 100, kSortAsText);
+    }
+    SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
     return true;
 }
 
 bool RegistryListView::SetRowPictures(int bitmapId) {
     if (!LoadPictureStrip(m_pictures, bitmapId, 16, 16, 2))
         return false;
-    SendMessageW(m_hwnd, LVM_SETIMAGELIST, LVSIL_SMALL,
-                 reinterpret_cast<LPARAM>(m_pictures.list.get()));
+    SetPictures(m_pictures.list.get());
     return true;
 }
 
-void RegistryListView::InsertColumns() {
-    HWND header = reinterpret_cast<HWND>(SendMessageW(m_hwnd, LVM_GETHEADER, 0, 0));
-    for (int column = 0; column < kColumnCount; ++column) {
-        std::wstring text = GetText(L"_RegistryListViewCol" + std::to_wstring(column + 1));
-        LVCOLUMNW entry = {};
-        entry.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-        entry.fmt = LVCFMT_LEFT;
-        entry.cx = kInitialWidths[column];
-        entry.pszText = &text[0];
-        entry.iSubItem = column;
-        SendMessageW(m_hwnd, LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&entry));
-        HDITEMW item = {};
-        item.mask = HDI_LPARAM;
-        item.lParam = kSortAsText;  // every column of both lists
-        SendMessageW(header, HDM_SETITEMW, column, reinterpret_cast<LPARAM>(&item));
-    }
+void RegistryListView::ShowRowCount() {
+    SetRowCount(static_cast<int>(m_store.Size()), true);
+    if (m_store.Size() > 0)
+        EnsureVisible(static_cast<int>(m_store.Size()) - 1);
 }
 
-void RegistryListView::FitColumns() {
-    if (m_fitting || !m_hwnd)
-        return;
-    m_fitting = true;
-    RECT client = {};
-    GetClientRect(m_hwnd, &client);
-    const int width = (client.right - client.left) / kColumnCount;
-    for (int column = 0; column < kColumnCount; ++column)
-        SendMessageW(m_hwnd, LVM_SETCOLUMNWIDTH, column, MAKELPARAM(width, 0));
-    m_fitting = false;
-}
-
-void RegistryListView::BeginRowStream() {
-    if (m_streaming)
-        return;
-    m_streaming = true;
-    m_streamStart = GetTickCount64();
-    SendMessageW(m_hwnd, WM_SETREDRAW, FALSE, 0);
-    SetTimer(m_hwnd, kShowRowsTimer, kShowRowsInterval, nullptr);
-}
-
-void RegistryListView::ShowNewRows() {
-    if (!m_streaming)
-        return;
-    m_streaming = false;
-    KillTimer(m_hwnd, kShowRowsTimer);
-    SendMessageW(m_hwnd, WM_SETREDRAW, TRUE, 0);
-    const int last = RowCount() - 1;
-    if (last >= 0)
-        SendMessageW(m_hwnd, LVM_ENSUREVISIBLE, last, FALSE);
-}
-
-void RegistryListView::AddRow(int image, const std::wstring& rootName, const std::wstring& keyPath,
-                              const std::wstring& valueName, const std::wstring& dataText,
-                              int type) {
-    BeginRowStream();
-    auto* tag = new RowTag;
-    tag->type = type;
-    std::wstring root = rootName;
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-    item.iItem = RowCount();
-    item.pszText = &root[0];
-    item.iImage = image;
-    item.lParam = reinterpret_cast<LPARAM>(tag);
-    const int row =
-        static_cast<int>(SendMessageW(m_hwnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-    if (row < 0) {
-        delete tag;
-        return;
-    }
-    ++m_tagCount;
-    tag->insertionIndex = row;
-    const std::wstring* texts[] = {&keyPath, &valueName, &dataText};
-    for (int column = 1; column < kColumnCount; ++column) {
-        std::wstring text = *texts[column - 1];
-        LVITEMW cell = {};
-        cell.iSubItem = column;
-        cell.pszText = &text[0];
-        SendMessageW(m_hwnd, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&cell));
-    }
-    // The timer shows the rows; this covers a stream so dense that it never comes.
-    if (GetTickCount64() - m_streamStart >= 2 * kShowRowsInterval)
-        ShowNewRows();
+void RegistryListView::AddRow(const RegistryItem& item) {
+    m_store.Append(item);
+    ShowRowCount();
 }
 
 void RegistryListView::Clear() {
-    // Not drawn row by row while many rows go.
-    SendMessageW(m_hwnd, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(m_hwnd, LVM_DELETEALLITEMS, 0, 0);
-    if (!m_streaming)
-        SendMessageW(m_hwnd, WM_SETREDRAW, TRUE, 0);
+    SetRowCount(0);
+    m_store.Clear();
+    m_sortColumn = -1;
+    ShowSortArrow(-1, false);
 }
 
-std::shared_ptr<RowForwarder> RegistryListView::BeginJob() {
-    m_acceptedJob = ++g_lastJob;
-    return std::make_shared<RowForwarder>(m_hwnd, m_acceptedJob);
+std::shared_ptr<RowQueue> RegistryListView::BeginJob() {
+    EndJob();
+    m_queue = std::make_shared<RowQueue>(m_hwnd, ++g_lastJob);
+    return m_queue;
 }
 
-int RegistryListView::RowCount() const {
-    return static_cast<int>(SendMessageW(m_hwnd, LVM_GETITEMCOUNT, 0, 0));
+void RegistryListView::EndJob() {
+    if (m_queue)
+        m_queue->Close();
+    m_queue.reset();
+    if (m_hwnd)
+        KillTimer(m_hwnd, kTakeRowsTimer);
 }
 
-int RegistryListView::SelectedCount() const {
-    return static_cast<int>(SendMessageW(m_hwnd, LVM_GETSELECTEDCOUNT, 0, 0));
+void RegistryListView::TakeWaitingRows() {
+    if (!m_queue)
+        return;
+    KillTimer(m_hwnd, kTakeRowsTimer);
+    m_lastTaken = GetTickCount64();
+    const std::unique_ptr<RowStore> rows = m_queue->Take();
+    if (rows->Size() == 0)
+        return;
+    m_store.AppendAll(*rows);
+    ShowRowCount();
 }
 
-std::vector<int> RegistryListView::SelectedRows() const {
-    std::vector<int> rows;
-    rows.reserve(static_cast<std::size_t>(SelectedCount()));
-    for (int row = -1; (row = static_cast<int>(
-                            SendMessageW(m_hwnd, LVM_GETNEXTITEM, row, LVNI_SELECTED))) >= 0;) {
-        rows.push_back(row);
-    }
-    return rows;
+void RegistryListView::OnRowsWaiting(WPARAM job) {
+    if (!m_queue || job != m_queue->Job())
+        return;  // a stopped or replaced job's
+    const ULONGLONG since = GetTickCount64() - m_lastTaken;
+    if (since >= kTakeInterval)
+        TakeWaitingRows();
+    else
+        SetTimer(m_hwnd, kTakeRowsTimer, static_cast<UINT>(kTakeInterval - since), nullptr);
 }
 
 std::wstring RegistryListView::RowText(int row, int column) const {
-    std::wstring text(256, '\0');
-    for (;;) {
-        LVITEMW cell = {};
-        cell.iSubItem = column;
-        cell.pszText = &text[0];
-        cell.cchTextMax = static_cast<int>(text.size());
-        const std::size_t length = static_cast<std::size_t>(
-            SendMessageW(m_hwnd, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&cell)));
-        // A full buffer may have cut the text (one byte short when the cut
-        // fell inside a double-byte character).
-        if (length + 2 < text.size()) {
-            text.resize(length);
-            return text;
-        }
-        text.assign(text.size() * 2, '\0');
-    }
-}
-
-RowTag* RegistryListView::TagOf(int row) const {
-    LVITEMW item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    if (!SendMessageW(m_hwnd, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)))
-        return nullptr;
-    return reinterpret_cast<RowTag*>(item.lParam);
-}
-
-const RowTag* RegistryListView::Tag(int row) const {
-    return TagOf(row);
+    return std::wstring(m_store.Text(static_cast<std::size_t>(row), column));
 }
 
 RegistryItem RegistryListView::Entry(int row) const {
-    RegistryItem entry;
-    entry.rootKey = RowText(row, 0);
-    entry.keyPath = RowText(row, 1);
-    entry.valueName = RowText(row, 2);
-    entry.dataText = RowText(row, 3);
-    const RowTag* tag = TagOf(row);
-    entry.type = tag ? tag->type : KeyRowMarker;
-    return entry;
+    return m_store.Item(static_cast<std::size_t>(row));
 }
 
-void RegistryListView::FreeTag(int row) {
-    if (RowTag* tag = TagOf(row)) {
-        delete tag;
-        --m_tagCount;
-    }
-}
-
-void RegistryListView::FreeAllTags() {
-    for (int row = RowCount() - 1; row >= 0; --row)
-        FreeTag(row);
+void RegistryListView::Select(std::vector<int> rows) {
+    std::sort(rows.begin(), rows.end());
+    SelectRuns(RunsOfRows(rows));
 }
 
 void RegistryListView::SortByColumn(int column) {
     if (column < 0 || column >= kColumnCount)
         return;
-    ShowNewRows();
-    SortRowsByColumn(m_hwnd, column, g_sortDescending);
+    TakeWaitingRows();
+    // Every row selected stays so whatever the order.
+    const bool all = SelectedCount() == RowCount();
+    const std::vector<int> selected = all ? std::vector<int>() : SelectedRows();
+    const int focused = FocusedRow();
+    const std::vector<std::uint32_t> placeOf = m_store.SortBy(column, g_sortDescending);
+    if (!all) {
+        std::vector<int> moved;
+        moved.reserve(selected.size());
+        for (int row : selected)
+            moved.push_back(static_cast<int>(placeOf[static_cast<std::size_t>(row)]));
+        Select(moved);
+    }
+    if (focused >= 0)
+        MoveFocusTo(static_cast<int>(placeOf[static_cast<std::size_t>(focused)]));
+    InvalidateRect(m_hwnd, nullptr, TRUE);
+    ShowSortArrow(column, g_sortDescending);
+    m_sortColumn = column;
     g_sortDescending = !g_sortDescending;
+}
+
+void RegistryListView::OnColumnClick(int column) {
+    SortByColumn(column);
 }
 
 HWND RegistryListView::Owner() const {
     return GetAncestor(m_hwnd, GA_ROOT);
-}
-
-void RegistryListView::RemoveRows(const std::vector<int>& rows, const std::vector<RowTag*>& tags) {
-    if (rows.empty())
-        return;
-    ShowNewRows();
-    SendMessageW(m_hwnd, WM_SETREDRAW, FALSE, 0);
-    if (static_cast<int>(rows.size()) == RowCount()) {
-        Clear();
-    } else {
-        // From the bottom up, so the rows still to go keep their places.
-        for (std::size_t k = rows.size(); k-- > 0;) {
-            int row = rows[k];
-            if (TagOf(row) != tags[k]) {
-                LVFINDINFOW find = {};
-                find.flags = LVFI_PARAM;
-                find.lParam = reinterpret_cast<LPARAM>(tags[k]);
-                row = static_cast<int>(
-                    SendMessageW(m_hwnd, LVM_FINDITEMW, -1, reinterpret_cast<LPARAM>(&find)));
-            }
-            if (row >= 0)
-                SendMessageW(m_hwnd, LVM_DELETEITEM, row, 0);
-        }
-    }
-    SendMessageW(m_hwnd, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(m_hwnd, nullptr, TRUE);
 }
 
 ListDeletion RegistryListView::DeleteSelected() {
@@ -296,13 +186,9 @@ ListDeletion RegistryListView::DeleteSelected() {
     if (rows.empty())
         return deletion;
     std::vector<RegistryItem> entries;
-    std::vector<RowTag*> tags;
     entries.reserve(rows.size());
-    tags.reserve(rows.size());
-    for (int row : rows) {
+    for (int row : rows)
         entries.push_back(Entry(row));
-        tags.push_back(TagOf(row));
-    }
     DeleteReport report;
     {
         ProgressWindow progress(m_hwnd);
@@ -318,28 +204,24 @@ ListDeletion RegistryListView::DeleteSelected() {
         ShowNotice(Owner(),
                    FormatPath(GetText(L"_RegistryListViewBackupFailed"), report.backupPath));
     } else {
-        RemoveDeletedRows(rows, tags, report, deletion);
+        // Only rows whose entries are gone leave the list; the others stay
+        // selected, at their places among the rows that remain.
+        std::vector<int> gone, kept;
+        for (std::size_t k = 0; k < rows.size(); ++k) {
+            if (IsFailure(report.outcomes[k]))
+                kept.push_back(rows[k] - static_cast<int>(gone.size()));
+            else
+                gone.push_back(rows[k]);
+        }
+        m_store.Remove(gone);
+        SetRowCount(static_cast<int>(m_store.Size()));
+        Select(kept);
+        deletion.removed = gone.size();
+        deletion.failed = kept.size();
     }
     if (m_deletionHandler)
         m_deletionHandler(deletion);
     return deletion;
-}
-
-void RegistryListView::RemoveDeletedRows(const std::vector<int>& rows,
-                                         const std::vector<RowTag*>& tags,
-                                         const DeleteReport& report, ListDeletion& deletion) {
-    std::vector<int> gone;
-    std::vector<RowTag*> goneTags;
-    for (std::size_t k = 0; k < rows.size(); ++k) {
-        if (IsFailure(report.outcomes[k])) {
-            ++deletion.failed;
-        } else {
-            gone.push_back(rows[k]);
-            goneTags.push_back(tags[k]);
-        }
-    }
-    RemoveRows(gone, goneTags);
-    deletion.removed = gone.size();
 }
 
 bool RegistryListView::ExportSelected(const std::wstring& fileName) {
@@ -372,33 +254,18 @@ bool RegistryListView::ExportSelected(const std::wstring& fileName) {
 }
 
 void RegistryListView::EditSelected() {
-    const int row = static_cast<int>(SendMessageW(m_hwnd, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
+    const int row = FirstSelected();
     if (row < 0)
         return;
-    RowTag* tag = TagOf(row);
     EditRegItemDlg editor(Entry(row));
     if (editor.DoModal(GetActiveWindow()) != IDOK)
         return;
-    LVFINDINFOW find = {};
-    find.flags = LVFI_PARAM;
-    find.lParam = reinterpret_cast<LPARAM>(tag);
-    const int now =
-        static_cast<int>(SendMessageW(m_hwnd, LVM_FINDITEMW, -1, reinterpret_cast<LPARAM>(&find)));
-    if (now < 0)
-        return;
-    std::wstring name = editor.ValueName();
-    std::wstring data = editor.Data();
-    LVITEMW cell = {};
-    cell.iSubItem = 2;
-    cell.pszText = &name[0];
-    SendMessageW(m_hwnd, LVM_SETITEMTEXTW, now, reinterpret_cast<LPARAM>(&cell));
-    cell.iSubItem = 3;
-    cell.pszText = &data[0];
-    SendMessageW(m_hwnd, LVM_SETITEMTEXTW, now, reinterpret_cast<LPARAM>(&cell));
+    m_store.SetTexts(static_cast<std::size_t>(row), editor.ValueName(), editor.Data());
+    RedrawRow(row);
 }
 
 void RegistryListView::OpenSelectedInRegistryEditor() {
-    const int row = static_cast<int>(SendMessageW(m_hwnd, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
+    const int row = FirstSelected();
     if (row < 0)
         return;
     const std::wstring editor = RegistryEditorPath();
@@ -410,24 +277,24 @@ void RegistryListView::OpenSelectedInRegistryEditor() {
     OpenInShell(m_hwnd, editor);
 }
 
-void RegistryListView::SetRowState(int row, bool selected) {
-    LVITEMW state = {};
-    state.stateMask = LVIS_SELECTED;
-    state.state = selected ? LVIS_SELECTED : 0;
-    SendMessageW(m_hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
-                 reinterpret_cast<LPARAM>(&state));
-}
-
 void RegistryListView::InvertSelection() {
-    const int rows = RowCount();
-    for (int row = 0; row < rows; ++row) {
-        const bool selected = SendMessageW(m_hwnd, LVM_GETITEMSTATE, row, LVIS_SELECTED) != 0;
-        SetRowState(row, !selected);
+    std::vector<RowRun> others;
+    int next = 0;
+    for (const RowRun& run : RunsOfRows(SelectedRows())) {
+        if (run.first > next)
+            others.push_back({next, run.first - 1});
+        next = run.last + 1;
     }
+    if (next < RowCount())
+        others.push_back({next, RowCount() - 1});
+    SelectRuns(others);
 }
 
 void RegistryListView::SelectAll(bool select) {
-    SetRowState(-1, select);
+    if (select && RowCount() > 0)
+        SelectRuns({{0, RowCount() - 1}});
+    else
+        SelectRuns({});
 }
 
 bool RegistryListView::CommandEnabled(int command) const {
@@ -498,71 +365,79 @@ void RegistryListView::ShowContextMenu(POINT screenPoint) {
         RunCommand(command);
 }
 
+void RegistryListView::ShowText(NMLVDISPINFOW& info) const {
+    LVITEMW& item = info.item;
+    if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= m_store.Size())
+        return;
+    const std::size_t row = static_cast<std::size_t>(item.iItem);
+    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+        const std::wstring_view text = m_store.Text(row, item.iSubItem);
+        const std::size_t length = std::min<std::size_t>(text.size(), item.cchTextMax - 1);
+        std::copy(text.begin(), text.begin() + length, item.pszText);
+        item.pszText[length] = L'\0';
+    }
+    if (item.mask & LVIF_IMAGE)
+        item.iImage = m_store.Image(row);
+}
+
+// Typing finds the next row, from the focused one on, whose text in the
+// sorted column (the key while unsorted) begins with what was typed.
+int RegistryListView::FindRow(const NMLVFINDITEMW& find) const {
+    if (!(find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.lvfi.psz || m_store.Size() == 0)
+        return -1;
+    const std::size_t start = find.iStart < 0 ? 0 : static_cast<std::size_t>(find.iStart);
+    return m_store.FindPrefix(m_sortColumn >= 0 ? m_sortColumn : kKeyColumn, find.lvfi.psz,
+                              start % m_store.Size());
+}
+
 LRESULT RegistryListView::OnNotify(const NMHDR& header) {
     switch (header.code) {
-        case LVN_COLUMNCLICK: {
-            const auto& click = reinterpret_cast<const NMLISTVIEW&>(header);
-            SortByColumn(click.iSubItem);
-            break;
-        }
-        case LVN_DELETEALLITEMS:
-            // The tags went with LVM_DELETEALLITEMS: no notification per row.
-            return TRUE;
+        case LVN_GETDISPINFOW:
+            ShowText(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
+            return 0;
+        case LVN_ODFINDITEMW:
+            return FindRow(reinterpret_cast<const NMLVFINDITEMW&>(header));
         case NM_RCLICK: {
             POINT cursor = {};
             GetCursorPos(&cursor);
             ShowContextMenu(cursor);
-            break;
+            return 0;
         }
         default:
-            break;
+            return ListView::OnMessage(kReflectedNotify, 0, reinterpret_cast<LPARAM>(&header));
     }
-    return 0;
 }
 
 LRESULT RegistryListView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == ForwardedRowsMessage()) {
-        if (m_acceptedJob == 0 || wParam != m_acceptedJob)
-            return 0;
-        for (const ForwardedRow& row : *reinterpret_cast<const std::vector<ForwardedRow>*>(lParam))
-            AddRow(row.image, row.rootName, row.keyPath, row.valueName, row.dataText, row.type);
-        return 1;
+    if (message == RowsWaitingMessage()) {
+        OnRowsWaiting(wParam);
+        return 0;
     }
     switch (message) {
         case kReflectedNotify:
             return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
-        case LVM_DELETEITEM:
-            FreeTag(static_cast<int>(wParam));
-            break;
-        case LVM_DELETEALLITEMS:
-            FreeAllTags();
-            break;
         case WM_TIMER:
-            if (wParam != kShowRowsTimer)
+            if (wParam != kTakeRowsTimer)
                 break;
-            ShowNewRows();
+            TakeWaitingRows();
             return 0;
         case WM_DESTROY:
-            m_streaming = false;
-            // The rows go with the control; their tags go now, while it can say which.
-            SendMessageW(m_hwnd, LVM_DELETEALLITEMS, 0, 0);
+            EndJob();
             break;
         case WM_SIZE: {
-            LRESULT result = CallPrevious(message, wParam, lParam);
-            FitColumns();
+            const LRESULT result = CallPrevious(message, wParam, lParam);
+            if (!m_fitting) {
+                m_fitting = true;
+                FitColumnsEqually(kColumnCount);
+                m_fitting = false;
+            }
             return result;
         }
         case WM_CONTEXTMENU:
             // From the keyboard (Shift+F10, the menu key) the point is (-1, -1), in
             // the low half of lParam only: at the focused row. A click came as NM_RCLICK.
             if (GET_X_LPARAM(lParam) == -1 && GET_Y_LPARAM(lParam) == -1) {
-                const int focused =
-                    static_cast<int>(SendMessageW(m_hwnd, LVM_GETNEXTITEM, -1, LVNI_FOCUSED));
-                RECT bounds = {LVIR_BOUNDS, 0, 0, 0};
-                if (focused < 0 || !SendMessageW(m_hwnd, LVM_GETITEMRECT, focused,
-                                                 reinterpret_cast<LPARAM>(&bounds))) {
-                    bounds = {};
-                }
+                const RECT bounds = RowBounds(FocusedRow());
                 POINT point = {bounds.left, bounds.bottom};
                 ClientToScreen(m_hwnd, &point);
                 ShowContextMenu(point);
@@ -572,5 +447,5 @@ LRESULT RegistryListView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         default:
             break;
     }
-    return Window::OnMessage(message, wParam, lParam);
+    return ListView::OnMessage(message, wParam, lParam);
 }

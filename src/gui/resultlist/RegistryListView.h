@@ -1,9 +1,13 @@
 #pragma once
 // The list of found registry entries on the cleaner and the search page: four
-// columns (root key, key, value name, data), a picture and a RowTag per row,
-// sorting by column click, and the context menu's commands on the selected
-// rows: view or edit, delete (backup first), export, selection, and opening
-// the row's key in the registry editor.
+// columns (root key, key, value name, data) and a picture per row, sorting by
+// column click, finding a row by typing, and the context menu's commands on
+// the selected rows: view or edit, delete (backup first), export, selection,
+// and opening the row's key in the registry editor.
+//
+// The list control keeps no row (LVS_OWNERDATA): the rows live in a RowStore
+// and the control asks for what it shows. Selection and focus stay the
+// control's.
 
 #include <cstddef>
 #include <functional>
@@ -11,18 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "framework/ListView.h"
 #include "framework/UiHandles.h"
-#include "framework/Window.h"
 #include "registry/Registry.h"
 #include "results/DeleteEntries.h"
-#include "resultlist/RowForwarder.h"
-
-// What each row carries besides its texts; lives exactly as long as its row,
-// and tells rows apart when they are sorted.
-struct RowTag {
-    int insertionIndex = 0;
-    int type = KeyRowMarker;  // the value's type, or KeyRowMarker for a key
-};
+#include "resultlist/RowQueue.h"
+#include "resultlist/RowStore.h"
 
 // What became of the rows a deletion was asked for.
 struct ListDeletion {
@@ -31,14 +29,17 @@ struct ListDeletion {
     std::size_t failed = 0;    // rows kept, still selected: their entries are still there
 };
 
-class RegistryListView : public Window {
+class RegistryListView : public ListView {
   public:
-    static constexpr int kColumnCount = 4;
+    static constexpr int kColumnCount = RowStore::kColumns;
+    // The key column: typing finds a row by it while the list is unsorted.
+    static constexpr int kKeyColumn = 1;
 
     RegistryListView();
     ~RegistryListView() override;
 
-    // Takes over the page's report list: columns, grid lines, full-row selection.
+    // Takes over the page's report list, made with LVS_OWNERDATA: columns,
+    // grid lines, full-row selection.
     bool SubclassList(HWND list);
     // The row pictures: a three-picture 16-pixel strip from a bitmap resource.
     bool SetRowPictures(int bitmapId);
@@ -53,37 +54,30 @@ class RegistryListView : public Window {
     void SetBusy(bool busy) { m_busy = busy; }
     bool Busy() const { return m_busy; }
 
-    // The one way rows enter, on the list's own thread; appended at the end
-    // (also when the list is sorted) and scrolled into view. Rows that come
-    // in a stream are drawn together: the list shows the newest of them
-    // within a few tens of milliseconds, or at once with ShowNewRows.
-    void AddRow(int image, const std::wstring& rootName, const std::wstring& keyPath,
-                const std::wstring& valueName, const std::wstring& dataText, int type);
+    // A row at the end (also when the list is sorted), scrolled into view.
+    void AddRow(const RegistryItem& item);
+    // Every row goes, at once however many there are.
     void Clear();
-    void ShowNewRows();
 
-    // A new job for a worker: rows forwarded for an earlier job are dropped
-    // from now on. The forwarder is all the worker may hold, and only that
-    // worker uses it.
-    std::shared_ptr<RowForwarder> BeginJob();
-    // Drops the rows of every job begun so far (after Stop).
-    void EndJob() { m_acceptedJob = 0; }
+    // A new job for a worker: the queue its rows come through, the only
+    // thing the worker may hold. Rows of an earlier job are dropped from now on.
+    std::shared_ptr<RowQueue> BeginJob();
+    // Drops the running job's queue and every row still in it (after Stop).
+    void EndJob();
+    // Adds the rows waiting in the job's queue now (at the job's end).
+    void TakeWaitingRows();
 
-    int RowCount() const;
-    int SelectedCount() const;
-    // The rows selected, top to bottom.
-    std::vector<int> SelectedRows() const;
-    // The whole text of a cell, however long.
     std::wstring RowText(int row, int column) const;
-    const RowTag* Tag(int row) const;
-    // The entry a row stands for, from its texts and its tag.
+    // The entry a row stands for.
     RegistryItem Entry(int row) const;
-    // Tags alive in this list: one per row.
-    std::size_t TagCount() const { return m_tagCount; }
+    // Bytes of memory the rows hold.
+    std::size_t RowBytes() const { return m_store.Bytes(); }
 
-    // Sorts by the column's texts, descending and ascending by turns: the
-    // direction is shared by every list of the program.
+    // Sorts by the column's texts, descending and ascending by turns (the
+    // direction is shared by every result list of the program). The selection
+    // stays on the same entries and the focused entry in view.
     void SortByColumn(int column);
+    int SortColumn() const { return m_sortColumn; }
 
     // Deletes the selected rows' entries, the backup first (when that cannot
     // be written completely, nothing is deleted and a message names the file).
@@ -110,29 +104,24 @@ class RegistryListView : public Window {
 
   protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnColumnClick(int column) override;
 
   private:
     LRESULT OnNotify(const NMHDR& header);
-    void InsertColumns();
-    void FitColumns();
-    RowTag* TagOf(int row) const;
-    void FreeTag(int row);
-    void FreeAllTags();
-    void RemoveRows(const std::vector<int>& rows, const std::vector<RowTag*>& tags);
-    // Only rows whose entries are gone leave the list.
-    void RemoveDeletedRows(const std::vector<int>& rows, const std::vector<RowTag*>& tags,
-                           const DeleteReport& report, ListDeletion& deletion);
-    void SetRowState(int row, bool selected);
+    void ShowText(NMLVDISPINFOW& info) const;
+    int FindRow(const NMLVFINDITEMW& find) const;
+    void OnRowsWaiting(WPARAM job);
+    void ShowRowCount();
+    void Select(std::vector<int> rows);
     HWND Owner() const;
-    void BeginRowStream();
 
+    RowStore m_store;
+    std::shared_ptr<RowQueue> m_queue;
     std::wstring m_backupFolder;
     std::function<void(const ListDeletion&)> m_deletionHandler;
     PictureStrip m_pictures;
     bool m_busy = false;
     bool m_fitting = false;
-    bool m_streaming = false;
-    ULONGLONG m_streamStart = 0;
-    unsigned m_acceptedJob = 0;
-    std::size_t m_tagCount = 0;
+    int m_sortColumn = -1;
+    ULONGLONG m_lastTaken = 0;
 };

@@ -13,10 +13,9 @@
 #include "app/MainFrame.h"
 #include "cleaner/ScanDriver.h"
 #include "framework/Prompt.h"
-#include "app/SkinLayer.h"
-#include "registry/Worker.h"
+#include "framework/PopupMenu.h"
+#include "work/Worker.h"
 #include "resource.h"
-#include "resultlist/RowForwarder.h"
 #include "settings/ConfigStore.h"
 #include "text/FormatText.h"
 #include "text/LanguageTable.h"
@@ -96,6 +95,7 @@ class PagesTest : public ::testing::Test {
             states.push_back(Enabled(Cleaner(), id));
         return states;
     }
+    // The rows as the control shows them: their pictures and texts.
     static Texts Rows(RegistryListView& list) {
         Texts rows;
         for (int row = 0; row < list.RowCount(); ++row) {
@@ -103,9 +103,9 @@ class PagesTest : public ::testing::Test {
             item.mask = LVIF_IMAGE;
             item.iItem = row;
             SendMessageW(list.hwnd(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-            rows.push_back(RowText(item.iImage, list.RowText(row, 0), list.RowText(row, 1),
-                                   list.RowText(row, 2), list.RowText(row, 3),
-                                   list.Tag(row)->type));
+            rows.push_back(RowText(item.iImage, list.CellText(row, 0), list.CellText(row, 1),
+                                   list.CellText(row, 2), list.CellText(row, 3),
+                                   list.Entry(row).type));
         }
         return rows;
     }
@@ -169,11 +169,15 @@ struct StopOnFirstRows {
     PageRegistryCleaner* page;
     bool deleteOffered = true;
 
+    static StopOnFirstRows* self(DWORD_PTR data) {
+        return reinterpret_cast<StopOnFirstRows*>(data);
+    }
+
     static LRESULT CALLBACK Proc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                  DWORD_PTR data) {
         LRESULT result = DefSubclassProc(list, message, wParam, lParam);
-        if (message == ForwardedRowsMessage() && result) {
-            auto* self = reinterpret_cast<StopOnFirstRows*>(data);
+        if (message == RowsWaitingMessage() && self(data)->page->ResultList().RowCount() > 0) {
+            StopOnFirstRows* self = StopOnFirstRows::self(data);
             RemoveWindowSubclass(list, &Proc, id);
             self->page->ResultList().SelectAll(true);
             self->deleteOffered = self->page->ResultList().CommandEnabled(IDM_ROW_DELETE);
@@ -201,7 +205,8 @@ TEST_F(PagesTest, StopKeepsTheRowsAndNothingOfAStoppedScanArrivesLater) {
     Worker::WaitForAll();
     PumpMessages();
     EXPECT_EQ(Rows(list), kept);
-    EXPECT_EQ(Cleaner().StatusText(), GetText(L"_PageRegistryCleanerState4"));
+    EXPECT_EQ(Cleaner().StatusText(), FormatCount(GetText(L"_PageRegistryCleanerState4"),
+                                                  static_cast<long long>(kept.size())));
     EXPECT_EQ(CleanerButtons(), (Flags{true, false, true, true}));
     EXPECT_TRUE(list.CommandEnabled(IDM_ROW_DELETE));
 
@@ -245,7 +250,7 @@ TEST_F(PagesTest, DeleteAsksWithTheCountAndOnlyYesBacksUpAndDeletes) {
     RegistryListView& list = Cleaner().ResultList();
     for (const wchar_t* name : {L"a", L"b", L"c", L"d"}) {
         PlantString(scratch.root(), scratch.path(), name, L"x");
-        list.AddRow(1, L"HKEY_CURRENT_USER", scratch.path(), name, L"x", REG_SZ);
+        list.AddRow({L"HKEY_CURRENT_USER", scratch.path(), name, L"x", REG_SZ});
     }
     list.SelectAll(true);
     ListView_SetItemState(list.hwnd(), 3, 0, LVIS_SELECTED);
@@ -305,7 +310,7 @@ TEST_F(PagesTest, StartDuringASearchShowsOnlyTheNewSearchAndClearEmptiesTheList)
     EXPECT_EQ(Rows(Search().ResultList()),
               Texts{RowText(0, L"HKEY_CURRENT_USER", scratch.Sub(L"ZdvPagesSecond"),
                             GetText(L"_PageRegistrySearchKeyFlagString"), L"", KeyRowMarker)});
-    EXPECT_EQ(Search().StatusText(), GetText(L"_PageRegistrySearchState3"));
+    EXPECT_EQ(Search().StatusText(), FormatCount(GetText(L"_PageRegistrySearchState3"), 1));
     EXPECT_TRUE(Enabled(Search(), IDC_CLEAR_RESULT));
 
     Click(Search(), IDC_CLEAR_RESULT);

@@ -1,7 +1,7 @@
 #pragma once
 // Where found entries go: the pages add them to their lists, zdv prints them.
 
-#include <string>
+#include "registry/Registry.h"
 
 // Receives found entries, as they are found.
 class RowSink {
@@ -9,7 +9,6 @@ class RowSink {
     virtual ~RowSink() = default;
     // A cleaner scan calls this before each task runs, with its number (1 to 11).
     virtual void BeginTask(int /*task*/) {}
-    // One found entry; type is the value's type, or KeyRowMarker for a key.
-    virtual void AddRow(int image, const std::wstring& rootName, const std::wstring& keyPath,
-                        const std::wstring& valueName, const std::wstring& dataText, int type) = 0;
+    // One found entry.
+    virtual void AddRow(const RegistryItem& item) = 0;
 };

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "registry/Registry.h"
-#include "registry/RowSink.h"
+#include "work/RowSink.h"
 
 // What running work tells its page. Every call comes on the worker thread and
 // none comes once the job's stop flag is set; a page that forwards the calls

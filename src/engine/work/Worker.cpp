@@ -1,4 +1,4 @@
-#include "registry/Worker.h"
+#include "work/Worker.h"
 
 #include <windows.h>
 
