@@ -193,10 +193,15 @@ int RunRestoreCommand(const Arguments& args) {
 int RunCleanCommand(const Arguments& args) {
     bool confirmed = false;
     bool tasksGiven = false;
+    bool unfiltered = false;
     std::vector<bool> selection;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == L"--yes") {
             confirmed = true;
+        } else if (args[i] == L"--unfiltered") {
+            unfiltered = true;
+        } else if (args[i] == L"--problem") {
+            // Rows of clean always name their problem.
         } else if (args[i] == L"--tasks") {
             if (i + 1 >= args.size())
                 return UsageError(L"clean: --tasks needs a value");
@@ -216,7 +221,9 @@ int RunCleanCommand(const Arguments& args) {
     ProgressLine line;  // clean has no --quiet
     ConsoleProgress scanProgress(line);
     CollectingSink found;
-    RunScan(selection, found, line.enabled() ? &scanProgress : nullptr, nullptr);
+    const std::shared_ptr<const EntryFilter> filter =
+        unfiltered ? nullptr : StoredEntryFilter(ConfigFilePath());
+    RunScan(selection, found, line.enabled() ? &scanProgress : nullptr, nullptr, filter.get());
 
     // Exactly what Delete All on the cleaner page does: every row, backup first.
     DeletionProgress deletionProgress(line);
@@ -230,7 +237,7 @@ int RunCleanCommand(const Arguments& args) {
         return OutputFailure();
     for (std::size_t i = 0; i < found.items.size(); ++i) {
         if (!PrintRow(OutputFormat::Tsv, found.tasks[i], found.items[i],
-                      DeleteOutcomeText(report.outcomes[i]))) {
+                      {true, DeleteOutcomeText(report.outcomes[i])})) {
             return OutputFailure();
         }
     }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cwchar>
 
+#include "cleaner/Problem.h"
 #include "common/Text.h"
 
 namespace {
@@ -125,7 +126,9 @@ int OutputFailure() {
     return Failure(L"standard output could not be written");
 }
 
-bool PrintRow(OutputFormat format, int task, const RegistryItem& item, const wchar_t* outcome) {
+bool PrintRow(OutputFormat format, int task, const RegistryItem& item, RowEnding ending) {
+    const std::wstring problem =
+        ending.problem ? ProblemText(item.problem, item.problemArgument) : std::wstring();
     std::wstring line;
     if (format == OutputFormat::Tsv) {
         if (task != kNoTask)
@@ -133,8 +136,10 @@ bool PrintRow(OutputFormat format, int task, const RegistryItem& item, const wch
         line += TsvEscape(item.rootKey) + L"\t" + TsvEscape(item.keyPath) + L"\t" +
                 TsvEscape(item.valueName) + L"\t" + TsvEscape(item.dataText) + L"\t" +
                 std::to_wstring(item.type);
-        if (outcome)
-            line += L"\t" + TsvEscape(outcome);
+        if (ending.problem)
+            line += L"\t" + TsvEscape(problem);
+        if (ending.outcome)
+            line += L"\t" + TsvEscape(ending.outcome);
     } else {
         line = L"{";
         if (task != kNoTask)
@@ -142,15 +147,17 @@ bool PrintRow(OutputFormat format, int task, const RegistryItem& item, const wch
         line += L"\"root\":" + JsonString(item.rootKey) + L",\"key\":" + JsonString(item.keyPath) +
                 L",\"value\":" + JsonString(item.valueName) + L",\"data\":" +
                 JsonString(item.dataText) + L",\"type\":" + std::to_wstring(item.type);
-        if (outcome)
-            line += L",\"outcome\":" + JsonString(outcome);
+        if (ending.problem)
+            line += L",\"problem\":" + JsonString(problem);
+        if (ending.outcome)
+            line += L",\"outcome\":" + JsonString(ending.outcome);
         line += L"}";
     }
     return PrintLine(line);
 }
 
 void PrintingSink::AddRow(const RegistryItem& item) {
-    if (!PrintRow(m_format, m_task, item))
+    if (!PrintRow(m_format, m_task, item, m_ending))
         m_failed = true;
 }
 

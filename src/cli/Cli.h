@@ -39,10 +39,14 @@ int OutputFailure();
 // The task column of a row printed without one (search).
 constexpr int kNoTask = -1;
 
-// Writes one row as a line on standard output; outcome, when given, is the
-// last column (clean). False as PrintLine.
-bool PrintRow(OutputFormat format, int task, const RegistryItem& item,
-              const wchar_t* outcome = nullptr);
+// What a printed row ends with besides its six fields.
+struct RowEnding {
+    bool problem = false;              // the row's problem, in words
+    const wchar_t* outcome = nullptr;  // what a deletion did (clean)
+};
+
+// Writes one row as a line on standard output. False as PrintLine.
+bool PrintRow(OutputFormat format, int task, const RegistryItem& item, RowEnding ending = {});
 
 // Prints each row as it comes, with the task that BeginTask named (no task
 // column before the first). Once standard output fails it sets failed, which
@@ -50,13 +54,15 @@ bool PrintRow(OutputFormat format, int task, const RegistryItem& item,
 // run still finds.
 class PrintingSink : public RowSink {
   public:
-    PrintingSink(OutputFormat format, StopFlag& failed) : m_format(format), m_failed(failed) {}
+    PrintingSink(OutputFormat format, StopFlag& failed, RowEnding ending = {})
+        : m_format(format), m_failed(failed), m_ending(ending) {}
     void BeginTask(int task) override { m_task = task; }
     void AddRow(const RegistryItem& item) override;
 
   private:
     OutputFormat m_format;
     StopFlag& m_failed;
+    RowEnding m_ending;
     int m_task = kNoTask;
 };
 

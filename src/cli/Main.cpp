@@ -13,11 +13,12 @@
 namespace {
 
 const wchar_t kUsage[] =
-    L"usage: zdv scan   [--tasks LIST] [--format tsv|json] [--quiet] [--summary]\n"
+    L"usage: zdv scan   [--tasks LIST] [--format tsv|json] [--problem] [--unfiltered] [--quiet]\n"
+    L"                  [--summary]\n"
     L"       zdv search KEYWORD [--keys] [--values] [--data] [--wildcard] [--full-word] [--case]\n"
     L"                  [--roots LIST] [--format tsv|json] [--quiet]\n"
     L"       zdv export FILE KEYPATH...\n"
-    L"       zdv clean  [--tasks LIST] --yes\n"
+    L"       zdv clean  [--tasks LIST] [--unfiltered] --yes\n"
     L"       zdv backups\n"
     L"       zdv backup [FILE]\n"
     L"       zdv restore FILE\n";

@@ -61,11 +61,17 @@ int RunScanCommand(const Arguments& args) {
     bool quiet = false;
     bool summary = false;
     bool tasksGiven = false;
+    bool problemColumn = false;
+    bool unfiltered = false;
     std::vector<bool> selection;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::wstring& arg = args[i];
         if (arg == L"--quiet") {
             quiet = true;
+        } else if (arg == L"--problem") {
+            problemColumn = true;
+        } else if (arg == L"--unfiltered") {
+            unfiltered = true;
         } else if (arg == L"--summary") {
             summary = true;
         } else if (arg == L"--tasks" || arg == L"--format") {
@@ -88,10 +94,15 @@ int RunScanCommand(const Arguments& args) {
     ProgressLine line(quiet);
     ConsoleProgress progress(line);
     StopFlag outputFailed{false};
-    PrintingSink printer(format, outputFailed);
+    RowEnding ending;
+    // JSON rows always name their problem; TSV rows keep six fields unless asked.
+    ending.problem = problemColumn || format == OutputFormat::Json;
+    PrintingSink printer(format, outputFailed, ending);
     TaskCounter counter(printer);
-    const std::size_t rows =
-        RunScan(selection, counter, line.enabled() ? &progress : nullptr, &outputFailed);
+    const std::shared_ptr<const EntryFilter> filter =
+        unfiltered ? nullptr : StoredEntryFilter(ConfigFilePath());
+    const std::size_t rows = RunScan(selection, counter, line.enabled() ? &progress : nullptr,
+                                     &outputFailed, filter.get());
     if (outputFailed)
         return OutputFailure();
     if (line.enabled()) {

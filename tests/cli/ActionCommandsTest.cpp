@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "common/Text.h"
 
 namespace {
 
@@ -115,7 +116,9 @@ TEST(ZdvClean, AKeyItDeletesComesBackExactlyWithRestore) {
     EXPECT_EQ(backup.rfind(program.BackupFolder() + L"\\", 0), 0u) << backup;
     EXPECT_EQ(backup.substr(backup.size() - 21), L"(Before cleaning).reg");
     EXPECT_EQ(Lines(cleaned.out, L"ZdvBroken"),
-              std::vector<std::wstring>{L"5\tHKEY_LOCAL_MACHINE\t" + entry + L"\t\t\t-1\tdeleted"});
+              std::vector<std::wstring>{L"5\tHKEY_LOCAL_MACHINE\t" + entry +
+                                        L"\t\t\t-1\tUninstall program not found: "
+                                        L"C:\\zdvmissing\\uninstall.exe\tdeleted"});
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, entry));
 
     ZdvOutcome restored = program.Run(L"restore \"" + backup + L"\"");
@@ -183,3 +186,33 @@ TEST(ZdvBackup, WritesTheWholeRegistryIntoTheBackupFolder) {
 }
 
 }  // namespace
+
+// The ignore list and the protected places beside the program hide their
+// entries from scan and clean alike; --unfiltered shows what they hide.
+TEST(ZdvClean, HonoursTheStoredListsUnlessUnfiltered) {
+    ProgramCopy program;
+    PlantedKey ignored(HKEY_LOCAL_MACHINE, kUninstall + L"ZdvIgnored" + kPid);
+    PlantedKey protectedKey(HKEY_LOCAL_MACHINE, kUninstall + L"ZdvProtected" + kPid);
+    program.folder().MakeFile(
+        L"config.xml",
+        Utf8FromWide(
+            L"<?xml version=\"1.0\"?><config><zazadazivevevivozed><protectedplaces><user>"
+            L"<place root=\"HKLM\" path=\"" +
+            kUninstall +
+            L"zdvprot*\"/></user>"
+            L"</protectedplaces><ignoredentries><entry root=\"HKEY_LOCAL_MACHINE\" key=\"" +
+            ignored.path() + L"\"/></ignoredentries></zazadazivevevivozed></config>"));
+    auto rows = [&program](const std::wstring& command) {
+        return Lines(program.Run(command).out, L"\t" + kUninstall + L"Zdv");
+    };
+    EXPECT_EQ(rows(L"scan --tasks 5"), std::vector<std::wstring>());
+    EXPECT_EQ(rows(L"clean --tasks 5 --yes"), std::vector<std::wstring>());
+    const std::wstring problem = L"\t\t\t-1\tUninstall entry without values";
+    EXPECT_EQ(
+        rows(L"scan --tasks 5 --unfiltered --problem"),
+        (std::vector<std::wstring>{L"5\tHKEY_LOCAL_MACHINE\t" + ignored.path() + problem,
+                                   L"5\tHKEY_LOCAL_MACHINE\t" + protectedKey.path() + problem}));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, ignored.path()));
+    EXPECT_EQ(rows(L"clean --tasks 5 --unfiltered --yes").size(), 2u);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, protectedKey.path()));
+}

@@ -62,8 +62,9 @@ TEST_F(ZdvScan, PrintsUtf8TsvWithEscapedTabsInTaskOrderASummaryAndExactJson) {
     EXPECT_EQ(Lines(outcome.out, L"RunMRU"),
               (std::vector<std::wstring>{
                   key + L"\"value\":\"a\",\"data\":\"x\\ty\u00e9 \u041a\u043b\u044e\u0447 "
-                        L"\\ud800\",\"type\":1}",
-                  key + L"\"value\":\"b\",\"data\":\"0x00000005 (5)\",\"type\":4}"}));
+                        L"\\ud800\",\"type\":1,\"problem\":\"History list entry\"}",
+                  key + L"\"value\":\"b\",\"data\":\"0x00000005 (5)\",\"type\":4,"
+                        L"\"problem\":\"History list entry\"}"}));
     EXPECT_NE(outcome.outBytes.find("\"x\\ty\xc3\xa9 \xd0\x9a\xd0\xbb\xd1\x8e\xd1\x87 \\ud800\""),
               std::string::npos);
 }

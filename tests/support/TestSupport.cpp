@@ -188,6 +188,7 @@ std::wstring RowText(int image, const std::wstring& root, const std::wstring& ke
 void RecordingSink::AddRow(const RegistryItem& item) {
     rows.push_back(
         RowText(item.image, item.rootKey, item.keyPath, item.valueName, item.dataText, item.type));
+    items.push_back(item);
     if (stop && rows.size() == stopAfterRows)
         stop->store(true);
 }

@@ -102,6 +102,7 @@ class RecordingSink : public RowSink {
 
     std::vector<int> tasks;
     std::vector<std::wstring> rows;
+    std::vector<RegistryItem> items;
     StopFlag* stop = nullptr;
     std::size_t stopAfterRows = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "cleaner/PathValidation.h"
@@ -14,20 +15,44 @@ const wchar_t kShellFolders[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const wchar_t kTimeZones[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones";
 const wchar_t kClasses[] = L"Software\\Classes";
+const wchar_t kSharedDlls[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls";
+const wchar_t kCurrentVersion[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\";
 
 // Every row goes through here, so a stop is honoured before each one.
-void Report(const TaskEnvironment& env, HKEY root, const std::wstring& keyPath,
-            const std::wstring& valueName, const std::wstring& dataText, int type) {
+void Report(const TaskEnvironment& env, RegistryItem& item) {
     if (StopRequested(env.stop) || env.sink == nullptr)
         return;
-    const int image =
-        type == KeyRowMarker ? kImageKey : (type == REG_SZ ? kImageStringValue : kImageOtherValue);
-    env.sink->AddRow({RootKeyName(root), keyPath, valueName, dataText, type, image});
+    env.sink->AddRow(item);
 }
 
-void ReportKey(const TaskEnvironment& env, HKEY root, const std::wstring& keyPath,
-               const std::wstring& dataText = std::wstring()) {
-    Report(env, root, keyPath, std::wstring(), dataText, KeyRowMarker);
+// A value row with its reason; the digest lets a deletion see whether the
+// value changed since.
+void ReportValue(const TaskEnvironment& env, const WalkedValue& value, std::wstring dataText,
+                 Problem problem, std::wstring argument = std::wstring()) {
+    RegistryItem item;
+    item.rootKey = RootKeyName(value.root);
+    item.keyPath = value.keyPath;
+    item.valueName = value.name;
+    item.dataText = std::move(dataText);
+    item.type = static_cast<int>(value.type);
+    item.image = value.type == REG_SZ ? kImageStringValue : kImageOtherValue;
+    item.problem = problem;
+    item.problemArgument = std::move(argument);
+    item.digest = ValueDigest(value.type, value.data, value.dataLength);
+    Report(env, item);
+}
+
+void ReportKey(const TaskEnvironment& env, HKEY root, const std::wstring& keyPath, Problem problem,
+               std::wstring argument = std::wstring(), std::wstring dataText = std::wstring()) {
+    RegistryItem item;
+    item.rootKey = RootKeyName(root);
+    item.keyPath = keyPath;
+    item.dataText = std::move(dataText);
+    item.type = KeyRowMarker;
+    item.image = kImageKey;
+    item.problem = problem;
+    item.problemArgument = std::move(argument);
+    Report(env, item);
 }
 
 // The rules of the tasks judge one value or one sub key each.
@@ -76,14 +101,46 @@ std::vector<std::wstring> WithWow64Copies(std::vector<std::wstring> exclusions) 
     return exclusions;
 }
 
+// The 32-bit view's own copies of a Software path (none in a 32-bit build):
+// below Software\Wow6432Node, or for the classes below Software\Classes\Wow6432Node,
+// where the 64-bit program reaches them by name. A copy that is a link back
+// into the 64-bit view is a key the views share: walking it again would
+// report its entries twice.
+std::vector<std::wstring> ThirtyTwoBitViews(HKEY root, const std::wstring& path) {
+    std::vector<std::wstring> views;
+#ifdef _WIN64
+    const std::wstring software = L"software\\";
+    if (!StartsWithIgnoringCase(path, software))
+        return views;
+    std::wstring view =
+        EqualsIgnoringCase(path, kClasses) ||
+                StartsWithIgnoringCase(path, std::wstring(kClasses) + L"\\")
+            ? std::wstring(kClasses) + L"\\Wow6432Node" + path.substr(std::wstring(kClasses).size())
+            : path.substr(0, software.size()) + L"Wow6432Node\\" + path.substr(software.size());
+    if (!IsLinkKey(root, view))
+        views.push_back(std::move(view));
+#else
+    (void)root;
+    (void)path;
+#endif
+    return views;
+}
+
+// A path and its 32-bit view's copy.
+std::vector<std::wstring> BothViews(HKEY root, const std::wstring& path) {
+    std::vector<std::wstring> views = ThirtyTwoBitViews(root, path);
+    views.insert(views.begin(), path);
+    return views;
+}
+
 // Tasks 1 to 3: a string value whose name or data names a missing file.
 void VisitFileReference(const TaskEnvironment& env, const WalkedValue& value) {
     if (value.type != REG_SZ)
         return;
-    std::wstring name(value.name);
     std::wstring text = DataText(value);
-    if (IsMissingPath(name) || IsMissingPath(text))
-        Report(env, value.root, value.keyPath, name, text, static_cast<int>(value.type));
+    std::wstring judged;
+    if (IsMissingPath(std::wstring(value.name), &judged) || IsMissingPath(text, &judged))
+        ReportValue(env, value, std::move(text), Problem::FileNotFound, std::move(judged));
 }
 
 void RunFileReferences(const TaskEnvironment& env, int task) {
@@ -112,14 +169,15 @@ void VisitClassValue(const TaskEnvironment& env, const WalkedValue& value) {
     if (value.type != REG_SZ)
         return;
     std::wstring text = DataText(value);
-    if (!IsMissingPath(std::wstring(value.name)) && !IsMissingPath(text))
+    std::wstring judged;
+    if (!IsMissingPath(std::wstring(value.name), &judged) && !IsMissingPath(text, &judged))
         return;
     std::wstring parent = value.keyPath;
     std::size_t slash = parent.rfind(L'\\');
     if (slash != std::wstring::npos)
         parent.resize(slash);
     if (WildcardMatch(L"*clsid\\{*-*-*-*-*}", LowerCopy(parent))) {
-        ReportKey(env, value.root, parent, text);
+        ReportKey(env, value.root, parent, Problem::ClassServerNotFound, std::move(judged), text);
     }
 }
 
@@ -127,6 +185,9 @@ void RunClassRegistrations(const TaskEnvironment& env) {
     Walk(env, HKEY_CLASSES_ROOT, WalkOptions::Tree(L"CLSID", kOddNumberedTypes), VisitClassValue);
     Walk(env, HKEY_LOCAL_MACHINE, WalkOptions::Tree(L"Software\\Classes\\CLSID", kOddNumberedTypes),
          VisitClassValue);
+    for (const std::wstring& classes : ThirtyTwoBitViews(HKEY_LOCAL_MACHINE, kClasses))
+        Walk(env, HKEY_LOCAL_MACHINE, WalkOptions::Tree(classes + L"\\CLSID", kOddNumberedTypes),
+             VisitClassValue);
 }
 
 // Task 5: an uninstall entry without values or with a missing uninstaller.
@@ -138,17 +199,18 @@ void VisitUninstallEntry(const TaskEnvironment& env, const SubKey& subKey) {
         return;
     DWORD subKeys = 0, values = 0;
     if (CountEntries(key.get(), subKeys, values) && values == 0)
-        ReportKey(env, root, entry);
-    std::wstring uninstaller;
-    if (QueryText(key.get(), L"UninstallString", uninstaller) && IsMissingPath(uninstaller)) {
-        ReportKey(env, root, entry);
+        ReportKey(env, root, entry, Problem::UninstallWithoutValues);
+    std::wstring uninstaller, judged;
+    if (QueryText(key.get(), L"UninstallString", uninstaller) &&
+        IsMissingPath(uninstaller, &judged)) {
+        ReportKey(env, root, entry, Problem::UninstallProgramNotFound, std::move(judged));
     }
 }
 
 // Task 6: every value of the history lists.
 void VisitHistoryValue(const TaskEnvironment& env, const WalkedValue& value) {
-    Report(env, value.root, value.keyPath, std::wstring(value.name),
-           FormatValueData(value.type, value.data, value.dataLength), static_cast<int>(value.type));
+    ReportValue(env, value, FormatValueData(value.type, value.data, value.dataLength),
+                Problem::HistoryEntry);
 }
 
 void RunHistoryLists(const TaskEnvironment& env) {
@@ -169,15 +231,22 @@ void RunHistoryLists(const TaskEnvironment& env) {
          VisitHistoryValue);
 }
 
+std::wstring UserProgramsFolder() {
+    return ReadStringValue(HKEY_CURRENT_USER, kShellFolders, L"Programs");
+}
+
+std::wstring CommonProgramsFolder() {
+    return ReadStringValue(HKEY_LOCAL_MACHINE, kShellFolders, L"Common Programs");
+}
+
 // Task 7a: a start menu order key whose folder is gone from both Programs folders.
 void RunMenuOrder(const TaskEnvironment& env) {
     // Without both folders' lists every key would look stale: when a folder's
     // path cannot be read (missing, too long) or the folder cannot be listed,
     // no key can be judged, as task 10 judges no zone without the zone in use.
     FolderMap folders;
-    if (!ListSubfolders(ReadStringValue(HKEY_CURRENT_USER, kShellFolders, L"Programs"), folders) ||
-        !ListSubfolders(ReadStringValue(HKEY_LOCAL_MACHINE, kShellFolders, L"Common Programs"),
-                        folders)) {
+    if (!ListSubfolders(UserProgramsFolder(), folders) ||
+        !ListSubfolders(CommonProgramsFolder(), folders)) {
         return;
     }
     std::set<std::wstring> loweredFolders;
@@ -191,8 +260,9 @@ void RunMenuOrder(const TaskEnvironment& env) {
         EnumSubKeys(
             HKEY_CURRENT_USER, menuOrder,
             [&](const SubKey& key) {
-                if (loweredFolders.count(LowerCopy(std::wstring(key.name))) == 0)
-                    ReportKey(env, key.root, key.Path());
+                std::wstring name(key.name);
+                if (loweredFolders.count(LowerCopy(name)) == 0)
+                    ReportKey(env, key.root, key.Path(), Problem::MenuOrderFolderGone, name);
             },
             env.stop);
     }
@@ -206,7 +276,7 @@ void VisitSoftwareKey(const TaskEnvironment& env, const SubKey& subKey) {
         return;
     DWORD subKeys = 0, values = 0;
     if (CountEntries(key.get(), subKeys, values) && subKeys + values == 0) {
-        ReportKey(env, subKey.root, keyPath);
+        ReportKey(env, subKey.root, keyPath, Problem::EmptyKey);
     }
 }
 
@@ -241,11 +311,12 @@ void VisitFileType(const TaskEnvironment& env, const SubKey& subKey) {
         if (percent != std::wstring::npos)
             judged.resize(percent);
     }
-    if (!IsMissingPath(judged))
+    std::wstring missing;
+    if (!IsMissingPath(judged, &missing))
         return;
-    ReportKey(env, root, extension, commandText);
+    ReportKey(env, root, extension, Problem::OpenCommandNotFound, missing, commandText);
     if (!EqualsIgnoringCase(program, extension))
-        ReportKey(env, root, program, commandText);
+        ReportKey(env, root, program, Problem::OpenCommandNotFound, missing, commandText);
 }
 
 void RunStartMenuAndFileTypes(const TaskEnvironment& env) {
@@ -253,38 +324,29 @@ void RunStartMenuAndFileTypes(const TaskEnvironment& env) {
     Enumerate(env, HKEY_CURRENT_USER, L"Software", VisitSoftwareKey);
     Enumerate(env, HKEY_LOCAL_MACHINE, L"Software", VisitSoftwareKey);
     Enumerate(env, HKEY_LOCAL_MACHINE, kClasses, VisitFileType);
+    for (const std::wstring& classes : ThirtyTwoBitViews(HKEY_LOCAL_MACHINE, kClasses))
+        Enumerate(env, HKEY_LOCAL_MACHINE, classes, VisitFileType);
 }
 
 // Task 8: a shared library count whose library is gone.
 void VisitSharedLibrary(const TaskEnvironment& env, const WalkedValue& value) {
-    std::wstring name(value.name);
-    if (IsMissingPath(name)) {
-        Report(env, value.root, value.keyPath, name,
-               FormatValueData(value.type, value.data, value.dataLength),
-               static_cast<int>(value.type));
+    std::wstring judged;
+    if (IsMissingPath(std::wstring(value.name), &judged)) {
+        ReportValue(env, value, FormatValueData(value.type, value.data, value.dataLength),
+                    Problem::SharedLibraryMissing, std::move(judged));
     }
 }
 
 // Task 9: a locale entry without data.
 void VisitLocale(const TaskEnvironment& env, const WalkedValue& value) {
-    if (TextFromData(value.data, value.dataLength).empty()) {
-        Report(env, value.root, value.keyPath, std::wstring(value.name), std::wstring(),
-               static_cast<int>(value.type));
-    }
+    if (TextFromData(value.data, value.dataLength).empty())
+        ReportValue(env, value, std::wstring(), Problem::EmptyLocale);
 }
 
 // Task 10: every time zone but the one in use.
-std::wstring CurrentStandardName() {
-    TIME_ZONE_INFORMATION zone = {};
-    if (GetTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID)
-        return std::wstring();
-    const std::size_t capacity = sizeof(zone.StandardName) / sizeof(zone.StandardName[0]);
-    return std::wstring(zone.StandardName, wcsnlen(zone.StandardName, capacity));
-}
-
 void RunTimeZones(const TaskEnvironment& env) {
     // Without the zone in use every zone would be listed, that one too.
-    const std::wstring current = CurrentStandardName();
+    const std::wstring current = CurrentTimeZoneName();
     if (current.empty())
         return;
     EnumSubKeys(
@@ -294,7 +356,8 @@ void RunTimeZones(const TaskEnvironment& env) {
             OpenedKey key = OpenKey(subKey.root, zone);
             std::wstring standardName;
             if (key && QueryText(key.get(), L"std", standardName) && standardName != current) {
-                ReportKey(env, subKey.root, zone, standardName);
+                ReportKey(env, subKey.root, zone, Problem::TimeZoneNotInUse, standardName,
+                          standardName);
             }
         },
         env.stop);
@@ -303,17 +366,20 @@ void RunTimeZones(const TaskEnvironment& env) {
 // Task 11: a start-up entry that names a missing file or no drive path at all.
 void VisitStartupEntry(const TaskEnvironment& env, const WalkedValue& value) {
     std::wstring text = DataText(value);
-    if (IsMissingPath(text) || !WildcardMatch(L"*:\\*", text)) {
-        Report(env, value.root, value.keyPath, std::wstring(value.name), text,
-               static_cast<int>(value.type));
+    std::wstring judged;
+    if (IsMissingPath(text, &judged)) {
+        ReportValue(env, value, std::move(text), Problem::FileNotFound, std::move(judged));
+    } else if (!WildcardMatch(L"*:\\*", text)) {
+        ReportValue(env, value, std::move(text), Problem::StartupWithoutFullPath);
     }
 }
 
 void RunStartupEntries(const TaskEnvironment& env) {
-    const std::wstring base = L"Software\\Microsoft\\Windows\\CurrentVersion\\";
+    const std::wstring base = kCurrentVersion;
     for (const wchar_t* name : {L"Run", L"RunOnce", L"RunServices", L"RunServicesOnce"}) {
-        Walk(env, HKEY_LOCAL_MACHINE, WalkOptions::OwnValues(base + name, kOddNumberedTypes),
-             VisitStartupEntry);
+        for (const std::wstring& path : BothViews(HKEY_LOCAL_MACHINE, base + name))
+            Walk(env, HKEY_LOCAL_MACHINE, WalkOptions::OwnValues(path, kOddNumberedTypes),
+                 VisitStartupEntry);
     }
     for (const wchar_t* name : {L"Run", L"RunOnce"}) {
         Walk(env, HKEY_CURRENT_USER, WalkOptions::OwnValues(base + name, kOddNumberedTypes),
@@ -322,6 +388,20 @@ void RunStartupEntries(const TaskEnvironment& env) {
 }
 
 }  // namespace
+
+std::wstring CurrentTimeZoneName() {
+    TIME_ZONE_INFORMATION zone = {};
+    if (GetTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID)
+        return std::wstring();
+    const std::size_t capacity = sizeof(zone.StandardName) / sizeof(zone.StandardName[0]);
+    return std::wstring(zone.StandardName, wcsnlen(zone.StandardName, capacity));
+}
+
+bool ProgramsFolderExists(const std::wstring& name) {
+    const std::wstring user = UserProgramsFolder(), common = CommonProgramsFolder();
+    return user.empty() || common.empty() || PathExists(user + L"\\" + name) ||
+           PathExists(common + L"\\" + name);
+}
 
 void RunTask(int task, const TaskEnvironment& env) {
     switch (task) {
@@ -334,7 +414,8 @@ void RunTask(int task, const TaskEnvironment& env) {
             RunClassRegistrations(env);
             break;
         case 5:
-            Enumerate(env, HKEY_LOCAL_MACHINE, kUninstall, VisitUninstallEntry);
+            for (const std::wstring& path : BothViews(HKEY_LOCAL_MACHINE, kUninstall))
+                Enumerate(env, HKEY_LOCAL_MACHINE, path, VisitUninstallEntry);
             break;
         case 6:
             RunHistoryLists(env);
@@ -343,10 +424,9 @@ void RunTask(int task, const TaskEnvironment& env) {
             RunStartMenuAndFileTypes(env);
             break;
         case 8:
-            Walk(env, HKEY_LOCAL_MACHINE,
-                 WalkOptions::OwnValues(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls",
-                                        kAllTypes),
-                 VisitSharedLibrary);
+            for (const std::wstring& path : BothViews(HKEY_LOCAL_MACHINE, kSharedDlls))
+                Walk(env, HKEY_LOCAL_MACHINE, WalkOptions::OwnValues(path, kAllTypes),
+                     VisitSharedLibrary);
             break;
         case 9:
             Walk(env, HKEY_LOCAL_MACHINE,

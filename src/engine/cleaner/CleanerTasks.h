@@ -26,3 +26,9 @@ struct TaskEnvironment {
 
 // Runs task 1 to 11 to its end (or until stop is set). Other numbers do nothing.
 void RunTask(int task, const TaskEnvironment& environment);
+
+// The standard name of the time zone in use; empty when it cannot be read.
+std::wstring CurrentTimeZoneName();
+// Whether a folder of this name is in the user's or the common Programs
+// folder of the start menu; true also when either folder cannot be read.
+bool ProgramsFolderExists(const std::wstring& name);

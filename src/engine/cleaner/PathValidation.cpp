@@ -1,5 +1,7 @@
 #include "cleaner/PathValidation.h"
 
+#include <utility>
+
 #include "common/Text.h"
 #include "common/UniqueHandle.h"
 
@@ -183,9 +185,13 @@ bool PathExists(const std::wstring& path) {
     return Probe(path) == PathState::Exists;
 }
 
-bool IsMissingPath(const std::wstring& text) {
+bool IsMissingPath(const std::wstring& text, std::wstring* judged) {
     std::wstring path;
-    return PathFromText(text, path) && Probe(path) == PathState::NotThere;
+    if (!PathFromText(text, path) || Probe(path) != PathState::NotThere)
+        return false;
+    if (judged != nullptr)
+        *judged = std::move(path);
+    return true;
 }
 
 bool ListSubfolders(const std::wstring& folder, FolderMap& folders, DWORD excludedAttributes) {

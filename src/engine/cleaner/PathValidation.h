@@ -51,7 +51,8 @@ bool PathExists(const std::wstring& path);
 // True when text names a path and the file system says that path is not there.
 // A test that fails for another reason (access denied, sharing violation,
 // device not ready) cannot judge the entry, so the path is not missing.
-bool IsMissingPath(const std::wstring& text);
+// judged, when given, receives the path that was tested.
+bool IsMissingPath(const std::wstring& text, std::wstring* judged = nullptr);
 
 // Folder name -> full folder path, in exact order of the names.
 using FolderMap = std::map<std::wstring, std::wstring>;

@@ -1,12 +1,17 @@
 #include "cleaner/ScanDriver.h"
 
+#include "settings/EntryLists.h"
+
 namespace {
 
+// Passes on and counts the rows the filter does not hide.
 class CountingSink : public RowSink {
   public:
-    explicit CountingSink(RowSink& inner) : m_inner(inner) {}
+    CountingSink(RowSink& inner, const EntryFilter* filter) : m_inner(inner), m_filter(filter) {}
     void BeginTask(int task) override { m_inner.BeginTask(task); }
     void AddRow(const RegistryItem& item) override {
+        if (m_filter != nullptr && m_filter->Hides(item))
+            return;
         ++m_count;
         m_inner.AddRow(item);
     }
@@ -14,14 +19,23 @@ class CountingSink : public RowSink {
 
   private:
     RowSink& m_inner;
+    const EntryFilter* m_filter;
     std::size_t m_count = 0;
 };
 
 }  // namespace
 
+std::shared_ptr<const EntryFilter> StoredEntryFilter(const std::wstring& configPath) {
+    ConfigStore store;
+    store.Load(configPath);
+    const EntryLists lists = LoadEntryLists(store);
+    return std::make_shared<const EntryFilter>(lists.protectedPlaces, lists.ignored,
+                                               CurrentUserSid());
+}
+
 std::size_t RunScan(const std::vector<bool>& selection, RowSink& sink, ScanProgress* progress,
-                    const StopFlag* stop) {
-    CountingSink counter(sink);
+                    const StopFlag* stop, const EntryFilter* filter) {
+    CountingSink counter(sink, filter);
     auto showKey = [&](const WalkedKey& key) {
         if (!StopRequested(stop))
             progress->ShowKey(key.path);

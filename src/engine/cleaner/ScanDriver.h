@@ -4,10 +4,12 @@
 // the words; the driver holds nothing between scans.
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cleaner/CleanerTasks.h"
+#include "cleaner/EntryFilter.h"
 
 // Hears of every key a scan walks.
 class ScanProgress {
@@ -19,6 +21,10 @@ class ScanProgress {
 // Runs task p + 1 for every set entry p of selection (entries past the
 // eleventh are ignored), always in the order 1 to 11, telling progress of
 // each key walked. Once stop is set, no row is added and no key shown.
-// Returns the number of rows added.
+// Rows the filter hides are left out. Returns the number of rows added.
 std::size_t RunScan(const std::vector<bool>& selection, RowSink& sink, ScanProgress* progress,
-                    const StopFlag* stop);
+                    const StopFlag* stop, const EntryFilter* filter = nullptr);
+
+// The filter of the protected places and ignored entries kept in the settings
+// file (the factory places when it holds none). COM must be initialised.
+std::shared_ptr<const EntryFilter> StoredEntryFilter(const std::wstring& configPath);

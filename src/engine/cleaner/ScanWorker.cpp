@@ -17,10 +17,11 @@ class ListenerProgress : public ScanProgress {
 
 }  // namespace
 
-WorkRun ScanWork(std::vector<bool> selection) {
-    return [selection = std::move(selection)](WorkListener& listener, const StopFlag* stop) {
+WorkRun ScanWork(std::vector<bool> selection, std::shared_ptr<const EntryFilter> filter) {
+    return [selection = std::move(selection), filter = std::move(filter)](WorkListener& listener,
+                                                                          const StopFlag* stop) {
         ListenerProgress progress(listener);
-        RunScan(selection, listener, &progress, stop);
+        RunScan(selection, listener, &progress, stop, filter.get());
         return !StopRequested(stop);
     };
 }

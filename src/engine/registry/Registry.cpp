@@ -169,6 +169,32 @@ SplitPath SplitKeyPath(std::wstring_view fullPath) {
     return result;
 }
 
+bool IsLinkKey(HKEY parent, const std::wstring& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(parent, path.c_str(), REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS)
+        return false;
+    DWORD type = REG_NONE;
+    const bool link = RegQueryValueExW(key, L"SymbolicLinkValue", nullptr, &type, nullptr,
+                                       nullptr) == ERROR_SUCCESS &&
+                      type == REG_LINK;
+    RegCloseKey(key);
+    return link;
+}
+
+std::uint64_t ValueDigest(DWORD type, const BYTE* data, std::size_t length) {
+    std::uint64_t digest = 14695981039346656037ull;
+    auto add = [&digest](BYTE byte) {
+        digest ^= byte;
+        digest *= 1099511628211ull;
+    };
+    for (int shift = 0; shift < 32; shift += 8)
+        add(static_cast<BYTE>(type >> shift));
+    for (std::size_t i = 0; i < length; ++i)
+        add(data[i]);
+    return digest;
+}
+
 std::wstring FormatValueData(DWORD type, const BYTE* data, DWORD length) {
     if (data == nullptr)
         length = 0;

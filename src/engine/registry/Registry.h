@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,25 @@
 // type of a RegistryItem that stands for a whole key.
 constexpr int KeyRowMarker = -1;
 
+// Why the cleaner lists an entry. Stored in settings and rows by number:
+// new reasons go at the end.
+enum class Problem : std::uint8_t {
+    None,  // a search row
+    FileNotFound,
+    ClassServerNotFound,
+    OpenCommandNotFound,
+    EmptyKey,
+    UninstallWithoutValues,
+    UninstallProgramNotFound,
+    MenuOrderFolderGone,
+    HistoryEntry,
+    SharedLibraryMissing,
+    EmptyLocale,
+    TimeZoneNotInUse,
+    StartupWithoutFullPath,
+};
+constexpr int kProblemCount = 13;
+
 // One found entry, a whole key or one value, as the engines report it and the
 // lists and zdv show it.
 struct RegistryItem {
@@ -25,6 +45,11 @@ struct RegistryItem {
     std::wstring dataText;  // display text, never written back to the registry
     int type = KeyRowMarker;
     int image = 0;  // the row's picture in its list
+    // A cleaner row's reason, with the path or name that decided it, and for
+    // a value the digest of its type and data bytes when it was judged.
+    Problem problem = Problem::None;
+    std::wstring problemArgument = {};
+    std::uint64_t digest = 0;
 
     bool IsKey() const { return type == KeyRowMarker; }
 };
@@ -48,6 +73,9 @@ SplitPath SplitKeyPath(std::wstring_view fullPath);
 
 // The display text of value data: the lists, the search and zdv show this.
 std::wstring FormatValueData(DWORD type, const BYTE* data, DWORD length);
+// A digest of a value's type and data bytes (64-bit FNV-1a): a changed value
+// is told from the one that was judged.
+std::uint64_t ValueDigest(DWORD type, const BYTE* data, std::size_t length);
 
 // A key opened below parent (a root or an open key), or the error that kept
 // it closed. An empty path opens parent itself.
@@ -62,6 +90,8 @@ OpenedKey OpenKey(HKEY parent, const wchar_t* path, REGSAM access = KEY_READ);
 inline OpenedKey OpenKey(HKEY parent, const std::wstring& path, REGSAM access = KEY_READ) {
     return OpenKey(parent, path.c_str(), access);
 }
+// True when the key is a symbolic link to another key.
+bool IsLinkKey(HKEY parent, const std::wstring& path);
 
 // A value's type and its whole data, read in a buffer that grows as needed.
 struct ValueData {

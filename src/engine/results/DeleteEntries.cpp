@@ -2,7 +2,13 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
+#include <map>
+
 #include "backup/BackupStore.h"
+#include "cleaner/EntryFilter.h"
+#include "cleaner/SecondLook.h"
+#include "common/Text.h"
 #include "text/FormatText.h"
 #include "text/LanguageTable.h"
 
@@ -33,6 +39,38 @@ DeleteOutcome DeleteBackedUp(const RegistryItem& item, ExportResult backup) {
     return DeleteOutcome::Failed;
 }
 
+// The entry a row stands for, by one of its names whatever the letter case:
+// HKEY_USERS\<sid> is HKEY_CURRENT_USER (and <sid>_Classes its classes), and
+// HKEY_CLASSES_ROOT shows the user's class key where there is one, else the
+// machine's.
+std::wstring EntryIdentity(const RegistryItem& item, const std::wstring& sid) {
+    std::wstring root = LowerCopy(item.rootKey);
+    std::wstring path = LowerCopy(item.keyPath);
+    auto takeFront = [&path](const std::wstring& front) {
+        if (path != front && path.compare(0, front.size() + 1, front + L"\\") != 0)
+            return false;
+        path.erase(0, std::min(path.size(), front.size() + 1));
+        return true;
+    };
+    const std::wstring classes = L"software\\classes";
+    if (root == L"hkey_users" && !sid.empty()) {
+        if (takeFront(sid)) {
+            root = L"hkey_current_user";
+        } else if (takeFront(LowerCopy(ClassesHiveName(sid)))) {
+            root = L"hkey_current_user";
+            path = path.empty() ? classes : classes + L"\\" + path;
+        }
+    } else if (root == L"hkey_classes_root") {
+        const std::wstring below = path.empty() ? classes : classes + L"\\" + path;
+        root = KeyExists(HKEY_CURRENT_USER, below) ? L"hkey_current_user" : L"hkey_local_machine";
+        path = below;
+    }
+    std::wstring identity = root + L'\\' + path;
+    if (!item.IsKey())
+        identity += L'\0' + LowerCopy(item.valueName);
+    return identity;
+}
+
 }  // namespace
 
 const wchar_t* DeleteOutcomeText(DeleteOutcome outcome) {
@@ -45,6 +83,8 @@ const wchar_t* DeleteOutcomeText(DeleteOutcome outcome) {
             return L"failed";
         case DeleteOutcome::NotBackedUp:
             return L"failed: not in the backup";
+        case DeleteOutcome::NoLongerStale:
+            return L"kept";
     }
     return L"failed";
 }
@@ -118,27 +158,50 @@ DeleteReport DeleteItems(const std::vector<RegistryItem>& items, const std::wstr
     DeleteReport report;
     if (items.empty())
         return report;
+    // Which row does the work for each entry: itself, another row of the same
+    // entry, or none (kept).
+    constexpr std::size_t kKept = static_cast<std::size_t>(-1);
+    std::vector<std::size_t> doneBy(items.size(), kKept);
+    std::vector<RegistryItem> unique;
+    std::vector<std::size_t> uniqueRow;
+    std::map<std::wstring, std::size_t> firstRow;
+    const std::wstring sid = LowerCopy(CurrentUserSid());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (!StillStale(items[i]))
+            continue;
+        const auto inserted = firstRow.emplace(EntryIdentity(items[i], sid), unique.size());
+        if (inserted.second) {
+            unique.push_back(items[i]);
+            uniqueRow.push_back(i);
+        }
+        doneBy[i] = inserted.first->second;
+    }
     std::vector<ExportResult> backup;
-    const bool withBackup = !backupFile.empty();
+    // Nothing left to delete: no backup of nothing.
+    const bool withBackup = !backupFile.empty() && !unique.empty();
     if (withBackup) {
         report.backupPath = backupFile;
         CreatePathFolders(backupFile);
-        report.backupResult = ExportItemsToFile(backupFile, items, progress, &backup);
+        report.backupResult = ExportItemsToFile(backupFile, unique, progress, &backup);
         if (report.backupResult != FileExportResult::Complete) {
             report.backupOk = false;
             return report;
         }
     }
-    report.outcomes.reserve(items.size());
+    std::vector<DeleteOutcome> outcomes;
+    outcomes.reserve(unique.size());
     if (progress)
-        progress->Begin(ProgressPhase::Deleting, items.size());
-    for (std::size_t i = 0; i < items.size(); ++i) {
+        progress->Begin(ProgressPhase::Deleting, unique.size());
+    for (std::size_t i = 0; i < unique.size(); ++i) {
         if (progress)
             progress->Step(i);
-        report.outcomes.push_back(withBackup ? DeleteBackedUp(items[i], backup[i])
-                                             : DeleteOne(items[i]));
+        outcomes.push_back(withBackup ? DeleteBackedUp(unique[i], backup[i])
+                                      : DeleteOne(unique[i]));
     }
     if (progress)
         progress->End();
+    report.outcomes.reserve(items.size());
+    for (std::size_t by : doneBy)
+        report.outcomes.push_back(by == kKept ? DeleteOutcome::NoLongerStale : outcomes[by]);
     return report;
 }

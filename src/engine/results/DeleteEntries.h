@@ -10,13 +10,14 @@
 #include "results/RegExport.h"
 
 enum class DeleteOutcome {
-    Deleted,      // the entry was deleted
-    AlreadyGone,  // it did not exist any more; counts as deleted
-    Failed,       // it could not be deleted (bad path, access denied, ...)
-    NotBackedUp,  // it exists but could not be read into the backup, so it was kept
+    Deleted,        // the entry was deleted
+    AlreadyGone,    // it did not exist any more; counts as deleted
+    Failed,         // it could not be deleted (bad path, access denied, ...)
+    NotBackedUp,    // it exists but could not be read into the backup, so it was kept
+    NoLongerStale,  // a cleaner row whose entry is no longer stale: kept, not backed up
 };
 
-// "deleted", "already gone", "failed", "failed: not in the backup": the words
+// "deleted", "already gone", "failed", "failed: not in the backup", "kept": the words
 // zdv prints, the same in every language.
 const wchar_t* DeleteOutcomeText(DeleteOutcome outcome);
 inline bool IsFailure(DeleteOutcome outcome) {
@@ -43,8 +44,12 @@ struct DeleteReport {
 };
 
 // Deletes the entries in order, a key entry (type KeyRowMarker) as a key tree,
-// any other as a value. With a backup file (see NewBackupPath), first writes
-// every entry into it, making its folders, and deletes nothing unless the
-// file was written completely.
+// any other as a value. A cleaner row (one with a reason) is first judged
+// again on its entry as it is now; one no longer stale is kept out of the
+// backup and the deletion. An entry listed twice (under another name of its
+// key, or by two tasks) is backed up and deleted once; both rows share the
+// outcome. With a backup file (see NewBackupPath), first writes every entry
+// into it, making its folders, and deletes nothing unless the file was
+// written completely.
 DeleteReport DeleteItems(const std::vector<RegistryItem>& items, const std::wstring& backupFile,
                          ProgressSink* progress);

@@ -1,6 +1,7 @@
 #include "settings/ConfigStore.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "common/Text.h"
 
@@ -45,6 +46,44 @@ bool FlushFile(const std::wstring& path) {
     return file && FlushFileBuffers(file.get());
 }
 
+std::vector<ComPtr<IXMLDOMNode>> SelectAll(IXMLDOMNode* context, const std::wstring& query) {
+    std::vector<ComPtr<IXMLDOMNode>> nodes;
+    ComPtr<IXMLDOMNodeList> list;
+    UniqueBstr text = MakeBstr(query);
+    if (FAILED(context->selectNodes(text.get(), list.put())) || !list)
+        return nodes;
+    ComPtr<IXMLDOMNode> node;
+    while (list.get()->nextNode(node.put()) == S_OK && node)
+        nodes.push_back(std::move(node));
+    return nodes;
+}
+
+// The file indents each element by two blanks per element above it.
+int ElementsAbove(IXMLDOMNode* node) {
+    int count = 0;
+    ComPtr<IXMLDOMNode> parent;
+    node->get_parentNode(parent.put());
+    DOMNodeType type = NODE_INVALID;
+    while (parent && SUCCEEDED(parent.get()->get_nodeType(&type)) && type == NODE_ELEMENT) {
+        ++count;
+        ComPtr<IXMLDOMNode> above;
+        parent.get()->get_parentNode(above.put());
+        parent = std::move(above);
+    }
+    return count;
+}
+
+bool IsBlankText(IXMLDOMNode* node) {
+    DOMNodeType type = NODE_INVALID;
+    UniqueBstr text;
+    if (!node || FAILED(node->get_nodeType(&type)) || type != NODE_TEXT ||
+        FAILED(node->get_text(text.put()))) {
+        return false;
+    }
+    const std::wstring_view blank(text.get() ? text.get() : L"", SysStringLen(text.get()));
+    return blank.find_first_not_of(L" \t\r\n") == std::wstring_view::npos;
+}
+
 }  // namespace
 
 bool XmlParserAvailable() {
@@ -81,6 +120,76 @@ ComPtr<IXMLDOMNode> ConfigStore::SelectNode(const std::wstring& path) const {
     if (FAILED(m_document.get()->selectSingleNode(query.get(), node.put())))
         node.release();
     return node;
+}
+
+std::vector<ComPtr<IXMLDOMNode>> ConfigStore::SelectNodes(const std::wstring& path) const {
+    if (!Loaded())
+        return {};
+    return SelectAll(m_document.get(), path);
+}
+
+ComPtr<IXMLDOMNode> ConfigStore::EnsureElement(const std::wstring& path) {
+    ComPtr<IXMLDOMNode> node = SelectNode(path);
+    const std::size_t slash = path.rfind(L'/');
+    if (node || !Loaded() || slash == 0 || slash == std::wstring::npos)
+        return node;
+    ComPtr<IXMLDOMNode> parent = EnsureElement(path.substr(0, slash));
+    ComPtr<IXMLDOMElement> element;
+    UniqueBstr name = MakeBstr(path.substr(slash + 1));
+    if (!parent || FAILED(m_document.get()->createElement(name.get(), element.put())) || !element)
+        return node;
+    node.reset(element.release());
+    if (!AppendIndented(parent.get(), node.get()))
+        node.reset();
+    return node;
+}
+
+bool ConfigStore::ReplaceChildren(IXMLDOMNode* parent, const std::wstring& childName,
+                                  const std::vector<Attributes>& children) {
+    if (!Loaded() || !parent)
+        return false;
+    bool done = true;
+    for (const ComPtr<IXMLDOMNode>& old : SelectAll(parent, childName)) {
+        // The line break before an old child goes with it.
+        ComPtr<IXMLDOMNode> lineBreak;
+        old.get()->get_previousSibling(lineBreak.put());
+        if (IsBlankText(lineBreak.get()))
+            done = SUCCEEDED(parent->removeChild(lineBreak.get(), nullptr)) && done;
+        done = SUCCEEDED(parent->removeChild(old.get(), nullptr)) && done;
+    }
+    UniqueBstr name = MakeBstr(childName);
+    for (const Attributes& attributes : children) {
+        ComPtr<IXMLDOMElement> element;
+        if (FAILED(m_document.get()->createElement(name.get(), element.put())) || !element)
+            return false;
+        ComPtr<IXMLDOMNode> child(element.release());
+        for (const auto& [attribute, text] : attributes)
+            done = SetAttribute(child.get(), attribute, text) && done;
+        done = AppendIndented(parent, child.get()) && done;
+    }
+    return done;
+}
+
+// Puts child last among the parent's elements, on a new line indented one
+// level deeper than the parent, before the blanks that close the parent. The
+// blanks already there are changed rather than new ones put beside them: a
+// parser may merge neighbouring text nodes.
+bool ConfigStore::AppendIndented(IXMLDOMNode* parent, IXMLDOMNode* child) {
+    const int level = ElementsAbove(parent);
+    auto blanks = [](int indent) { return MakeBstr(L"\n" + std::wstring(2 * indent, L' ')); };
+    auto appendBlanks = [&](int indent) {
+        ComPtr<IXMLDOMText> text;
+        UniqueBstr lineBreak = blanks(indent);
+        if (FAILED(m_document.get()->createTextNode(lineBreak.get(), text.put())))
+            text.release();
+        return text && SUCCEEDED(parent->appendChild(text.get(), nullptr));
+    };
+    ComPtr<IXMLDOMNode> closing;
+    parent->get_lastChild(closing.put());
+    const bool opened = IsBlankText(closing.get())
+                            ? SUCCEEDED(closing.get()->put_text(blanks(level + 1).get()))
+                            : appendBlanks(level + 1);
+    return opened && SUCCEEDED(parent->appendChild(child, nullptr)) && appendBlanks(level);
 }
 
 void ConfigStore::GetAttribute(IXMLDOMNode* node, const std::wstring& name, VARIANT* value) const {

@@ -6,6 +6,7 @@
 #include <msxml.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/UniqueHandle.h"
@@ -27,6 +28,17 @@ class ConfigStore {
 
     // The first node matching an absolute element path, or an empty pointer.
     ComPtr<IXMLDOMNode> SelectNode(const std::wstring& path) const;
+    // Every node matching it, in document order.
+    std::vector<ComPtr<IXMLDOMNode>> SelectNodes(const std::wstring& path) const;
+    // The element at an absolute path, made with any missing parents (but
+    // never the document element) when it is not there yet.
+    ComPtr<IXMLDOMNode> EnsureElement(const std::wstring& path);
+    // Replaces the child elements of parent named childName with one new
+    // element per attribute list, each attribute set in the order given, every
+    // new element on a line of its own.
+    using Attributes = std::vector<std::pair<std::wstring, std::wstring>>;
+    bool ReplaceChildren(IXMLDOMNode* parent, const std::wstring& childName,
+                         const std::vector<Attributes>& children);
     // The attribute's value as a variant (VT_EMPTY when missing). value must be
     // an initialised variant; it is cleared first.
     void GetAttribute(IXMLDOMNode* node, const std::wstring& name, VARIANT* value) const;
@@ -48,6 +60,8 @@ class ConfigStore {
     std::wstring SavingPath() const { return m_path + L".new"; }
 
   private:
+    bool AppendIndented(IXMLDOMNode* parent, IXMLDOMNode* child);
+
     ComPtr<IXMLDOMDocument> m_document;
     std::wstring m_path;
 };

@@ -18,13 +18,20 @@ std::wstring PageDialog::StatusText() const {
 void PageDialog::ShowDeletion(const ListDeletion& deletion) {
     if (deletion.selected == 0)
         return;
+    std::wstring text;
     if (deletion.failed > 0) {
-        SetStatusText(FormatCount(GetText(L"_RegistryListViewDeleteLeftUndone"),
-                                  static_cast<long long>(deletion.failed)));
-    } else {
-        SetStatusText(FormatCount(GetText(L"_RegistryListViewDeleted"),
-                                  static_cast<long long>(deletion.removed)));
+        text = FormatCount(GetText(L"_RegistryListViewDeleteLeftUndone"),
+                           static_cast<long long>(deletion.failed));
+    } else if (deletion.removed > 0 || deletion.noLongerStale == 0) {
+        text = FormatCount(GetText(L"_RegistryListViewDeleted"),
+                           static_cast<long long>(deletion.removed));
     }
+    if (deletion.noLongerStale > 0) {
+        text += (text.empty() ? L"" : L" ") +
+                FormatCount(GetText(L"_RegistryListViewNoLongerStale"),
+                            static_cast<long long>(deletion.noLongerStale));
+    }
+    SetStatusText(text);
 }
 
 BOOL PageDialog::OnInitDialog() {

@@ -6,8 +6,11 @@
 
 #include "framework/PopupMenu.h"
 #include "cleaner/CleanerTasks.h"
+#include "cleaner/ScanDriver.h"
 #include "cleaner/ScanWorker.h"
 #include "framework/Prompt.h"
+#include "pages/EntryListsDialog.h"
+#include "settings/EntryLists.h"
 #include "resource.h"
 #include "settings/ConfigStore.h"
 #include "settings/ModulePath.h"
@@ -16,7 +19,13 @@
 
 namespace {
 
-enum TaskMenuCommand { kMenuDefault = 1, kMenuTickAll, kMenuUntickAll, kMenuInvert };
+enum TaskMenuCommand {
+    kMenuDefault = 1,
+    kMenuTickAll,
+    kMenuUntickAll,
+    kMenuInvert,
+    kMenuEntryLists
+};
 
 }  // namespace
 
@@ -41,9 +50,11 @@ void PageRegistryCleaner::InitPage() {
     TakeMessagesOf(m_scan);
     m_walkingText = GetText(L"_PageRegistryCleanerState2");
     FillTaskList();
-    m_results.SubclassList(Item(IDC_RESULT_LIST));
+    m_results.SubclassList(Item(IDC_RESULT_LIST), true);
     m_results.SetRowPictures(IDB_CLEANER_RESULTS);
     m_results.SetDeletionHandler([this](const ListDeletion& deletion) { ShowDeletion(deletion); });
+    m_results.SetIgnoreHandler(
+        [this](const std::vector<RegistryItem>& entries) { return Ignore(entries); });
     SetButtonStates(true, false, false, false);
     SetStatusText(GetText(L"_PageRegistryCleanerState1"));
     LoadTaskSelection(L"custom");
@@ -104,7 +115,7 @@ void PageRegistryCleaner::ShowScanEnd() {
 void PageRegistryCleaner::StartScan() {
     if (m_scan.Running())
         return;
-    if (!m_scan.Start(m_hwnd, ScanWork(TaskSelection())))
+    if (!m_scan.Start(m_hwnd, ScanWork(TaskSelection(), StoredEntryFilter(m_configFile))))
         return;
     SetButtonStates(false, true, false, false);
 }
@@ -149,7 +160,9 @@ void PageRegistryCleaner::ShowTaskMenu() {
     UniqueMenu menu(CreatePopupMenu());
     if (!menu)
         return;
-    for (int command = kMenuDefault; command <= kMenuInvert; ++command) {
+    for (int command = kMenuDefault; command <= kMenuEntryLists; ++command) {
+        if (command == kMenuEntryLists)
+            AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
         const std::wstring text =
             GetText(L"_PageRegistryCleanerTaskListMenuItem" + std::to_wstring(command));
         AppendMenuW(menu.get(), MF_STRING, static_cast<UINT_PTR>(command), text.c_str());
@@ -172,10 +185,39 @@ void PageRegistryCleaner::ShowTaskMenu() {
         case kMenuInvert:
             selection.flip();
             break;
+        case kMenuEntryLists:
+            ShowEntryLists();
+            return;
         default:
             return;
     }
     SetTaskSelection(selection);
+}
+
+std::shared_ptr<const EntryFilter> PageRegistryCleaner::Ignore(
+    const std::vector<RegistryItem>& entries) {
+    ConfigStore store;
+    store.Load(m_configFile);
+    EntryLists lists = LoadEntryLists(store);
+    for (const RegistryItem& item : entries) {
+        const IgnoredEntry entry{item.rootKey, item.keyPath, item.IsKey() ? L"" : item.valueName,
+                                 item.IsKey()};
+        if (std::find(lists.ignored.begin(), lists.ignored.end(), entry) == lists.ignored.end())
+            lists.ignored.push_back(entry);
+    }
+    if (!SaveEntryLists(m_configFile, lists)) {
+        ShowMessage(m_hwnd, FormatPath(GetText(L"_PageRegistryCleanerIgnoreFailed"), m_configFile),
+                    MB_OK | MB_ICONWARNING);
+        return nullptr;
+    }
+    // Only what is ignored leaves the list, under every name it has.
+    return std::make_shared<const EntryFilter>(std::vector<PlacePattern>(), lists.ignored,
+                                               CurrentUserSid());
+}
+
+void PageRegistryCleaner::ShowEntryLists() {
+    EntryListsDialog dialog(m_configFile);
+    dialog.DoModal(m_hwnd);
 }
 
 void PageRegistryCleaner::DeleteSelectedEntries() {

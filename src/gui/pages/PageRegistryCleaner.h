@@ -2,6 +2,7 @@
 // The cleaner's page: the task list with its check boxes, the scan and delete
 // buttons, the result list and the status line (dialog 204).
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,11 @@ class PageRegistryCleaner : public PageDialog {
     void LoadTaskSelection(const wchar_t* which);
     void SaveTaskSelection();
     void ShowTaskMenu();
+    // "Ignored and protected entries": the dialog of the two lists.
+    void ShowEntryLists();
+    // Adds the entries to the ignore list in the settings file; the filter of
+    // the whole ignore list, or none when the file could not be saved.
+    std::shared_ptr<const EntryFilter> Ignore(const std::vector<RegistryItem>& entries);
     void DeleteSelectedEntries();
     void DeleteAllEntries();
 

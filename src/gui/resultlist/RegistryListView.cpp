@@ -38,6 +38,7 @@ struct MenuEntry {
 };
 constexpr MenuEntry kMenu[] = {{IDM_ROW_EDIT},
                                {IDM_ROW_DELETE},
+                               {IDM_ROW_IGNORE},
                                {0},
                                {IDM_ROW_EXPORT},
                                {0},
@@ -62,10 +63,11 @@ RegistryListView::~RegistryListView() {
         SetRowCount(0);
 }
 
-bool RegistryListView::SubclassList(HWND list) {
+bool RegistryListView::SubclassList(HWND list, bool withProblems) {
     if (!Attach(list))
         return false;
-    for (int column = 0; column < kColumnCount; ++column) {
+    m_columns = withProblems ? kColumnCount : kColumnCount - 1;
+    for (int column = 0; column < m_columns; ++column) {
         InsertColumn(column, GetText(L"_RegistryListViewCol" + std::to_wstring(column + 1)),
                      column % 2 ? 300 : 100, kSortAsText);
     }
@@ -135,7 +137,8 @@ void RegistryListView::OnRowsWaiting(WPARAM job) {
 }
 
 std::wstring RegistryListView::RowText(int row, int column) const {
-    return std::wstring(m_store.Text(static_cast<std::size_t>(row), column));
+    std::wstring buffer;
+    return std::wstring(m_store.Text(static_cast<std::size_t>(row), column, buffer));
 }
 
 RegistryItem RegistryListView::Entry(int row) const {
@@ -148,7 +151,7 @@ void RegistryListView::Select(std::vector<int> rows) {
 }
 
 void RegistryListView::SortByColumn(int column) {
-    if (column < 0 || column >= kColumnCount)
+    if (column < 0 || column >= m_columns)
         return;
     TakeWaitingRows();
     // Every row selected stays so whatever the order.
@@ -204,12 +207,15 @@ ListDeletion RegistryListView::DeleteSelected() {
         ShowNotice(Owner(),
                    FormatPath(GetText(L"_RegistryListViewBackupFailed"), report.backupPath));
     } else {
-        // Only rows whose entries are gone leave the list; the others stay
-        // selected, at their places among the rows that remain.
+        // Only rows whose entries are gone leave the list; those that failed
+        // stay selected, at their places among the rows that remain, and
+        // those no longer stale stay unselected.
         std::vector<int> gone, kept;
         for (std::size_t k = 0; k < rows.size(); ++k) {
             if (IsFailure(report.outcomes[k]))
                 kept.push_back(rows[k] - static_cast<int>(gone.size()));
+            else if (report.outcomes[k] == DeleteOutcome::NoLongerStale)
+                ++deletion.noLongerStale;
             else
                 gone.push_back(rows[k]);
         }
@@ -305,6 +311,8 @@ bool RegistryListView::CommandEnabled(int command) const {
         case IDM_ROW_DELETE:
         case IDM_ROW_EXPORT:
             return selected >= 1 && !m_busy;
+        case IDM_ROW_IGNORE:
+            return selected >= 1 && !m_busy && m_ignoreHandler;
         case IDM_ROW_INVERT_SELECTION:
         case IDM_ROW_SELECT_NONE:
         case IDM_ROW_SELECT_ALL:
@@ -341,7 +349,35 @@ void RegistryListView::RunCommand(int command) {
         case IDM_ROW_OPEN_IN_EDITOR:
             OpenSelectedInRegistryEditor();
             break;
+        case IDM_ROW_IGNORE:
+            IgnoreSelected();
+            break;
     }
+}
+
+void RegistryListView::IgnoreSelected() {
+    std::vector<RegistryItem> entries;
+    for (int row : SelectedRows())
+        entries.push_back(Entry(row));
+    if (entries.empty() || !m_ignoreHandler)
+        return;
+    const std::shared_ptr<const EntryFilter> hidden = m_ignoreHandler(entries);
+    if (hidden)
+        RemoveRowsHiddenBy(*hidden);
+}
+
+void RegistryListView::RemoveRowsHiddenBy(const EntryFilter& filter) {
+    TakeWaitingRows();
+    std::vector<int> gone;
+    for (std::size_t row = 0; row < m_store.Size(); ++row) {
+        if (filter.Hides(m_store.Item(row)))
+            gone.push_back(static_cast<int>(row));
+    }
+    if (gone.empty())
+        return;
+    SelectAll(false);
+    m_store.Remove(gone);
+    SetRowCount(static_cast<int>(m_store.Size()));
 }
 
 void RegistryListView::ShowContextMenu(POINT screenPoint) {
@@ -349,6 +385,8 @@ void RegistryListView::ShowContextMenu(POINT screenPoint) {
     if (!menu)
         return;
     for (const MenuEntry& entry : kMenu) {
+        if (entry.command == IDM_ROW_IGNORE && !m_ignoreHandler)
+            continue;
         if (entry.command == 0) {
             AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
             continue;
@@ -371,7 +409,8 @@ void RegistryListView::ShowText(NMLVDISPINFOW& info) const {
         return;
     const std::size_t row = static_cast<std::size_t>(item.iItem);
     if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
-        const std::wstring_view text = m_store.Text(row, item.iSubItem);
+        std::wstring buffer;
+        const std::wstring_view text = m_store.Text(row, item.iSubItem, buffer);
         const std::size_t length = std::min<std::size_t>(text.size(), item.cchTextMax - 1);
         std::copy(text.begin(), text.begin() + length, item.pszText);
         item.pszText[length] = L'\0';
@@ -428,7 +467,7 @@ LRESULT RegistryListView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             const LRESULT result = CallPrevious(message, wParam, lParam);
             if (!m_fitting) {
                 m_fitting = true;
-                FitColumnsEqually(kColumnCount);
+                FitColumnsEqually(m_columns);
                 m_fitting = false;
             }
             return result;

@@ -1,6 +1,7 @@
 #pragma once
 // The list of found registry entries on the cleaner and the search page: four
-// columns (root key, key, value name, data) and a picture per row, sorting by
+// columns (root key, key, value name, data), on the cleaner's list a fifth
+// (the problem, why the entry is listed), and a picture per row, sorting by
 // column click, finding a row by typing, and the context menu's commands on
 // the selected rows: view or edit, delete (backup first), export, selection,
 // and opening the row's key in the registry editor.
@@ -17,6 +18,7 @@
 
 #include "framework/ListView.h"
 #include "framework/UiHandles.h"
+#include "cleaner/EntryFilter.h"
 #include "registry/Registry.h"
 #include "results/DeleteEntries.h"
 #include "resultlist/RowQueue.h"
@@ -24,9 +26,10 @@
 
 // What became of the rows a deletion was asked for.
 struct ListDeletion {
-    std::size_t selected = 0;  // rows the deletion took
-    std::size_t removed = 0;   // rows whose entries are gone: taken off the list
-    std::size_t failed = 0;    // rows kept, still selected: their entries are still there
+    std::size_t selected = 0;       // rows the deletion took
+    std::size_t removed = 0;        // rows whose entries are gone: taken off the list
+    std::size_t failed = 0;         // rows kept, still selected: their entries are still there
+    std::size_t noLongerStale = 0;  // rows kept, unselected: their entries were judged valid now
 };
 
 class RegistryListView : public ListView {
@@ -38,9 +41,9 @@ class RegistryListView : public ListView {
     RegistryListView();
     ~RegistryListView() override;
 
-    // Takes over the page's report list, made with LVS_OWNERDATA: columns,
-    // grid lines, full-row selection.
-    bool SubclassList(HWND list);
+    // Takes over the page's report list, made with LVS_OWNERDATA: columns
+    // (with the problem column or without), grid lines, full-row selection.
+    bool SubclassList(HWND list, bool withProblems = false);
     // The row pictures: a three-picture 16-pixel strip from a bitmap resource.
     bool SetRowPictures(int bitmapId);
 
@@ -91,6 +94,15 @@ class RegistryListView : public ListView {
     bool ExportSelected(const std::wstring& fileName);
     // Opens the entry editor on the first selected row; its texts follow a change.
     void EditSelected();
+    // Hands the selected rows' entries to the ignore handler (the cleaner's
+    // list only: the menu offers "Ignore" once a handler is set), then takes
+    // off the list every row the filter it returns hides.
+    void IgnoreSelected();
+    using IgnoreHandler =
+        std::function<std::shared_ptr<const EntryFilter>(const std::vector<RegistryItem>&)>;
+    void SetIgnoreHandler(IgnoreHandler handler) { m_ignoreHandler = std::move(handler); }
+    // Takes off the list every row the filter hides.
+    void RemoveRowsHiddenBy(const EntryFilter& filter);
     // Starts the registry editor at the first selected row's key.
     void OpenSelectedInRegistryEditor();
     void InvertSelection();
@@ -119,9 +131,11 @@ class RegistryListView : public ListView {
     std::shared_ptr<RowQueue> m_queue;
     std::wstring m_backupFolder;
     std::function<void(const ListDeletion&)> m_deletionHandler;
+    IgnoreHandler m_ignoreHandler;
     PictureStrip m_pictures;
     bool m_busy = false;
     bool m_fitting = false;
     int m_sortColumn = -1;
+    int m_columns = kColumnCount - 1;
     ULONGLONG m_lastTaken = 0;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "cleaner/Problem.h"
 #include "common/Text.h"
 
 // Texts in blocks of a fixed size (a longer text gets a block of its own):
@@ -37,10 +38,13 @@ RowStore::RowStore() : m_pool(std::make_unique<Pool>()) {}
 
 RowStore::~RowStore() = default;
 
-const wchar_t* RowStore::Store(std::wstring_view a, std::wstring_view b, std::wstring_view c) {
-    wchar_t* start = m_pool->Reserve(a.size() + b.size() + c.size());
+const wchar_t* RowStore::Store(std::initializer_list<std::wstring_view> parts) {
+    std::size_t length = 0;
+    for (std::wstring_view part : parts)
+        length += part.size();
+    wchar_t* start = m_pool->Reserve(length);
     wchar_t* at = start;
-    for (std::wstring_view part : {a, b, c}) {
+    for (std::wstring_view part : parts) {
         std::copy(part.begin(), part.end(), at);
         at += part.size();
     }
@@ -56,22 +60,25 @@ std::uint16_t RowStore::RootIndex(const std::wstring& root) {
 
 void RowStore::Append(const RegistryItem& item) {
     Record record;
-    record.text = Store(item.keyPath, item.valueName, item.dataText);
+    record.text = Store({item.keyPath, item.valueName, item.dataText, item.problemArgument});
     record.keyLength = static_cast<std::uint32_t>(item.keyPath.size());
     record.nameLength = static_cast<std::uint32_t>(item.valueName.size());
     record.dataLength = static_cast<std::uint32_t>(item.dataText.size());
+    record.argumentLength = static_cast<std::uint32_t>(item.problemArgument.size());
     record.type = item.type;
     record.root = RootIndex(item.rootKey);
-    record.image = static_cast<std::uint16_t>(item.image);
+    record.image = static_cast<std::uint8_t>(item.image);
+    record.problem = item.problem;
+    record.digest = item.digest;
     m_records.push_back(record);
 }
 
 void RowStore::AppendAll(const RowStore& other) {
     for (const Record& from : other.m_records) {
         Record record = from;
-        const std::wstring_view text(
-            from.text, std::size_t{from.keyLength} + from.nameLength + from.dataLength);
-        record.text = Store(text, {}, {});
+        const std::wstring_view text(from.text, std::size_t{from.keyLength} + from.nameLength +
+                                                    from.dataLength + from.argumentLength);
+        record.text = Store({text});
         record.root = RootIndex(other.m_roots[from.root]);
         m_records.push_back(record);
     }
@@ -84,37 +91,45 @@ void RowStore::Clear() {
     m_pool->Clear();
 }
 
-std::wstring_view RowStore::Text(std::size_t row, int column) const {
+// Part 0 to 3 of a row's text: key path, value name, data, problem argument.
+std::wstring_view RowStore::Part(std::size_t row, int part) const {
     const Record& r = m_records[row];
-    switch (column) {
-        case 0:
-            return m_roots[r.root];
-        case 1:
-            return {r.text, r.keyLength};
-        case 2:
-            return {r.text + r.keyLength, r.nameLength};
-        case 3:
-            return {r.text + r.keyLength + r.nameLength, r.dataLength};
-        default:
-            return {};
+    const std::uint32_t lengths[] = {r.keyLength, r.nameLength, r.dataLength, r.argumentLength};
+    const wchar_t* start = r.text;
+    for (int before = 0; before < part; ++before)
+        start += lengths[before];
+    return {start, lengths[part]};
+}
+
+std::wstring_view RowStore::Text(std::size_t row, int column, std::wstring& buffer) const {
+    if (column == 0)
+        return m_roots[m_records[row].root];
+    if (column == kProblemColumn) {
+        buffer = ProblemText(m_records[row].problem, std::wstring(Part(row, 3)));
+        return buffer;
     }
+    return column > 0 && column < kColumns ? Part(row, column - 1) : std::wstring_view();
 }
 
 RegistryItem RowStore::Item(std::size_t row) const {
+    const Record& r = m_records[row];
     RegistryItem item;
-    item.rootKey = Text(row, 0);
-    item.keyPath = Text(row, 1);
-    item.valueName = Text(row, 2);
-    item.dataText = Text(row, 3);
-    item.type = m_records[row].type;
-    item.image = m_records[row].image;
+    item.rootKey = m_roots[r.root];
+    item.keyPath = Part(row, 0);
+    item.valueName = Part(row, 1);
+    item.dataText = Part(row, 2);
+    item.problemArgument = Part(row, 3);
+    item.type = r.type;
+    item.image = r.image;
+    item.problem = r.problem;
+    item.digest = r.digest;
     return item;
 }
 
 void RowStore::SetTexts(std::size_t row, std::wstring_view valueName, std::wstring_view dataText) {
     Record& r = m_records[row];
     // The old texts stay in the pool until the rows are cleared.
-    r.text = Store(Text(row, 1), valueName, dataText);
+    r.text = Store({Part(row, 0), valueName, dataText, Part(row, 3)});
     r.nameLength = static_cast<std::uint32_t>(valueName.size());
     r.dataLength = static_cast<std::uint32_t>(dataText.size());
 }
@@ -129,8 +144,13 @@ std::vector<std::uint32_t> RowStore::SortBy(int column, bool descending) {
         std::uint32_t row;
     };
     std::vector<Key> keys(m_records.size());
+    // The problem column's words are made for the sort and dropped after it.
+    RowStore words;
+    std::wstring buffer;
     for (std::size_t row = 0; row < keys.size(); ++row) {
-        const std::wstring_view text = Text(row, column);
+        std::wstring_view text = Text(row, column, buffer);
+        if (column == kProblemColumn)
+            text = {words.Store({text}), text.size()};
         keys[row] = {CodePageOrderHead(text), text.data(), static_cast<std::uint32_t>(text.size()),
                      static_cast<std::uint32_t>(row)};
     }
@@ -170,9 +190,10 @@ void RowStore::Remove(const std::vector<int>& rows) {
 
 int RowStore::FindPrefix(int column, std::wstring_view prefix, std::size_t start) const {
     const std::size_t count = m_records.size();
+    std::wstring buffer;
     for (std::size_t step = 0; step < count; ++step) {
         const std::size_t row = (start + step) % count;
-        if (StartsWithIgnoringCase(Text(row, column), prefix))
+        if (StartsWithIgnoringCase(Text(row, column, buffer), prefix))
             return static_cast<int>(row);
     }
     return -1;

@@ -2,10 +2,12 @@
 // The rows of a result list, kept by the program, not by the list control:
 // every row's texts in a few large blocks of one pool, one small record per
 // row in the order the list shows them. A million rows cost a few hundred
-// bytes each, and clearing them frees a few blocks at once.
+// bytes each, and clearing them frees a few blocks at once. A cleaner row's
+// reason is kept as its number and argument, its words made when shown.
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -15,8 +17,10 @@
 
 class RowStore {
   public:
-    // The list's columns: root key, key, value name, data.
-    static constexpr int kColumns = 4;
+    // The list's columns: root key, key, value name, data, and on the
+    // cleaner's list the problem.
+    static constexpr int kColumns = 5;
+    static constexpr int kProblemColumn = 4;
 
     RowStore();
     ~RowStore();
@@ -29,7 +33,8 @@ class RowStore {
     void AppendAll(const RowStore& other);
     void Clear();
 
-    std::wstring_view Text(std::size_t row, int column) const;
+    // A column's text; the problem column's words are made in buffer.
+    std::wstring_view Text(std::size_t row, int column, std::wstring& buffer) const;
     int Image(std::size_t row) const { return m_records[row].image; }
     int Type(std::size_t row) const { return m_records[row].type; }
     RegistryItem Item(std::size_t row) const;
@@ -51,17 +56,21 @@ class RowStore {
 
   private:
     struct Record {
-        const wchar_t* text;  // key path, value name and data, back to back
+        const wchar_t* text;  // key path, value name, data and problem argument, back to back
         std::uint32_t keyLength;
         std::uint32_t nameLength;
         std::uint32_t dataLength;
+        std::uint32_t argumentLength;
         std::int32_t type;
         std::uint16_t root;  // in m_roots
-        std::uint16_t image;
+        std::uint8_t image;
+        Problem problem;
+        std::uint64_t digest;
     };
     class Pool;
 
-    const wchar_t* Store(std::wstring_view a, std::wstring_view b, std::wstring_view c);
+    const wchar_t* Store(std::initializer_list<std::wstring_view> parts);
+    std::wstring_view Part(std::size_t row, int part) const;
     std::uint16_t RootIndex(const std::wstring& root);
 
     std::vector<Record> m_records;

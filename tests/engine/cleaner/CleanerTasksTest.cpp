@@ -86,166 +86,267 @@ TEST_F(CleanerTasks, UserSettingsNamingFilesInFoldersOfAnyScriptAreJudgedByTheRe
                         Row(0, kHkcu, key.path(), L"Gone", L"\"" + gone + L"\" /start", REG_SZ)});
 }
 
-// One planted world, every task run before and after planting: each task
-// reports exactly the stale entries of its own areas, in its walk order.
-TEST_F(CleanerTasks, EachTaskReportsOnlyTheStaleEntriesOfItsAreas) {
-    std::vector<std::vector<std::wstring>> before;
-    for (int task = 1; task <= kCleanerTaskCount; ++task)
-        before.push_back(RunRows(task));
+// What one task's table row plants, in a world of its own, and the rows the
+// task then reports beyond what it reported before, with their reasons.
+struct World {
+    ScratchFolder files{L"tasks"};
+    std::wstring present = files.MakeFile(L"Present\\tool.exe");
+    std::wstring missing = files.Missing(L"Gone\\tool.exe");
     std::deque<PlantedKey> keys;
-    auto plant = [&keys](HKEY root, const std::wstring& path) -> PlantedKey& {
-        return keys.emplace_back(root, path);
-    };
-    // Task 1: string values of the user's software naming a missing file, but no class.
-    // (Data naming a missing file, and a file type whose ProgID's command names one,
-    // the road test plants; a present file is IsMissingPath's.)
-    ScratchKey user(L"Task1");
-    const std::wstring k = user.path();
-    PlantString(HKEY_CURRENT_USER, k, missing, L"any text");
-    PlantString(HKEY_CURRENT_USER, k + L"\\Sub", present, missing);
-    PlantString(HKEY_CURRENT_USER, k + L"\\Sub", L"z twice", L"\"" + missing + L"\" \"%1\"");
-    PlantString(HKEY_CURRENT_USER, k + L"\\Classes\\CLSID\\{1-2-3-4-5}\\InprocServer32", L"",
-                missing);
-    // Task 3: machine settings, but not classes, installer or uninstall data.
-    const std::wstring tool = L"Software\\ZdvTool" + kPid,
-                       tool32 = L"Software\\Wow6432Node\\ZdvTool" + kPid;
-    plant(HKEY_LOCAL_MACHINE, tool).String(L"Path", missing);
-    plant(HKEY_LOCAL_MACHINE, tool32).String(L"Path", missing);
-    plant(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\ZdvType" + kPid).String(L"Path", missing);
-    plant(HKEY_LOCAL_MACHINE,
-          L"Software\\Wow6432Node\\" + kCv.substr(9) + L"Uninstall\\ZdvApp" + kPid)
-        .String(L"DisplayIcon", missing);
-    plant(HKEY_LOCAL_MACHINE, kCv + L"Installer\\ZdvApp" + kPid).String(L"Source", missing);
-    // Task 4: a class key once per invalid value and root.
-    const std::wstring guid =
-        L"{ABCDEF01-2345-6789-ABCD-" + std::wstring(12 - kPid.size(), L'0') + kPid + L"}";
-    const std::wstring clsid = L"Software\\Classes\\CLSID\\" + guid;
-    plant(HKEY_LOCAL_MACHINE, clsid).String(L"Own", missing);
-    PlantedKey& server = plant(HKEY_LOCAL_MACHINE, clsid + L"\\InprocServer32");
-    server.String(L"", missing);
-    server.String(L"ThreadingModel", L"Both");
-    server.String(L"Backup", L"\"" + missing + L"\"");
-    PlantString(HKEY_LOCAL_MACHINE, server.path() + L"\\Deeper", L"", missing);
-    PlantString(HKEY_LOCAL_MACHINE,
-                plant(HKEY_LOCAL_MACHINE, L"Software\\Classes\\CLSID\\{00000000-0000-0000-0000-" +
-                                              std::wstring(12 - kPid.size(), L'1') + kPid + L"}")
-                        .path() +
-                    L"\\LocalServer32",
-                L"", present);
-    // Task 5: uninstall entries without values or with a missing uninstaller.
-    const std::wstring uninstall = kCv + L"Uninstall\\Zdv";
-    plant(HKEY_LOCAL_MACHINE, uninstall + L"A" + kPid);
-    plant(HKEY_LOCAL_MACHINE, uninstall + L"B" + kPid).String(L"DisplayName", L"Tool");
-    plant(HKEY_LOCAL_MACHINE, uninstall + L"C" + kPid)
-        .String(L"UninstallString", L"\"" + missing + L"\" /uninstall");
-    plant(HKEY_LOCAL_MACHINE, uninstall + L"D" + kPid)
-        .String(L"UninstallString", L"\"" + present + L"\" /uninstall");
-    plant(HKEY_LOCAL_MACHINE, uninstall + L"E" + kPid)
-        .String(L"UninstallString", L"MsiExec.exe /X{12345678-1234-1234-1234-123456789012}");
-    // Task 6: every value of the history lists but REG_NONE (several values of
-    // one list the scan driver's test shows).
-    const std::wstring runMru = kCv + L"Explorer\\RunMRU",
-                       docs = kCv + L"Explorer\\RecentDocs\\.txt";
-    const std::wstring urls = L"Software\\Microsoft\\Internet Explorer\\TypedUrls";
-    PlantedKey& run = plant(HKEY_CURRENT_USER, runMru);
-    run.String(L"a", L"notepad\\1");
-    run.Value(L"none", REG_NONE, "x");
-    plant(HKEY_CURRENT_USER, docs).Dword(L"MRUListEx", 2);
-    PlantedKey& typed = plant(HKEY_CURRENT_USER, urls);
-    typed.String(L"url1", L"http://example.com/");
-    typed.Dword(L"count", 1);
-    // Task 7: start menu order, empty software keys and file types.
-    files.MakeFolder(L"User\\Accessories");
-    files.MakeFolder(L"Common\\Games");
-    const std::wstring shellFolders = kCv + L"Explorer\\Shell Folders";
-    PlantedKey& userFolders = plant(HKEY_CURRENT_USER, shellFolders);
-    userFolders.String(L"Programs", files.path() + L"\\User");
-    plant(HKEY_LOCAL_MACHINE, shellFolders).String(L"Common Programs", files.path() + L"\\Common");
-    const std::wstring menu = kCv + L"Explorer\\MenuOrder\\Start Menu\\Programs";
-    const std::wstring menu2 = kCv + L"Explorer\\MenuOrder\\Start Menu2\\Programs";
-    plant(HKEY_CURRENT_USER, menu);
-    plant(HKEY_CURRENT_USER, menu2);
-    for (const std::wstring& order : {menu + L"\\accessories", menu + L"\\GAMES",
-                                      menu + L"\\Old Tool" + kPid, menu2 + L"\\Older Tool" + kPid})
-        PlantKey(HKEY_CURRENT_USER, order);
-    plant(HKEY_CURRENT_USER, L"Software\\ZdvEmpty" + kPid);
-    plant(HKEY_CURRENT_USER, L"Software\\ZdvUsed" + kPid).String(L"x", L"y");
-    plant(HKEY_LOCAL_MACHINE, L"Software\\ZdvEmpty" + kPid);
-    const std::wstring classes = L"Software\\Classes\\";
-    const std::wstring lost = classes + L".zdvlost" + kPid, fine = classes + L".zdvfine" + kPid;
-    // A type whose ProgID key is missing is judged on its own command.
-    plant(HKEY_LOCAL_MACHINE, lost).String(L"", L"ZdvNoSuchProg" + kPid);
-    PlantString(HKEY_LOCAL_MACHINE, lost + L"\\Shell\\Open\\Command", L"",
-                L"\"" + missing + L"\" \"%1\"");
-    plant(HKEY_LOCAL_MACHINE, fine);
-    PlantString(HKEY_LOCAL_MACHINE, fine + L"\\Shell\\Open\\Command", L"", present + L" %1 %2");
-    // Task 8: shared library counts; 9: locale entries; 11: start-up entries.
-    const std::wstring shared = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls";
-    const std::wstring gone = files.Missing(L"Gone\\old.dll");
-    PlantedKey& sharedDlls = plant(HKEY_LOCAL_MACHINE, shared);
-    sharedDlls.Dword(gone, 2);
-    sharedDlls.Dword(present, 1);
-    const std::wstring locale = L"System\\CurrentControlSet\\Control\\Nls\\Locale";
-    PlantedKey& locales = plant(HKEY_LOCAL_MACHINE, locale);
-    locales.String(L"zdv" + kPid, L"");
-    locales.String(L"zdv" + kPid + L"b", L"1");
-    PlantedKey& startup = plant(HKEY_LOCAL_MACHINE, kCv + L"Run");
-    startup.String(L"ZdvA" + kPid, L"rundll32.exe shell32.dll,Control_RunDLL");
-    startup.String(L"ZdvB" + kPid, present);
-    startup.String(L"ZdvC" + kPid, L"\"" + missing + L"\" -tray");
-    startup.String(L"ZdvD" + kPid, missing);
-    PlantedKey& userOnce = plant(HKEY_CURRENT_USER, kCv + L"RunOnce");
-    // REG_EXPAND_SZ is even-numbered: the mask of 1 keeps it out.
-    userOnce.String(L"ZdvE" + kPid, L"%ProgramFiles%\\Tool\\tool.exe", REG_EXPAND_SZ);
-    userOnce.String(L"ZdvF" + kPid, L"%ProgramFiles%\\Tool\\tool.exe");
-    // Task 10: every time zone but the one in use (TZ=Europe/London).
-    for (const std::wstring& row : before[9])
-        EXPECT_EQ(row.find(L"|GMT Standard Time|"), std::wstring::npos) << row;
-    const std::wstring zones = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\\Zdv ";
-    plant(HKEY_LOCAL_MACHINE, zones + L"Same " + kPid).String(L"Std", L"GMT Standard Time");
-    plant(HKEY_LOCAL_MACHINE, zones + L"Other " + kPid).String(L"Std", L"Zdv Standard Time");
-    plant(HKEY_LOCAL_MACHINE, zones + L"Unnamed " + kPid);
+    PlantedKey& Plant(HKEY root, const std::wstring& path) { return keys.emplace_back(root, path); }
+};
 
-    const std::vector<std::wstring> expected[kCleanerTaskCount] = {
-        {Row(0, kHkcu, k, missing, L"any text", REG_SZ),
-         Row(0, kHkcu, k + L"\\Sub", present, missing, REG_SZ),
-         Row(0, kHkcu, k + L"\\Sub", L"z twice", L"\"" + missing + L"\" \"%1\"", REG_SZ)},
-        {},  // all users: the user's rows again below HKEY_USERS, proved by its own test
-        // "-tray" makes the text no path, but it still holds a drive path.
-        {Row(0, kHklm, kCv + L"Run", L"ZdvD" + kPid, missing, REG_SZ),
-         Row(0, kHklm, tool32, L"Path", missing, REG_SZ),
-         Row(0, kHklm, tool, L"Path", missing, REG_SZ)},
-        {KeyRow(L"HKEY_CLASSES_ROOT", L"CLSID\\" + guid, missing),
-         KeyRow(L"HKEY_CLASSES_ROOT", L"CLSID\\" + guid, L"\"" + missing + L"\""),
-         KeyRow(kHklm, clsid, missing), KeyRow(kHklm, clsid, L"\"" + missing + L"\"")},
-        {KeyRow(kHklm, uninstall + L"A" + kPid), KeyRow(kHklm, uninstall + L"C" + kPid)},
-        {Row(0, kHkcu, runMru, L"a", L"notepad\\1", REG_SZ),
-         Row(2, kHkcu, docs, L"MRUListEx", L"0x00000002 (2)", REG_DWORD),
-         Row(0, kHkcu, urls, L"url1", L"http://example.com/", REG_SZ)},
-        {KeyRow(kHkcu, menu + L"\\Old Tool" + kPid), KeyRow(kHkcu, menu2 + L"\\Older Tool" + kPid),
-         KeyRow(kHkcu, L"Software\\ZdvEmpty" + kPid), KeyRow(kHklm, L"Software\\ZdvEmpty" + kPid),
-         KeyRow(kHklm, lost, L"\"" + missing + L"\" \"%1\"")},
-        {Row(2, kHklm, shared, gone, L"0x00000002 (2)", REG_DWORD)},
-        {Row(0, kHklm, locale, L"zdv" + kPid, L"", REG_SZ)},
-        {KeyRow(kHklm, zones + L"Other " + kPid, L"Zdv Standard Time")},
-        {Row(0, kHklm, kCv + L"Run", L"ZdvA" + kPid, L"rundll32.exe shell32.dll,Control_RunDLL",
-             REG_SZ),
-         Row(0, kHklm, kCv + L"Run", L"ZdvD" + kPid, missing, REG_SZ),
-         Row(0, kHkcu, kCv + L"RunOnce", L"ZdvF" + kPid, L"%ProgramFiles%\\Tool\\tool.exe",
-             REG_SZ)},
-    };
-    for (int task : {1, 3, 4, 5, 6, 7, 8, 9, 10, 11})
-        EXPECT_EQ(Added(before[task - 1], RunRows(task)), expected[task - 1]) << L"task " << task;
+// A row as RunRows gives it: the row's texts, its reason's number and argument.
+std::wstring Why(const std::wstring& row, Problem problem, const std::wstring& argument = L"") {
+    return row + L"|" + std::to_wstring(static_cast<int>(problem)) + L":" + argument;
+}
 
+std::vector<std::wstring> RunReasons(int task) {
+    RecordingSink sink;
+    TaskEnvironment env;
+    env.sink = &sink;
+    RunTask(task, env);
+    std::vector<std::wstring> rows;
+    for (std::size_t i = 0; i < sink.rows.size(); ++i)
+        rows.push_back(Why(sink.rows[i], sink.items[i].problem, sink.items[i].problemArgument));
+    return rows;
+}
+
+using Rows = std::vector<std::wstring>;
+struct TaskCase {
+    int task;
+    Rows (*plant)(World& w);
+};
+
+const std::wstring kUninstall = kCv + L"Uninstall\\";
+const std::wstring kUninstall32 = L"Software\\Wow6432Node\\" + kCv.substr(9) + L"Uninstall\\";
+std::wstring Guid(wchar_t fill) {
+    return L"{ABCDEF01-2345-6789-ABCD-" + std::wstring(12 - kPid.size(), fill) + kPid + L"}";
+}
+
+const TaskCase kTaskCases[] = {
+    // String values of the user's software naming a missing file, but no class.
+    // (Data naming a missing file, and a file type whose ProgID's command names
+    // one, the road test plants; a present file is IsMissingPath's.)
+    {1,
+     [](World& w) -> Rows {
+         const std::wstring k = L"Software\\ZdvTask1" + kPid;
+         PlantedKey& key = w.Plant(HKEY_CURRENT_USER, k);
+         key.String(w.missing, L"any text");
+         PlantString(HKEY_CURRENT_USER, k + L"\\Sub", w.present, w.missing);
+         PlantString(HKEY_CURRENT_USER, k + L"\\Sub", L"z twice", L"\"" + w.missing + L"\" \"%1\"");
+         PlantString(HKEY_CURRENT_USER, k + L"\\Classes\\CLSID\\{1-2-3-4-5}\\InprocServer32", L"",
+                     w.missing);
+         const auto found = Problem::FileNotFound;
+         return {
+             Why(Row(0, kHkcu, k, w.missing, L"any text", REG_SZ), found, w.missing),
+             Why(Row(0, kHkcu, k + L"\\Sub", w.present, w.missing, REG_SZ), found, w.missing),
+             Why(Row(0, kHkcu, k + L"\\Sub", L"z twice", L"\"" + w.missing + L"\" \"%1\"", REG_SZ),
+                 found, w.missing)};
+     }},
+    // Machine settings, but not classes, installer or uninstall data.
+    {3,
+     [](World& w) -> Rows {
+         const std::wstring tool = L"Software\\ZdvTool" + kPid,
+                            tool32 = L"Software\\Wow6432Node\\ZdvTool" + kPid;
+         w.Plant(HKEY_LOCAL_MACHINE, tool).String(L"Path", w.missing);
+         w.Plant(HKEY_LOCAL_MACHINE, tool32).String(L"Path", w.missing);
+         w.Plant(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\ZdvType" + kPid)
+             .String(L"Path", w.missing);
+         w.Plant(HKEY_LOCAL_MACHINE, kUninstall32 + L"ZdvApp" + kPid)
+             .String(L"DisplayIcon", w.missing);
+         w.Plant(HKEY_LOCAL_MACHINE, kCv + L"Installer\\ZdvApp" + kPid)
+             .String(L"Source", w.missing);
+         return {Why(Row(0, kHklm, tool32, L"Path", w.missing, REG_SZ), Problem::FileNotFound,
+                     w.missing),
+                 Why(Row(0, kHklm, tool, L"Path", w.missing, REG_SZ), Problem::FileNotFound,
+                     w.missing)};
+     }},
+    // A class key once per invalid value and root, the 32-bit view's too, by
+    // the path where it lives.
+    {4,
+     [](World& w) -> Rows {
+         const std::wstring clsid = L"Software\\Classes\\CLSID\\" + Guid(L'0');
+         w.Plant(HKEY_LOCAL_MACHINE, clsid).String(L"Own", w.missing);
+         PlantedKey& server = w.Plant(HKEY_LOCAL_MACHINE, clsid + L"\\InprocServer32");
+         server.String(L"", w.missing);
+         server.String(L"ThreadingModel", L"Both");
+         PlantString(HKEY_LOCAL_MACHINE, server.path() + L"\\Deeper", L"", w.missing);
+         w.Plant(HKEY_LOCAL_MACHINE, L"Software\\Classes\\CLSID\\" + Guid(L'1'))
+             .String(L"", w.present);
+         PlantString(HKEY_LOCAL_MACHINE, L"Software\\Classes\\CLSID\\" + Guid(L'1') + L"\\Local",
+                     L"", w.present);
+         w.Plant(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Classes\\CLSID\\" + Guid(L'2'));
+         PlantString(HKEY_LOCAL_MACHINE,
+                     L"Software\\Wow6432Node\\Classes\\CLSID\\" + Guid(L'2') + L"\\LocalServer32",
+                     L"", L"\"" + w.missing + L"\"");
+         const auto why = Problem::ClassServerNotFound;
+         return {
+             Why(KeyRow(L"HKEY_CLASSES_ROOT", L"CLSID\\" + Guid(L'0'), w.missing), why, w.missing),
+             Why(KeyRow(kHklm, clsid, w.missing), why, w.missing),
+             Why(KeyRow(kHklm, L"Software\\Classes\\Wow6432Node\\CLSID\\" + Guid(L'2'),
+                        L"\"" + w.missing + L"\""),
+                 why, w.missing)};
+     }},
+    // Uninstall entries without values or with a missing uninstaller, in both views.
+    {5,
+     [](World& w) -> Rows {
+         const std::wstring a = kUninstall + L"ZdvA" + kPid, c = kUninstall + L"ZdvC" + kPid,
+                            c32 = kUninstall32 + L"ZdvC" + kPid;
+         w.Plant(HKEY_LOCAL_MACHINE, a);
+         w.Plant(HKEY_LOCAL_MACHINE, kUninstall + L"ZdvB" + kPid).String(L"DisplayName", L"Tool");
+         w.Plant(HKEY_LOCAL_MACHINE, c)
+             .String(L"UninstallString", L"\"" + w.missing + L"\" /uninstall");
+         w.Plant(HKEY_LOCAL_MACHINE, c32).String(L"UninstallString", w.missing);
+         w.Plant(HKEY_LOCAL_MACHINE, kUninstall + L"ZdvD" + kPid)
+             .String(L"UninstallString", L"\"" + w.present + L"\" /uninstall");
+         w.Plant(HKEY_LOCAL_MACHINE, kUninstall + L"ZdvE" + kPid)
+             .String(L"UninstallString", L"MsiExec.exe /X{12345678-1234-1234-1234-123456789012}");
+         return {Why(KeyRow(kHklm, a), Problem::UninstallWithoutValues),
+                 Why(KeyRow(kHklm, c), Problem::UninstallProgramNotFound, w.missing),
+                 Why(KeyRow(kHklm, c32), Problem::UninstallProgramNotFound, w.missing)};
+     }},
+    // Every value of the history lists but REG_NONE.
+    {6,
+     [](World& w) -> Rows {
+         const std::wstring runMru = kCv + L"Explorer\\RunMRU",
+                            docs = kCv + L"Explorer\\RecentDocs\\.txt",
+                            urls = L"Software\\Microsoft\\Internet Explorer\\TypedUrls";
+         PlantedKey& run = w.Plant(HKEY_CURRENT_USER, runMru);
+         run.String(L"a", L"notepad\\1");
+         run.Value(L"none", REG_NONE, "x");
+         w.Plant(HKEY_CURRENT_USER, docs).Dword(L"MRUListEx", 2);
+         PlantedKey& typed = w.Plant(HKEY_CURRENT_USER, urls);
+         typed.String(L"url1", L"http://example.com/");
+         typed.Dword(L"count", 1);
+         const auto why = Problem::HistoryEntry;
+         return {Why(Row(0, kHkcu, runMru, L"a", L"notepad\\1", REG_SZ), why),
+                 Why(Row(2, kHkcu, docs, L"MRUListEx", L"0x00000002 (2)", REG_DWORD), why),
+                 Why(Row(0, kHkcu, urls, L"url1", L"http://example.com/", REG_SZ), why)};
+     }},
+    // Start menu order, empty software keys and file types.
+    {7,
+     [](World& w) -> Rows {
+         w.files.MakeFolder(L"User\\Accessories");
+         w.files.MakeFolder(L"Common\\Games");
+         const std::wstring shellFolders = kCv + L"Explorer\\Shell Folders";
+         w.Plant(HKEY_CURRENT_USER, shellFolders).String(L"Programs", w.files.path() + L"\\User");
+         w.Plant(HKEY_LOCAL_MACHINE, shellFolders)
+             .String(L"Common Programs", w.files.path() + L"\\Common");
+         const std::wstring menu = kCv + L"Explorer\\MenuOrder\\Start Menu\\Programs";
+         const std::wstring menu2 = kCv + L"Explorer\\MenuOrder\\Start Menu2\\Programs";
+         w.Plant(HKEY_CURRENT_USER, menu);
+         w.Plant(HKEY_CURRENT_USER, menu2);
+         for (const std::wstring& order : {menu + L"\\accessories", menu + L"\\GAMES",
+                                           menu + L"\\Old Tool" + kPid, menu2 + L"\\Older" + kPid})
+             PlantKey(HKEY_CURRENT_USER, order);
+         w.Plant(HKEY_CURRENT_USER, L"Software\\ZdvEmpty" + kPid);
+         w.Plant(HKEY_CURRENT_USER, L"Software\\ZdvUsed" + kPid).String(L"x", L"y");
+         w.Plant(HKEY_LOCAL_MACHINE, L"Software\\ZdvEmpty" + kPid);
+         // A type whose ProgID key is missing is judged on its own command.
+         const std::wstring lost = L"Software\\Classes\\.zdvlost" + kPid,
+                            fine = L"Software\\Classes\\.zdvfine" + kPid;
+         const std::wstring command = L"\"" + w.missing + L"\" \"%1\"";
+         w.Plant(HKEY_LOCAL_MACHINE, lost).String(L"", L"ZdvNoSuchProg" + kPid);
+         PlantString(HKEY_LOCAL_MACHINE, lost + L"\\Shell\\Open\\Command", L"", command);
+         w.Plant(HKEY_LOCAL_MACHINE, fine);
+         PlantString(HKEY_LOCAL_MACHINE, fine + L"\\Shell\\Open\\Command", L"",
+                     w.present + L" %1 %2");
+         const auto empty = Problem::EmptyKey, gone = Problem::MenuOrderFolderGone;
+         return {Why(KeyRow(kHkcu, menu + L"\\Old Tool" + kPid), gone, L"Old Tool" + kPid),
+                 Why(KeyRow(kHkcu, menu2 + L"\\Older" + kPid), gone, L"Older" + kPid),
+                 Why(KeyRow(kHkcu, L"Software\\ZdvEmpty" + kPid), empty),
+                 Why(KeyRow(kHklm, L"Software\\ZdvEmpty" + kPid), empty),
+                 Why(KeyRow(kHklm, lost, command), Problem::OpenCommandNotFound, w.missing)};
+     }},
+    // Shared library counts of missing files.
+    {8,
+     [](World& w) -> Rows {
+         const std::wstring shared = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls";
+         const std::wstring gone = w.files.Missing(L"Gone\\old.dll");
+         PlantedKey& dlls = w.Plant(HKEY_LOCAL_MACHINE, shared);
+         dlls.Dword(gone, 2);
+         dlls.Dword(w.present, 1);
+         return {Why(Row(2, kHklm, shared, gone, L"0x00000002 (2)", REG_DWORD),
+                     Problem::SharedLibraryMissing, gone)};
+     }},
+    {9,
+     [](World& w) -> Rows {
+         const std::wstring locale = L"System\\CurrentControlSet\\Control\\Nls\\Locale";
+         PlantedKey& locales = w.Plant(HKEY_LOCAL_MACHINE, locale);
+         locales.String(L"zdv" + kPid, L"");
+         locales.String(L"zdv" + kPid + L"b", L"1");
+         return {Why(Row(0, kHklm, locale, L"zdv" + kPid, L"", REG_SZ), Problem::EmptyLocale)};
+     }},
+    // Every time zone but the one in use (TZ=Europe/London).
+    {10,
+     [](World& w) -> Rows {
+         const std::wstring zones =
+             L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Time Zones\\Zdv ";
+         w.Plant(HKEY_LOCAL_MACHINE, zones + L"Same " + kPid).String(L"Std", L"GMT Standard Time");
+         w.Plant(HKEY_LOCAL_MACHINE, zones + L"Other " + kPid).String(L"Std", L"Zdv Time");
+         w.Plant(HKEY_LOCAL_MACHINE, zones + L"Unnamed " + kPid);
+         return {Why(KeyRow(kHklm, zones + L"Other " + kPid, L"Zdv Time"),
+                     Problem::TimeZoneNotInUse, L"Zdv Time")};
+     }},
+    // Start-up entries naming a missing file or no drive path, in both views.
+    {11,
+     [](World& w) -> Rows {
+         const std::wstring run = kCv + L"Run",
+                            run32 = L"Software\\Wow6432Node\\" + kCv.substr(9) + L"Run";
+         PlantedKey& startup = w.Plant(HKEY_LOCAL_MACHINE, run);
+         startup.String(L"ZdvA" + kPid, L"rundll32.exe shell32.dll,Control_RunDLL");
+         startup.String(L"ZdvB" + kPid, w.present);
+         startup.String(L"ZdvC" + kPid, L"\"" + w.missing + L"\" -tray");
+         startup.String(L"ZdvD" + kPid, w.missing);
+         w.Plant(HKEY_LOCAL_MACHINE, run32).String(L"ZdvG" + kPid, w.missing);
+         PlantedKey& userOnce = w.Plant(HKEY_CURRENT_USER, kCv + L"RunOnce");
+         // REG_EXPAND_SZ is even-numbered: the mask of 1 keeps it out.
+         userOnce.String(L"ZdvE" + kPid, L"%ProgramFiles%\\Tool\\tool.exe", REG_EXPAND_SZ);
+         userOnce.String(L"ZdvF" + kPid, L"%ProgramFiles%\\Tool\\tool.exe");
+         const auto bare = Problem::StartupWithoutFullPath;
+         return {Why(Row(0, kHklm, run, L"ZdvA" + kPid, L"rundll32.exe shell32.dll,Control_RunDLL",
+                         REG_SZ),
+                     bare),
+                 Why(Row(0, kHklm, run, L"ZdvD" + kPid, w.missing, REG_SZ), Problem::FileNotFound,
+                     w.missing),
+                 Why(Row(0, kHklm, run32, L"ZdvG" + kPid, w.missing, REG_SZ), Problem::FileNotFound,
+                     w.missing),
+                 Why(Row(0, kHkcu, kCv + L"RunOnce", L"ZdvF" + kPid,
+                         L"%ProgramFiles%\\Tool\\tool.exe", REG_SZ),
+                     bare)};
+     }},
+};
+
+void PrintTo(const TaskCase& taskCase, std::ostream* out) {
+    *out << "task " << taskCase.task;
+}
+
+class EachTask : public ::testing::TestWithParam<TaskCase> {};
+
+// Each task reports exactly the stale entries of its own areas, in its walk
+// order, each with its reason.
+TEST_P(EachTask, ReportsOnlyTheStaleEntriesOfItsAreasWithTheirReasons) {
+    const int task = GetParam().task;
+    const Rows before = RunReasons(task);
+    World world;
+    const Rows expected = GetParam().plant(world);
+    EXPECT_EQ(Added(before, RunReasons(task)), expected);
     // A Programs folder whose path cannot be read or that cannot be listed
     // leaves every menu order key unjudged, not stale.
-    for (const std::wstring& programs : {std::wstring(300, L'x'), files.Missing(L"NoPrograms")}) {
-        userFolders.String(L"Programs", programs);
-        EXPECT_EQ(Added(before[6], RunRows(7)),
-                  std::vector<std::wstring>(expected[6].begin() + 2, expected[6].end()))
-            << programs;
+    if (task == 7) {
+        for (const std::wstring& programs :
+             {std::wstring(300, L'x'), world.files.Missing(L"NoPrograms")}) {
+            PlantString(HKEY_CURRENT_USER, kCv + L"Explorer\\Shell Folders", L"Programs", programs);
+            EXPECT_EQ(Added(before, RunReasons(7)), Rows(expected.begin() + 2, expected.end()));
+        }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(CleanerTasks, EachTask, ::testing::ValuesIn(kTaskCases),
+                         [](const ::testing::TestParamInfo<TaskCase>& info) {
+                             return "Task" + std::to_string(info.param.task);
+                         });
 
 class TestProgress : public ScanProgress {
   public:

@@ -5,6 +5,7 @@
 
 #include "TestSupport.h"
 #include "backup/BackupStore.h"
+#include "cleaner/EntryFilter.h"
 #include "results/DeleteEntries.h"
 
 namespace {
@@ -150,6 +151,60 @@ TEST(DeleteItems, KeepsWhatCouldNotBeReadIntoTheBackupWholeAndWritesNoBackupOfNo
     ScratchFolder empty(L"empty");
     EXPECT_TRUE(DeleteItems({}, empty.Missing(L"backup.reg"), nullptr).backupOk);
     EXPECT_TRUE(ListBackups(empty.path()).empty());
+}
+
+// A cleaner row as the scan reported it: its reason, and for a value the
+// digest of the value as it is now.
+RegistryItem Judged(RegistryItem item, Problem problem, const std::wstring& argument = L"") {
+    item.problem = problem;
+    item.problemArgument = argument;
+    if (!item.IsKey()) {
+        const ValueData value =
+            ReadValue(OpenKey(HKEY_CURRENT_USER, item.keyPath).get(), item.valueName);
+        item.digest = ValueDigest(value.type, value.bytes.data(), value.bytes.size());
+    }
+    return item;
+}
+
+// Between the scan and the deletion a file came back, a value changed, a key
+// got a value: those rows are kept out of the backup and the deletion. One
+// entry listed under two names is backed up and deleted once.
+TEST(DeleteItems, JudgesCleanerRowsAgainAndDeletesAnEntryListedTwiceOnce) {
+    ScratchKey scratch;
+    ScratchFolder folder(L"second");
+    const std::wstring back = folder.Missing(L"Back\\tool.exe"), gone = folder.Missing(L"gone.exe");
+    PlantString(scratch.root(), scratch.path(), L"back", back);
+    PlantString(scratch.root(), scratch.path(), L"changed", L"one");
+    PlantString(scratch.root(), scratch.path(), L"stale", gone);
+    PlantKey(scratch.root(), scratch.Sub(L"Empty"));
+    std::vector<RegistryItem> items = {
+        Judged(ValueItem(scratch.path(), L"back"), Problem::FileNotFound, back),
+        Judged(ValueItem(scratch.path(), L"changed"), Problem::HistoryEntry),
+        Judged(ValueItem(scratch.path(), L"stale"), Problem::FileNotFound, gone),
+        Judged(KeyItem(scratch.Sub(L"Empty")), Problem::EmptyKey)};
+    RegistryItem twice = items[2];
+    twice.rootKey = L"HKEY_USERS";
+    twice.keyPath = CurrentUserSid() + L"\\" + scratch.path();
+    items.push_back(twice);
+    folder.MakeFile(L"Back\\tool.exe");
+    PlantString(scratch.root(), scratch.path(), L"changed", L"two");
+    PlantString(scratch.root(), scratch.Sub(L"Empty"), L"now", L"used");
+
+    DeleteReport report = DeleteItems(items, folder.Missing(L"backup.reg"), nullptr);
+    ASSERT_TRUE(report.backupOk);
+    const DeleteOutcome kept = DeleteOutcome::NoLongerStale;
+    EXPECT_EQ(report.outcomes, (std::vector<DeleteOutcome>{kept, kept, DeleteOutcome::Deleted, kept,
+                                                           DeleteOutcome::Deleted}));
+    EXPECT_FALSE(report.AnyFailed());
+    std::wstring escaped;
+    for (wchar_t c : gone)
+        escaped += c == L'\\' ? std::wstring(2, c) : std::wstring(1, c);
+    EXPECT_EQ(ReadWholeFile(report.backupPath),
+              RegText({L"[" + kHkcu + scratch.path() + L"]", L"\"stale\"=\"" + escaped + L"\""}));
+    EXPECT_TRUE(ValueExists(scratch.root(), scratch.path(), L"back"));
+    EXPECT_TRUE(ValueExists(scratch.root(), scratch.path(), L"changed"));
+    EXPECT_TRUE(KeyExists(scratch.root(), scratch.Sub(L"Empty")));
+    EXPECT_FALSE(ValueExists(scratch.root(), scratch.path(), L"stale"));
 }
 
 }  // namespace

@@ -11,9 +11,11 @@
 #include "GuiTestSupport.h"
 #include "TestSupport.h"
 #include "app/MainFrame.h"
+#include "backup/BackupStore.h"
 #include "cleaner/ScanDriver.h"
 #include "framework/Prompt.h"
 #include "framework/PopupMenu.h"
+#include "pages/EntryListsDialog.h"
 #include "work/Worker.h"
 #include "resource.h"
 #include "settings/ConfigStore.h"
@@ -109,9 +111,9 @@ class PagesTest : public ::testing::Test {
         }
         return rows;
     }
-    static Texts EngineRows(const Flags& tasks) {
+    Texts EngineRows(const Flags& tasks) {
         RecordingSink sink;
-        RunScan(tasks, sink, nullptr, nullptr);
+        RunScan(tasks, sink, nullptr, nullptr, StoredEntryFilter(m_config).get());
         return sink.rows;
     }
     bool ScanEnds() {
@@ -216,6 +218,63 @@ TEST_F(PagesTest, StopKeepsTheRowsAndNothingOfAStoppedScanArrivesLater) {
     Cleaner().StartScan();
     ASSERT_TRUE(ScanEnds());
     EXPECT_EQ(Rows(list), expected);
+}
+
+// The row of the planted start-up value, or -1.
+int StaleRow(RegistryListView& list) {
+    for (int row = 0; row < list.RowCount(); ++row) {
+        if (list.RowText(row, 2) == L"ZdvPagesStale")
+            return row;
+    }
+    return -1;
+}
+
+// Each row says why; an ignored entry leaves the list and later scans until
+// the dialog takes it off the ignore list; an entry no longer stale when it
+// is deleted is kept and counted apart.
+TEST_F(PagesTest, RowsSayWhyIgnoreLastsUntilTheDialogRemovesItAndDeletionLooksAgain) {
+    StaleEntries stale;
+    Open();
+    RegistryListView& list = Cleaner().ResultList();
+    Cleaner().SetTaskSelection(Tasks({11}));
+    auto scan = [this] {
+        Click(Cleaner(), IDC_SCAN);
+        return ScanEnds();
+    };
+    ASSERT_TRUE(scan());
+    const int row = StaleRow(list);
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(list.RowText(row, 4), L"File not found: C:\\zdv-pages-missing\\stale.exe");
+    list.SelectAll(false);
+    ListView_SetItemState(list.hwnd(), row, LVIS_SELECTED, LVIS_SELECTED);
+    list.RunCommand(IDM_ROW_IGNORE);
+    EXPECT_EQ(StaleRow(list), -1);
+    ASSERT_TRUE(scan());
+    EXPECT_EQ(StaleRow(list), -1);
+
+    EntryListsDialog dialog(m_config);
+    ASSERT_NE(dialog.Create(m_frame->hwnd()), nullptr);
+    ASSERT_EQ(dialog.Lists().ignored.size(), 1u);
+    ListView_SetItemState(dialog.Item(IDC_IGNORED_LIST), 0, LVIS_SELECTED, LVIS_SELECTED);
+    dialog.RemoveSelectedIgnored();
+    EXPECT_TRUE(dialog.Lists().ignored.empty());
+    ASSERT_TRUE(scan());
+    ASSERT_GE(StaleRow(list), 0);
+
+    // The file is there by the time the row is deleted.
+    ASSERT_TRUE(CreateDirectoryW(L"C:\\zdv-pages-missing", nullptr));
+    const std::wstring file = L"C:\\zdv-pages-missing\\stale.exe";
+    CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    list.SelectAll(false);
+    ListView_SetItemState(list.hwnd(), StaleRow(list), LVIS_SELECTED, LVIS_SELECTED);
+    Click(Cleaner(), IDC_CLEANER_DELETE);
+    DeleteFileW(file.c_str());
+    RemoveDirectoryW(L"C:\\zdv-pages-missing");
+    EXPECT_GE(StaleRow(list), 0);
+    EXPECT_EQ(list.SelectedCount(), 0);
+    EXPECT_EQ(Cleaner().StatusText(), FormatCount(GetText(L"_RegistryListViewNoLongerStale"), 1));
+    EXPECT_TRUE(ListBackups(m_backups.path()).empty());  // no backup of nothing
+    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, kRunKey, L"ZdvPagesStale"));
 }
 
 TEST_F(PagesTest, TaskSelectionComesFromTheSettingsChangesByMenuAndIsStoredAtClose) {
