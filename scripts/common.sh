@@ -87,6 +87,8 @@ prepare_prefix() {
 seed_stale_entries() {
     local reg="$WINEPREFIX/drive_c/zdv-demo.reg"
     local app='C:\\Program Files\\Contoso\\PhotoTool'
+    # A 32-bit program's entries, in the registry's 32-bit view.
+    local app32='C:\\Program Files (x86)\\Fabrikam\\Scanner'
     cat >"$reg" <<REG
 REGEDIT4
 
@@ -120,6 +122,17 @@ REGEDIT4
 
 [HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls]
 "C:\\\\Program Files\\\\Common Files\\\\Contoso\\\\imaging.dll"=dword:00000002
+
+[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\FabrikamScanner]
+"DisplayName"="Fabrikam Scanner"
+"UninstallString"="$app32\\\\unins000.exe"
+
+[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run]
+"FabrikamTray"="\\"$app32\\\\tray.exe\\" /minimized"
+
+[HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Classes\\CLSID\\{7A3F0E4B-2C91-4D6A-B815-3E0F9C2D4A71}\\InprocServer32]
+@="$app32\\\\scanext.dll"
+"ThreadingModel"="Apartment"
 REG
     wine regedit /s 'C:\zdv-demo.reg' </dev/null >/dev/null 2>&1
     rm -f "$reg"
