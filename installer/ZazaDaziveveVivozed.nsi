@@ -4,6 +4,8 @@
 ;   -DVERSION=1.0 -DVERSION_DOTTED=1.0.0.0 -DSTAGE_DIR=<files> -DICON=<.ico> -DOUTFILE=<setup.exe>
 ; The uninstaller keeps config.xml (the user's choices) and the backup folder unless
 ; asked to remove them: on its components page, or with /REMOVEDATA when silent.
+; Both are beside the program, or, for a user who cannot write there, in that
+; user's $LOCALAPPDATA\ZazaDaziveveVivozed.
 
 Unicode true
 Target amd64-unicode
@@ -94,6 +96,10 @@ Section /o "un.Settings and registry backups" SecUnData
     Delete "$INSTDIR\config.xml"
     Delete "$INSTDIR\config.xml.new"
     RMDir /r "$INSTDIR\Data"
+    ; A standard user's copies: those of the user who runs the uninstaller.
+    SetShellVarContext current
+    RMDir /r "$LOCALAPPDATA\${PRODUCT}"
+    SetShellVarContext all
 SectionEnd
 
 Section "-un.Folder"
@@ -102,7 +108,7 @@ Section "-un.Folder"
 SectionEnd
 
 LangString DESC_SecUnProgram ${LANG_ENGLISH} "The program files, the Start-menu shortcut and the uninstall entry."
-LangString DESC_SecUnData ${LANG_ENGLISH} "Your settings (config.xml) and every registry backup in the Data folder. Keep them unless you are sure you will never restore a backup."
+LangString DESC_SecUnData ${LANG_ENGLISH} "Your settings (config.xml) and every registry backup, in the Data folder and in your local application data folder. Keep them unless you are sure you will never restore a backup."
 !insertmacro MUI_UNFUNCTION_DESCRIPTION_BEGIN
     !insertmacro MUI_DESCRIPTION_TEXT ${SecUnProgram} $(DESC_SecUnProgram)
     !insertmacro MUI_DESCRIPTION_TEXT ${SecUnData} $(DESC_SecUnData)

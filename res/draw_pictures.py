@@ -4,6 +4,11 @@
 Run from anywhere: python3 res/draw_pictures.py. The output is committed; run the
 script again after changing a drawing. Only the standard library is used.
 
+Every bitmap is drawn for 100, 150 and 200 % display scales (NAME.bmp, NAME_150.bmp,
+NAME_200.bmp): the drawings are written in 100 % pixels and the shapes are sampled at
+the larger size, not enlarged afterwards. Edges that lie on whole pixels at 100 % are
+kept on whole pixels at every size, so sheets, folders and frames stay crisp.
+
 Bitmaps are 24-bit with pure green (0, 255, 0) as the transparent colour; edge
 pixels are blended against white, the background of the lists and the tree they
 appear in. Icons carry a real alpha channel.
@@ -20,11 +25,23 @@ GREEN_KEY = (0, 255, 0)
 
 
 class Canvas:
-    """A picture drawn with filled shapes, sampled SUB x SUB times per pixel."""
+    """A picture drawn with filled shapes, sampled SUB x SUB times per pixel.
 
-    def __init__(self, width, height):
+    Coordinates are given in 100 % pixels and multiplied by scale; width and
+    height are the picture's real size in pixels.
+    """
+
+    def __init__(self, width, height, scale=1.0):
         self.w, self.h = width, height
+        self.k = scale
         self.samples = [None] * (width * SUB * height * SUB)
+
+    def _at(self, v):
+        return v * self.k
+
+    def _edge(self, v):
+        """A rectangle edge: on a whole pixel at 100 %, on a whole pixel here too."""
+        return round(v * self.k) if float(v).is_integer() else v * self.k
 
     def _fill(self, inside, colour, box):
         x0, y0, x1, y1 = box
@@ -41,6 +58,9 @@ class Canvas:
                     self.samples[row + sx] = colour
 
     def rect(self, x0, y0, x1, y1, colour, radius=0.0):
+        x0, y0, x1, y1 = self._edge(x0), self._edge(y0), self._edge(x1), self._edge(y1)
+        radius = self._at(radius)
+
         def inside(x, y):
             if not (x0 <= x <= x1 and y0 <= y <= y1):
                 return False
@@ -53,12 +73,16 @@ class Canvas:
         self._fill(inside, colour, (x0, y0, x1, y1))
 
     def ellipse(self, cx, cy, rx, ry, colour):
+        cx, cy, rx, ry = self._at(cx), self._at(cy), self._at(rx), self._at(ry)
+
         def inside(x, y):
             return ((x - cx) / rx) ** 2 + ((y - cy) / ry) ** 2 <= 1.0
 
         self._fill(inside, colour, (cx - rx, cy - ry, cx + rx, cy + ry))
 
     def ring(self, cx, cy, r_out, r_in, colour):
+        cx, cy, r_out, r_in = self._at(cx), self._at(cy), self._at(r_out), self._at(r_in)
+
         def inside(x, y):
             d = (x - cx) ** 2 + (y - cy) ** 2
             return r_in * r_in <= d <= r_out * r_out
@@ -66,6 +90,8 @@ class Canvas:
         self._fill(inside, colour, (cx - r_out, cy - r_out, cx + r_out, cy + r_out))
 
     def polygon(self, points, colour):
+        points = [(self._at(x), self._at(y)) for x, y in points]
+
         def inside(x, y):
             hit = False
             n = len(points)
@@ -87,13 +113,15 @@ class Canvas:
         self.polygon([(xa + nx, ya + ny), (xb + nx, yb + ny), (xb - nx, yb - ny),
                       (xa - nx, ya - ny)], colour)
 
-    def pixels(self, x, y, bits, colour, scale=1):
-        """Rows of '#' and '.' drawn as blocks: small lettering."""
+    def blocks(self, x, y, block, bits, colour):
+        """Rows of '#' and '.' as block x block squares from (x, y), all in real
+        pixels: lettering too small to survive anti-aliasing."""
         for j, row in enumerate(bits):
-            for i, c in enumerate(row):
-                if c == "#":
-                    self.rect(x + i * scale, y + j * scale, x + (i + 1) * scale,
-                              y + (j + 1) * scale, colour)
+            for i, ch in enumerate(row):
+                if ch == "#":
+                    box = (x + i * block, y + j * block, x + (i + 1) * block,
+                           y + (j + 1) * block)
+                    self._fill(lambda px, py: True, colour, box)
 
     def rgba(self):
         """Per pixel (r, g, b, a), averaging the sub-samples."""
@@ -258,10 +286,18 @@ LETTERS = {
 }
 
 
-def lettering(c, x, y, text, colour):
+def lettering(c, cx, cy, text, colour):
+    """Block letters centred on (cx, cy), in squares of whole pixels: one pixel
+    at 100 %, two at 150 % and 200 % (letters one pixel apart at 150 %, so three
+    still fit a tag)."""
+    block, gap = max(1, round(c.k)), max(1, int(c.k))
+    width = sum(len(LETTERS[ch][0]) * block for ch in text) + gap * (len(text) - 1)
+    height = len(LETTERS[text[0]]) * block
+    x = math.floor(cx * c.k - width / 2)
+    y = math.floor(cy * c.k - height / 2)
     for ch in text:
-        c.pixels(x, y, LETTERS[ch], colour)
-        x += len(LETTERS[ch][0]) + 1
+        c.blocks(x, y, block, LETTERS[ch], colour)
+        x += len(LETTERS[ch][0]) * block + gap
 
 
 def draw_cleaner_results(c):
@@ -273,9 +309,9 @@ def draw_cleaner_results(c):
 def draw_search_results(c):
     small_folder(c, 0)  # key
     small_tag(c, 16, GREY)
-    lettering(c, 16 + 4, 5, "ab", RED)  # string value
+    lettering(c, 16 + 8, 8, "ab", RED)  # string value
     small_tag(c, 32, GREY)
-    lettering(c, 32 + 2, 5, "011", BLUE)  # any other value
+    lettering(c, 32 + 8, 8, "011", BLUE)  # any other value
 
 
 def draw_floppy(c, x=0):
@@ -391,20 +427,34 @@ def draw_tasks(c):
     c.polygon([(x + 6, 4.5), (x + 12, 8), (x + 6, 11.5)], WHITE)
 
 
-def bitmap(name, width, height, draw):
-    c = Canvas(width, height)
-    draw(c)
-    write_bmp(os.path.join(HERE, name), width, height, keyed_rgb(c))
+SCALES = (100, 150, 200)
+
+
+def bitmap(name, width, height, draw, spare_rows=0):
+    """NAME.bmp at 100 %, NAME_150.bmp and NAME_200.bmp: width x height pixels at
+    100 %, scaled; spare_rows transparent rows below at every size."""
+    for scale in SCALES:
+        k = scale / 100.0
+        w, h = round(width * k), round(height * k) + spare_rows
+        c = Canvas(w, h, k)
+        draw(c)
+        suffix = "" if scale == 100 else "_%d" % scale
+        write_bmp(os.path.join(HERE, name + suffix + ".bmp"), w, h, keyed_rgb(c))
+
+
+# Icons for small and large icons at 100 % to 200 % (16, 20, 24, 32 and 32, 40,
+# 48, 64), so that the system never has to enlarge one.
+ICON_SIZES = (16, 20, 24, 32, 40, 48, 64)
 
 
 def main():
-    bitmap("PagePictures.bmp", 48, 48, lambda c: draw_product(c, 1.0))
-    bitmap("CleanerResults.bmp", 48, 16, draw_cleaner_results)
-    bitmap("CleanerTasks.bmp", 176, 17, draw_tasks)  # the last row stays transparent
-    bitmap("BackupRow.bmp", 16, 16, draw_floppy)
-    bitmap("SearchResults.bmp", 48, 16, draw_search_results)
-    write_ico(os.path.join(HERE, "MainFrame.ico"), draw_product, (16, 24, 32, 48))
-    write_ico(os.path.join(HERE, "EditRegItem.ico"), draw_edit_icon, (16, 32, 48))
+    bitmap("PagePictures", 48, 48, lambda c: draw_product(c, 1.0))
+    bitmap("CleanerResults", 48, 16, draw_cleaner_results)
+    bitmap("CleanerTasks", 176, 16, draw_tasks, spare_rows=1)
+    bitmap("BackupRow", 16, 16, draw_floppy)
+    bitmap("SearchResults", 48, 16, draw_search_results)
+    write_ico(os.path.join(HERE, "MainFrame.ico"), draw_product, ICON_SIZES)
+    write_ico(os.path.join(HERE, "EditRegItem.ico"), draw_edit_icon, ICON_SIZES)
 
 
 if __name__ == "__main__":

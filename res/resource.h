@@ -34,6 +34,18 @@
 #define IDB_CLEANER_TASKS 209
 #define IDB_BACKUP_ROW 212
 #define IDB_SEARCH_RESULTS 213
+// The same pictures drawn for 150 % and 200 % display scales: each one's id plus
+// 100 and 200 (LoadPictureStrip picks them by that rule).
+#define IDB_PAGE_PICTURES_150 306
+#define IDB_CLEANER_RESULTS_150 308
+#define IDB_CLEANER_TASKS_150 309
+#define IDB_BACKUP_ROW_150 312
+#define IDB_SEARCH_RESULTS_150 313
+#define IDB_PAGE_PICTURES_200 406
+#define IDB_CLEANER_RESULTS_200 408
+#define IDB_CLEANER_TASKS_200 409
+#define IDB_BACKUP_ROW_200 412
+#define IDB_SEARCH_RESULTS_200 413
 
 // Main window
 #define IDC_PAGE_SELECTOR 1001

@@ -60,6 +60,10 @@ TEST(Installer, InstallsAndUninstallsKeepingTheUsersSettingsAndBackupsUnlessAske
                   nullptr, (folder + L"\\Data\\ZazaDaziveveVivozed\\Backup").c_str(), nullptr),
               ERROR_SUCCESS);
     ASSERT_TRUE(WriteWholeFile(backup, "REGEDIT4\r\n"));
+    // And a standard user's backup, in that user's own folder.
+    const std::wstring userData = ShellFolder(CSIDL_LOCAL_APPDATA) + L"\\ZazaDaziveveVivozed";
+    SHCreateDirectoryExW(nullptr, (userData + L"\\Backup").c_str(), nullptr);
+    ASSERT_TRUE(WriteWholeFile(userData + L"\\Backup\\kept.reg", "REGEDIT4\r\n"));
 
     ASSERT_TRUE(RunAndWait(uninstaller, L"/S"));
     // The uninstaller copies itself away and returns at once: wait for its work.
@@ -69,12 +73,14 @@ TEST(Installer, InstallsAndUninstallsKeepingTheUsersSettingsAndBackupsUnlessAske
     EXPECT_FALSE(FileExists(shortcut));
     EXPECT_EQ(ReadWholeFile(backup), "REGEDIT4\r\n");
     EXPECT_EQ(ReadWholeFile(config), settings);
+    EXPECT_TRUE(FileExists(userData + L"\\Backup\\kept.reg"));
 
     // Installing again keeps the settings; removing with /REMOVEDATA takes all.
     ASSERT_TRUE(RunAndWait(setup, L"/S"));
     EXPECT_EQ(ReadWholeFile(config), settings);
     ASSERT_TRUE(RunAndWait(uninstaller, L"/S /REMOVEDATA"));
     EXPECT_TRUE(WaitUntil([&] { return !FileExists(folder); }, 60000));
+    EXPECT_FALSE(FileExists(userData));
 }
 
 }  // namespace

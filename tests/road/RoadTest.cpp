@@ -178,3 +178,99 @@ TEST(Road, ScanDeleteRestoreSearchDeleteAndTheChoicesSurviveARestart) {
     PostMessageW(main, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(second.WaitForExit(), 2);
 }
+
+namespace {
+
+// Presses the keys of a chord in order and lets them go in the reverse order,
+// as a keyboard does: SendInput reaches the foreground window.
+void Keys(std::initializer_list<WORD> chord) {
+    std::vector<INPUT> inputs;
+    auto add = [&inputs](WORD key, DWORD flags) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        input.ki.dwFlags = flags;
+        inputs.push_back(input);
+    };
+    for (WORD key : chord)
+        add(key, 0);
+    for (auto key = std::rbegin(chord); key != std::rend(chord); ++key)
+        add(*key, KEYEVENTF_KEYUP);
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    Sleep(50);
+}
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
+// Presses Tab until the focus is on the control; false when it never comes.
+bool TabTo(HWND control) {
+    for (int i = 0; i < 20 && FocusOf(control) != control; ++i)
+        Keys({VK_TAB});
+    return FocusOf(control) == control;
+}
+
+}  // namespace
+
+// A keyboard user does the whole job: page to page with Ctrl+Tab, a task
+// ticked with Space, Scan by its access key, every row with Ctrl+A, Delete
+// and its question answered with Y, and the backup page that lists the backup.
+TEST(Road, KeysAloneScanDeleteAndShowTheBackup) {
+    LanguageFileScope language(ShippedLanguageFile());
+    ScratchFolder copy(L"keys");
+    for (const wchar_t* file : {L"ZazaDaziveveVivozed.exe", L"ZazaDaziveveVivozed.language"})
+        ASSERT_TRUE(CopyFileW((BuildFolder() + L"\\" + file).c_str(),
+                              (copy.path() + L"\\" + file).c_str(), FALSE));
+    copy.MakeFile(L"config.xml",
+                  "<?xml version=\"1.0\"?><config><zazadazivevevivozed><cleanersearchtasklist "
+                  "custom=\"0,0,0,0,0,0,0,0,0,0,0\"/></zazadazivevevivozed></config>");
+    PlantedKey run(HKEY_CURRENT_USER, kRun, L"ZdvKeys" + kPid,
+                   L"C:\\zdvtest\\gone" + kPid + L"\\keys.exe");
+
+    ChildProgram program(copy.path() + L"\\ZazaDaziveveVivozed.exe");
+    HWND main = program.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    SetForegroundWindow(main);
+    HWND tasks = FindControl(main, WC_LISTVIEWW, IDC_TASK_LIST);
+    HWND page = GetParent(tasks), list = GetDlgItem(page, IDC_RESULT_LIST);
+    HWND backupPage = GetParent(FindControl(main, WC_LISTVIEWW, IDC_BACKUP_LIST));
+    Keys({VK_CONTROL, VK_SHIFT, VK_TAB});  // round to the last page
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(backupPage) != 0; }, 5000));
+    Keys({VK_CONTROL, VK_TAB});
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(page) != 0; }, 5000));
+
+    ASSERT_TRUE(TabTo(tasks));
+    Keys({VK_END});
+    Keys({VK_SPACE});  // the last task: start-up programs
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return ListView_GetItemState(tasks, 10, LVIS_STATEIMAGEMASK) ==
+                   INDEXTOSTATEIMAGEMASK(2);
+        },
+        5000));
+    Keys({VK_MENU, 'S'});
+    ASSERT_TRUE(StatusBecomes(page, GetText(L"_PageRegistryCleanerState3"), 60000, list));
+    const int rows = ListView_GetItemCount(list);
+    ASSERT_GE(rows, 1);
+    ASSERT_TRUE(TabTo(list));
+    Keys({VK_CONTROL, 'A'});
+    ASSERT_TRUE(WaitUntil([&] { return ListView_GetSelectedCount(list) == UINT(rows); }, 5000));
+    Keys({VK_DELETE});
+    HWND box = program.WaitForWindow(L"#32770", 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(ControlText(GetDlgItem(box, 0xFFFF)),
+              FormatCount(GetText(L"_PageRegistryCleanerDeleteConfirm"), rows));
+    Keys({'Y'});
+    ASSERT_TRUE(StatusBecomes(page, FormatCount(GetText(L"_RegistryListViewDeleted"), rows)));
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, kRun, L"ZdvKeys" + kPid));
+
+    Keys({VK_CONTROL, VK_SHIFT, VK_TAB});
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(backupPage) != 0; }, 5000));
+    EXPECT_EQ(ListView_GetItemCount(GetDlgItem(backupPage, IDC_BACKUP_LIST)), 1);
+    PostMessageW(main, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(program.WaitForExit(), 2);
+}

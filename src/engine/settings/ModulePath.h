@@ -1,8 +1,13 @@
 #pragma once
-// Where the program's own files are: everything is found beside the program file.
+// Where the program's own files are. The program, its language file and the
+// shipped config.xml are beside the program file; the user's data (config.xml
+// and the backup folder) stays there too when that folder can be written, and
+// goes to the user's local application data folder when it cannot (an
+// installed copy in Program Files run by a standard user).
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 constexpr wchar_t kProductName[] = L"ZazaDaziveveVivozed";
@@ -22,5 +27,15 @@ std::wstring BaseNameOfPath(const std::wstring& path, Extension extension);
 // The program's files. The language file is named after the running program;
 // zdv.exe uses the program's own name instead (it shares the program's files).
 std::wstring LanguageFilePath(const std::wstring& baseName);
+
+// The folder that holds the user's config.xml, without a trailing backslash:
+// the program's folder, or %LOCALAPPDATA%\ZazaDaziveveVivozed.
+std::wstring DataFolderPath();
+// In the user's folder, config.xml starts as a copy of the one beside the program.
 std::wstring ConfigFilePath();
+// <program folder>\Data\ZazaDaziveveVivozed\Backup\ or <data folder>\Backup\.
 std::wstring BackupFolderPath();  // ends in a backslash
+
+// Whether the program's folder can be written is tried once per process;
+// tests say it instead (nullopt: try again on the next call).
+void SetProgramFolderWritableForTesting(std::optional<bool> writable);

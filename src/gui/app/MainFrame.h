@@ -24,6 +24,7 @@ class MainFrame : public Dialog, public MessageFilter, public IdleHandler {
     PageRegistryCleaner& CleanerPage() { return m_cleaner; }
     PageRegistrySearch& SearchPage() { return m_search; }
     PageRegistryBackup& BackupPage() { return m_backup; }
+    UINT Dpi() const { return m_dpi; }
 
     bool PreTranslateMessage(MSG& message) override;
     bool OnIdle() override { return false; }
@@ -40,6 +41,10 @@ class MainFrame : public Dialog, public MessageFilter, public IdleHandler {
     void SetIcons();
     void BuildPages();
     void Close();
+    void SetTreeFont();
+    void ChangeDpi(UINT dpi, const RECT& suggested);
+    PageDialog* CurrentPage();
+    void SwitchPage(bool forward);
 
     ResizeLayout m_layout;
     PageSelector m_selector;
@@ -51,4 +56,5 @@ class MainFrame : public Dialog, public MessageFilter, public IdleHandler {
     UniqueIcon m_bigIcon;
     UniqueIcon m_smallIcon;
     bool m_registered = false;
+    UINT m_dpi = 96;
 };

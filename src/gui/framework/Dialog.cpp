@@ -165,3 +165,21 @@ void CentreWindow(HWND window) {
     }
     SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
+
+void Dialog::EnableControls(std::initializer_list<std::pair<int, bool>> states) {
+    for (const auto& state : states) {
+        if (state.second)
+            EnableWindow(Item(state.first), TRUE);
+    }
+    for (const auto& state : states) {
+        HWND control = Item(state.first);
+        if (state.second || control == nullptr)
+            continue;
+        if (GetFocus() == control) {
+            HWND next = GetNextDlgTabItem(m_hwnd, control, FALSE);
+            if (next != nullptr && next != control)
+                SetFocus(next);
+        }
+        EnableWindow(control, FALSE);
+    }
+}

@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+#include <initializer_list>
+#include <utility>
+
 #include "framework/Window.h"
 
 class Dialog : public Window {
@@ -22,6 +25,10 @@ class Dialog : public Window {
     void Destroy();
 
     HWND Item(int id) const { return GetDlgItem(m_hwnd, id); }
+    // Enables and disables controls, the enabled ones first: a focused control
+    // that is disabled hands the focus on to the next one, so that the
+    // keyboard never finds the window without a focus.
+    void EnableControls(std::initializer_list<std::pair<int, bool>> states);
 
   protected:
     virtual BOOL OnInitDialog() { return TRUE; }

@@ -2,6 +2,8 @@
 
 #include <commdlg.h>
 
+#include "text/LanguageTable.h"
+
 namespace {
 
 SaveFileHook& CurrentSaveHook() {
@@ -58,4 +60,11 @@ SaveFileHook SetSaveFileHook(SaveFileHook hook) {
     SaveFileHook previous = std::move(CurrentSaveHook());
     CurrentSaveHook() = std::move(hook);
     return previous;
+}
+
+std::vector<FileFilter> RegistryFileFilters(bool withAllFiles) {
+    std::vector<FileFilter> filters = {{GetText(L"_RegistryListViewFilterReg"), L"*.reg"}};
+    if (withAllFiles)
+        filters.push_back({GetText(L"_RegistryListViewFilterAll"), L"*.*"});
+    return filters;
 }

@@ -13,6 +13,10 @@ struct FileFilter {
     std::wstring pattern;  // "*.reg"
 };
 
+// The registry files filter, and all files when asked: the same texts in
+// every dialog of the program that opens or saves a .reg file.
+std::vector<FileFilter> RegistryFileFilters(bool withAllFiles);
+
 // The chosen path, or empty when the dialog was cancelled. The Save dialog
 // appends defaultExtension to a name typed without one and asks before it
 // lets the user pick an existing file.

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "common/UniqueHandle.h"
+#include "framework/Dpi.h"
 
 struct IconTraits {
     using Type = HICON;
@@ -20,11 +21,15 @@ struct ImageListTraits {
 };
 using UniqueImageList = UniqueHandle<ImageListTraits>;
 
-// A 16-pixel image list (24-bit colour, pure green transparent) made from a
-// bitmap resource strip; the bitmap is kept as long as the list.
+// An image list (24-bit colour, the transparent colour masked out) made from
+// a bitmap resource strip of width x height pictures at 96 DPI, in the strip
+// drawn for the scale nearest dpi: resource bitmapId at 100 %, bitmapId +
+// kPictureScaleIdStep at 150 % and bitmapId + 2 * kPictureScaleIdStep at 200 %,
+// whose pictures are that much larger. The bitmap is kept as long as the list.
+constexpr int kPictureScaleIdStep = 100;
 struct PictureStrip {
     UniqueGdiObject<HBITMAP> bitmap;
     UniqueImageList list;
 };
-bool LoadPictureStrip(PictureStrip& strip, int bitmapId, int width, int height, int initialCount,
-                      int grow = 0, COLORREF transparent = RGB(0, 255, 0));
+bool LoadPictureStrip(PictureStrip& strip, int bitmapId, UINT dpi, int width, int height,
+                      int initialCount, int grow = 0, COLORREF transparent = RGB(0, 255, 0));

@@ -15,6 +15,28 @@ std::wstring PageDialog::StatusText() const {
     return WindowText(Item(IDC_STATUS));
 }
 
+bool PageDialog::StartStopShortcut(const MSG& key, int start, int stop, bool alsoStarts) {
+    if (key.message != WM_KEYDOWN)
+        return false;
+    if (key.wParam == VK_F5 || alsoStarts) {
+        PressIfEnabled(start);
+        return true;
+    }
+    if (key.wParam == VK_ESCAPE) {
+        PressIfEnabled(stop);
+        return true;
+    }
+    return false;
+}
+
+bool PageDialog::PressIfEnabled(int id) {
+    HWND button = Item(id);
+    if (button == nullptr || !IsWindowEnabled(button))
+        return false;
+    SendMessageW(m_hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    return true;
+}
+
 void PageDialog::ShowDeletion(const ListDeletion& deletion) {
     if (deletion.selected == 0)
         return;

@@ -23,6 +23,20 @@ class PageDialog : public Dialog {
     // entries went, or how many could not be deleted.
     void ShowDeletion(const ListDeletion& deletion);
 
+    // The page's keys, looked at before the dialog's own handling: F5 runs
+    // the page's work again, Escape stops it (and does nothing when idle).
+    // True when the key was the page's.
+    virtual bool OnShortcut(const MSG& /*key*/) { return false; }
+    // Presses a button of the page when it is enabled; true when it was.
+    bool PressIfEnabled(int id);
+
+  protected:
+    // The keys of a page with work to start and stop: F5 (or another key the
+    // page names) presses start, Escape presses stop; a disabled button
+    // swallows its key. True when the key was one of them.
+    bool StartStopShortcut(const MSG& key, int start, int stop, bool alsoStarts);
+
+  public:
   protected:
     // The page's worker reports through the page's window: its messages go to job.
     void TakeMessagesOf(PageJob& job) { m_job = &job; }

@@ -37,11 +37,9 @@ constexpr int kButtons[] = {IDC_BACKUP, IDC_RESTORE, IDC_BACKUP_TO_FILE, IDC_RES
                             IDC_BACKUP_DELETE};
 
 std::wstring ChooseRegistryFile(HWND owner, bool forSaving) {
-    std::vector<FileFilter> filters = {{GetText(L"_PageRegistryBackupRegFilter"), L"*.reg"}};
     if (!forSaving)
-        return ChooseFileToOpen(owner, filters);
-    filters.push_back({GetText(L"_PageRegistryBackupAllFilter"), L"*.*"});
-    return ChooseFileToSave(owner, filters, L"reg");
+        return ChooseFileToOpen(owner, RegistryFileFilters(false));
+    return ChooseFileToSave(owner, RegistryFileFilters(true), L"reg");
 }
 
 }  // namespace
@@ -64,7 +62,7 @@ PageRegistryBackup::~PageRegistryBackup() {
 
 void PageRegistryBackup::InitPage() {
     m_list.Attach(Item(IDC_BACKUP_LIST));
-    if (LoadPictureStrip(m_rowPicture, IDB_BACKUP_ROW, 16, 16, 2))
+    if (LoadPictureStrip(m_rowPicture, IDB_BACKUP_ROW, WindowDpi(m_hwnd), 16, 16, 2))
         m_list.SetPictures(m_rowPicture.list.get());
     int index = 0;
     for (const ColumnSpec& column : kColumns)
@@ -243,7 +241,7 @@ PageRegistryBackup::EditorEnd PageRegistryBackup::RunEditor(bool exportAll,
 
 void PageRegistryBackup::SetButtonsEnabled(bool enabled) {
     for (int id : kButtons)
-        EnableWindow(Item(id), enabled);
+        EnableControls({{id, enabled}});
 }
 
 void PageRegistryBackup::ShowPathText(const wchar_t* key, const std::wstring& path) {

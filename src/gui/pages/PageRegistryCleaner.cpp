@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "framework/Dpi.h"
 #include "framework/PopupMenu.h"
 #include "cleaner/CleanerTasks.h"
 #include "cleaner/ScanDriver.h"
@@ -53,6 +54,7 @@ void PageRegistryCleaner::InitPage() {
     m_results.SubclassList(Item(IDC_RESULT_LIST), true);
     m_results.SetRowPictures(IDB_CLEANER_RESULTS);
     m_results.SetDeletionHandler([this](const ListDeletion& deletion) { ShowDeletion(deletion); });
+    m_results.SetDeleteKeyHandler([this] { DeleteSelectedEntries(); });
     m_results.SetIgnoreHandler(
         [this](const std::vector<RegistryItem>& entries) { return Ignore(entries); });
     SetButtonStates(true, false, false, false);
@@ -62,7 +64,7 @@ void PageRegistryCleaner::InitPage() {
 
 void PageRegistryCleaner::FillTaskList() {
     m_tasks.Attach(Item(IDC_TASK_LIST));
-    if (LoadPictureStrip(m_taskPictures, IDB_CLEANER_TASKS, 16, 16, 2))
+    if (LoadPictureStrip(m_taskPictures, IDB_CLEANER_TASKS, WindowDpi(m_hwnd), 16, 16, 2))
         m_tasks.SetPictures(m_taskPictures.list.get());
     m_tasks.SetExtendedStyle(LVS_EX_CHECKBOXES);
     for (int row = 0; row < kCleanerTaskCount; ++row)
@@ -79,8 +81,8 @@ void PageRegistryCleaner::FitTaskColumns() {
     int widest = 0;
     for (int row = 0; row < m_tasks.RowCount(); ++row)
         widest = std::max(widest, m_tasks.TextWidth(m_tasks.CellText(row, 0)));
-    // The check box, the picture and the gaps around them.
-    widest += 2 * GetSystemMetrics(SM_CXSMICON) + 16;
+    // The check box, the picture and the gaps around them, at the list's scale.
+    widest += 3 * ScaleToDpi(16, WindowDpi(m_tasks.hwnd()));
     RECT client = {};
     GetClientRect(m_tasks.hwnd(), &client);
     const int columns = std::max(1L, client.right / widest);
@@ -92,14 +94,10 @@ void PageRegistryCleaner::AfterResize() {
 }
 
 void PageRegistryCleaner::SetButtonStates(bool scan, bool stop, bool remove, bool removeAll) {
-    const std::pair<int, bool> states[] = {{IDC_SCAN, scan},
-                                           {IDC_STOP, stop},
-                                           {IDC_CLEANER_DELETE, remove},
-                                           {IDC_DELETE_ALL, removeAll}};
-    for (const auto& state : states) {
-        if (HWND button = Item(state.first))
-            EnableWindow(button, state.second);
-    }
+    EnableControls({{IDC_SCAN, scan},
+                    {IDC_STOP, stop},
+                    {IDC_CLEANER_DELETE, remove},
+                    {IDC_DELETE_ALL, removeAll}});
 }
 
 void PageRegistryCleaner::ShowIdleButtons() {
@@ -233,6 +231,10 @@ void PageRegistryCleaner::DeleteAllEntries() {
         return;
     m_results.SelectAll(true);
     m_results.DeleteSelected();
+}
+
+bool PageRegistryCleaner::OnShortcut(const MSG& key) {
+    return StartStopShortcut(key, IDC_SCAN, IDC_STOP, false);
 }
 
 bool PageRegistryCleaner::OnCommand(int id, int, HWND) {

@@ -45,6 +45,11 @@ class PageRegistryCleaner : public PageDialog {
     void InitPage() override;
     void AfterResize() override;
     bool OnCommand(int id, int code, HWND control) override;
+
+  public:
+    bool OnShortcut(const MSG& key) override;
+
+  protected:
     bool OnNotify(NMHDR* header, LRESULT& result) override;
     void OnDestroy() override;
 

@@ -78,9 +78,9 @@ void PageRegistrySearch::InitPage() {
 }
 
 void PageRegistrySearch::SetButtonStates(bool running) {
-    EnableWindow(Item(IDC_START_SEARCH), !running);
-    EnableWindow(Item(IDC_STOP_SEARCH), running);
-    EnableWindow(Item(IDC_CLEAR_RESULT), !running && m_results.RowCount() > 0);
+    EnableControls({{IDC_START_SEARCH, !running},
+                    {IDC_STOP_SEARCH, running},
+                    {IDC_CLEAR_RESULT, !running && m_results.RowCount() > 0}});
 }
 
 SearchOptions PageRegistrySearch::Options() const {
@@ -147,6 +147,12 @@ void PageRegistrySearch::SaveSettings() {
                            CutKeyword(WindowText(Item(IDC_KEYWORD))));
     if (written)
         store.Save();
+}
+
+bool PageRegistrySearch::OnShortcut(const MSG& key) {
+    // Enter in the keyword field searches too.
+    return StartStopShortcut(key, IDC_START_SEARCH, IDC_STOP_SEARCH,
+                             key.wParam == VK_RETURN && key.hwnd == Item(IDC_KEYWORD));
 }
 
 bool PageRegistrySearch::OnCommand(int id, int, HWND) {

@@ -33,6 +33,11 @@ class PageRegistrySearch : public PageDialog {
   protected:
     void InitPage() override;
     bool OnCommand(int id, int code, HWND control) override;
+
+  public:
+    bool OnShortcut(const MSG& key) override;
+
+  protected:
     void OnDestroy() override;
 
   private:

@@ -76,7 +76,7 @@ bool RegistryListView::SubclassList(HWND list, bool withProblems) {
 }
 
 bool RegistryListView::SetRowPictures(int bitmapId) {
-    if (!LoadPictureStrip(m_pictures, bitmapId, 16, 16, 2))
+    if (!LoadPictureStrip(m_pictures, bitmapId, WindowDpi(hwnd()), 16, 16, 2))
         return false;
     SetPictures(m_pictures.list.get());
     return true;
@@ -236,10 +236,7 @@ bool RegistryListView::ExportSelected(const std::wstring& fileName) {
         return false;
     std::wstring path = fileName;
     if (path.empty()) {
-        path = ChooseFileToSave(GetActiveWindow(),
-                                {{GetText(L"_RegistryListViewFilterReg"), L"*.reg"},
-                                 {GetText(L"_RegistryListViewFilterAll"), L"*.*"}},
-                                L"reg");
+        path = ChooseFileToSave(GetActiveWindow(), RegistryFileFilters(true), L"reg");
         if (path.empty())
             return false;
     }
@@ -355,6 +352,29 @@ void RegistryListView::RunCommand(int command) {
     }
 }
 
+bool RegistryListView::OnKey(WPARAM key) {
+    const bool control = GetKeyState(VK_CONTROL) < 0;
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    if (control && !shift && key == 'A') {
+        RunCommand(IDM_ROW_SELECT_ALL);
+        return true;
+    }
+    if (control || shift)
+        return false;
+    if (key == VK_RETURN) {
+        RunCommand(IDM_ROW_EDIT);
+        return true;
+    }
+    if (key == VK_DELETE) {
+        if (m_deleteKeyHandler && CommandEnabled(IDM_ROW_DELETE))
+            m_deleteKeyHandler();
+        else
+            RunCommand(IDM_ROW_DELETE);
+        return true;
+    }
+    return false;
+}
+
 void RegistryListView::IgnoreSelected() {
     std::vector<RegistryItem> entries;
     for (int row : SelectedRows())
@@ -462,6 +482,18 @@ LRESULT RegistryListView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             return 0;
         case WM_DESTROY:
             EndJob();
+            break;
+        case WM_GETDLGCODE: {
+            // Enter opens the editor: the dialog must not make it a button press.
+            const auto* key = reinterpret_cast<const MSG*>(lParam);
+            const LRESULT code = CallPrevious(message, wParam, lParam);
+            if (key != nullptr && key->message == WM_KEYDOWN && key->wParam == VK_RETURN)
+                return code | DLGC_WANTMESSAGE;
+            return code;
+        }
+        case WM_KEYDOWN:
+            if (OnKey(wParam))
+                return 0;
             break;
         case WM_SIZE: {
             const LRESULT result = CallPrevious(message, wParam, lParam);

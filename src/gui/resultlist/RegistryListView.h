@@ -89,6 +89,11 @@ class RegistryListView : public ListView {
     void SetDeletionHandler(std::function<void(const ListDeletion&)> handler) {
         m_deletionHandler = std::move(handler);
     }
+    // What the Delete key does when the menu's Delete is enabled; without a
+    // handler, the menu's Delete.
+    void SetDeleteKeyHandler(std::function<void()> handler) {
+        m_deleteKeyHandler = std::move(handler);
+    }
     // Writes the selected rows' entries into the file; an empty name asks with
     // the Save dialog. True when the file was written.
     bool ExportSelected(const std::wstring& fileName);
@@ -120,6 +125,8 @@ class RegistryListView : public ListView {
 
   private:
     LRESULT OnNotify(const NMHDR& header);
+    // Ctrl+A, Enter and Delete; true when the key was one of them.
+    bool OnKey(WPARAM key);
     void ShowText(NMLVDISPINFOW& info) const;
     int FindRow(const NMLVFINDITEMW& find) const;
     void OnRowsWaiting(WPARAM job);
@@ -131,6 +138,7 @@ class RegistryListView : public ListView {
     std::shared_ptr<RowQueue> m_queue;
     std::wstring m_backupFolder;
     std::function<void(const ListDeletion&)> m_deletionHandler;
+    std::function<void()> m_deleteKeyHandler;
     IgnoreHandler m_ignoreHandler;
     PictureStrip m_pictures;
     bool m_busy = false;
