@@ -4,12 +4,14 @@
 
 #include <algorithm>
 
+#include "framework/Dpi.h"
+
 namespace {
 
 constexpr wchar_t kSplitterClass[] = L"ZdvVerticalSplitter";
 
-int EdgeMargin() {
-    return 2 * GetSystemMetrics(SM_CXEDGE);
+int EdgeMargin(HWND window) {
+    return 2 * SystemMetricForDpi(SM_CXEDGE, WindowDpi(window));
 }
 
 }  // namespace
@@ -31,15 +33,16 @@ void VerticalSplitter::SetPanes(HWND left, HWND right) {
 }
 
 int VerticalSplitter::BarWidth() const {
-    return GetSystemMetrics(SM_CXFRAME);
+    // The system's frame width at the window's own scale.
+    return SystemMetricForDpi(SM_CXFRAME, WindowDpi(m_hwnd));
 }
 
 int VerticalSplitter::Clamp(int position) const {
     RECT client = {};
     if (m_hwnd)
         GetClientRect(m_hwnd, &client);
-    const int low = EdgeMargin();
-    const int high = client.right - EdgeMargin() - BarWidth();
+    const int low = EdgeMargin(m_hwnd);
+    const int high = client.right - EdgeMargin(m_hwnd) - BarWidth();
     return std::max(low, std::min(position, high));
 }
 

@@ -47,6 +47,20 @@ void ExpectControlsFit(HWND page, UINT dpi) {
         return (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX &&
                WindowText(control).size() > 0 && ControlClassIs(control, L"Button");
     };
+    // Every button and check box has an access key, unique on the page and
+    // beside the menu bar's (File, About).
+    std::wstring keys = L"FA";
+    for (HWND control : controls) {
+        const std::wstring label = WindowText(control);
+        const std::size_t mark = label.find(L'&');
+        if (!ControlClassIs(control, L"Button") || isGroup(control))
+            continue;
+        ASSERT_LT(mark + 1, label.size()) << label;
+        const wchar_t key = static_cast<wchar_t>(towupper(label[mark + 1]));
+        EXPECT_EQ(keys.find(key), std::wstring::npos)
+            << label << L" repeats " << std::wstring(1, key);
+        keys += key;
+    }
     for (HWND control : controls) {
         const std::wstring text = Text(control);
         if (!text.empty() && !isGroup(control)) {
