@@ -243,6 +243,8 @@ TEST(Road, KeysAloneScanDeleteAndShowTheBackup) {
     Keys({VK_CONTROL, VK_TAB});
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(page) != 0; }, 5000));
 
+    // Tab goes round the page list and the page's controls.
+    ASSERT_TRUE(TabTo(FindControl(main, WC_TREEVIEWW, IDC_PAGE_TREE)));
     ASSERT_TRUE(TabTo(tasks));
     Keys({VK_END});
     Keys({VK_SPACE});  // the last task: start-up programs

@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr DWORD kTreeStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | TVS_SHOWSELALWAYS;
+constexpr DWORD kTreeStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | TVS_SHOWSELALWAYS;
 constexpr DWORD kContainerStyle = WS_CHILD | WS_VISIBLE | WS_BORDER;
 
 // Room above and below each row's picture, and around each label inside its
