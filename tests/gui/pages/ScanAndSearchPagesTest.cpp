@@ -19,6 +19,7 @@
 #include "work/Worker.h"
 #include "resource.h"
 #include "settings/ConfigStore.h"
+#include "settings/ModulePath.h"
 #include "text/FormatText.h"
 #include "text/LanguageTable.h"
 
@@ -275,6 +276,31 @@ TEST_F(PagesTest, RowsSayWhyIgnoreLastsUntilTheDialogRemovesItAndDeletionLooksAg
     EXPECT_EQ(Cleaner().StatusText(), FormatCount(GetText(L"_RegistryListViewNoLongerStale"), 1));
     EXPECT_TRUE(ListBackups(m_backups.path()).empty());  // no backup of nothing
     EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, kRunKey, L"ZdvPagesStale"));
+}
+
+// A copy that cannot write its own folder (an installed copy a standard user
+// runs) writes a deletion's backup into the user's folder, and lists it there.
+TEST_F(PagesTest, WithoutItsOwnFolderTheBackupGoesToTheUsersFolderAndIsListed) {
+    SetProgramFolderWritableForTesting(false);
+    const std::wstring folder = BackupFolderPath();
+    m_frame = std::make_unique<MainFrame>();
+    Cleaner().SetConfigFile(m_config);
+    ASSERT_NE(m_frame->Create(nullptr), nullptr);
+    ScratchKey scratch;
+    PlantString(scratch.root(), scratch.path(), L"v", L"x");
+    RegistryListView& list = Cleaner().ResultList();
+    list.AddRow({L"HKEY_CURRENT_USER", scratch.path(), L"v", L"x", REG_SZ});
+    list.SelectAll(true);
+    Click(Cleaner(), IDC_CLEANER_DELETE);
+    const std::vector<BackupRow> backups = ListBackups(folder);
+    m_frame->BackupPage().RefreshBackupList();
+    const int listed = ListView_GetItemCount(m_frame->BackupPage().Item(IDC_BACKUP_LIST));
+    for (const BackupRow& backup : backups)
+        DeleteFileW(backup.path.c_str());
+    SetProgramFolderWritableForTesting(std::nullopt);
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(folder.find(FolderOfPath(ModulePath(nullptr))), std::wstring::npos) << folder;
+    EXPECT_EQ(listed, 1);
 }
 
 TEST_F(PagesTest, TaskSelectionComesFromTheSettingsChangesByMenuAndIsStoredAtClose) {
