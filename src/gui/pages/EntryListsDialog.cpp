@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "framework/Dpi.h"
 #include "framework/Localize.h"
 #include "framework/Prompt.h"
 #include "resource.h"
@@ -24,12 +25,19 @@ std::vector<Item> WithoutRows(const std::vector<Item>& items, const std::vector<
     return kept;
 }
 
+// The root column as wide as the longest root's name; the paths share the rest.
 void AddColumns(ListView& list, std::initializer_list<const wchar_t*> headings) {
     int column = 0;
     for (const wchar_t* heading : headings)
         list.InsertColumn(column++, GetText(heading), 100, kSortAsText);
     list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
-    list.FitColumnsEqually(column);
+    RECT client = {};
+    GetClientRect(list.hwnd(), &client);
+    const int root = list.TextWidth(L"HKEY_LOCAL_MACHINE") + list.TextWidth(L"MM");
+    list.SetColumnWidth(0, root);
+    const int rest = client.right - root - SystemMetricForDpi(SM_CXVSCROLL, WindowDpi(list.hwnd()));
+    for (int other = 1; other < column; ++other)
+        list.SetColumnWidth(other, rest / (column - 1));
 }
 
 }  // namespace
